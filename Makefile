@@ -1,0 +1,40 @@
+# Two entry points for a fresh Debian 12 machine:
+#   make run   install what is needed, build, and play the demo playlist
+#   make test  install what is needed, build, and run every test
+BUILD ?= build
+SAN_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build run test test-sanitize fuzz clean
+
+deps:
+	./scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cmake --build $(BUILD) --target demo
+	./scripts/run-demo.sh $(BUILD)
+
+test: build
+	cd $(BUILD) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j $(JOBS)
+
+# The toolkit-free tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIVARO_GUI=OFF \
+	  -DMIVARO_SANITIZE=ON -DMIVARO_BENCH=OFF
+	cmake --build $(SAN_BUILD) -j $(JOBS)
+	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -L nogui -j $(JOBS)
+
+# Builds every libFuzzer target with clang and runs each one briefly over its seeds.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DMIVARO_GUI=OFF -DMIVARO_FUZZ=ON -DMIVARO_TESTS=OFF -DMIVARO_BENCH=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	./scripts/run-fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+clean:
+	rm -rf $(BUILD) $(SAN_BUILD) build-fuzz

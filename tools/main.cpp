@@ -1,0 +1,62 @@
+// mivaro-tool: command-line access to Mivaro's libraries.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "tools/tool_command.h"
+
+namespace mivaro::tool {
+namespace {
+
+std::map<std::string, CommandInfo>& Registry() {
+  static std::map<std::string, CommandInfo> registry;
+  return registry;
+}
+
+void PrintHelp(FILE* out) {
+  std::fprintf(out, "usage: mivaro-tool COMMAND [ARGS...]\n\ncommands:\n");
+  for (const auto& [name, info] : Registry()) {
+    std::fprintf(out, "  %s %s\n      %s\n", name.c_str(), info.usage, info.summary);
+  }
+}
+
+}  // namespace
+
+bool RegisterCommand(const CommandInfo& info) {
+  Registry()[info.name] = info;
+  return true;
+}
+
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "mivaro-tool: %s\n", message.c_str());
+  return 2;
+}
+
+int Failure(const std::string& message) {
+  std::fprintf(stderr, "mivaro-tool: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace mivaro::tool
+
+int main(int argc, char** argv) {
+  using namespace mivaro::tool;
+  if (argc < 2) {
+    PrintHelp(stderr);
+    return 2;
+  }
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintHelp(stdout);
+    return 0;
+  }
+  auto it = Registry().find(name);
+  if (it == Registry().end()) {
+    return UsageError("unknown command '" + name + "' (see mivaro-tool --help)");
+  }
+  std::vector<std::string> args(argv + 2, argv + argc);
+  return it->second.run(args);
+}
