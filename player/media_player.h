@@ -1,0 +1,210 @@
+// TMyMediaPlayer: the logic of the player control, without a GUI toolkit.
+//
+// One object plays one file at a time through a media graph: it opens (builds the graph),
+// plays, pauses, seeks, steps frames, sets rate, volume and balance, lays out the video
+// window inside its owner window, and turns the graph's events into the notifications
+// `OnMediaOpen` ... `OnVideoSizeChange`. The Qt control `TMyDirectShowPlayer`
+// (player/qt/directshow_player.h) is this class plus a black native widget; the window
+// questions (own window, client size, posting the graph-notify message to the UI thread,
+// monitors) are the virtual functions below, which the widget answers.
+//
+// All operations run on the user-interface thread. Graph events reach the player when the
+// host calls `HandleGraphNotify()` after `PostGraphNotify()` asked it to.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "core/ustring.h"
+#include "platform/media/media_graph.h"
+#include "platform/media/media_types.h"
+
+namespace mivaro {
+
+class TMyMediaPlayer;
+
+// Notification without arguments (`OnMediaOpen`, `OnMediaStart`, ...).
+using TMyNotifyEvent = std::function<void(TMyMediaPlayer* sender)>;
+// Every graph event as it is pumped.
+using TMyOnMediaEvent =
+    std::function<void(TMyMediaPlayer* sender, std::int32_t iEventCode, std::int32_t iParam1,
+                       std::int32_t iParam2)>;
+// The video size changed (native size of the new format).
+using TMyOnVideoSizeChange =
+    std::function<void(TMyMediaPlayer* sender, std::uint16_t iWidth, std::uint16_t iHeight)>;
+
+// A rectangle in pixels: left, top, width, height.
+struct TMyRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const TMyRect&) const = default;
+};
+
+class TMyMediaPlayer {
+ public:
+  // The graph-notify message number of the original control; kept for logs.
+  static constexpr int kGraphNotifyMessage = 0x8000 + 0x6C;
+
+  TMyMediaPlayer();
+  TMyMediaPlayer(const TMyMediaPlayer&) = delete;
+  TMyMediaPlayer& operator=(const TMyMediaPlayer&) = delete;
+  virtual ~TMyMediaPlayer();
+
+  // Graphs are made by this factory (default: GStreamer). Tests give scripted graphs.
+  void SetGraphFactory(TMediaGraphFactory factory);
+
+  // --- operations ---
+  virtual bool Open(WStringView fileName);
+  virtual void Play();
+  virtual bool Pause();
+  virtual bool Replay();
+  virtual bool FrameStep(int count);
+  virtual bool SeekFrames(int count);
+  virtual bool Close();
+  virtual void Clear();
+  // Writes the graph as a ".GRF" file; without a graph shows
+  // "フィルタグラフは作成されていません".
+  void SaveGraph(WStringView fileName);
+
+  // 1 stopped (also nothing open, state unreadable or changing), 2 paused, 3 running.
+  int PlayState();
+  bool IsOpened() const { return graph_ != nullptr && hasPosition_; }
+  bool HasVideoSize() const;
+  bool HasVideo() const;
+  double Duration() const { return duration_; }
+  int DurationSeconds() const { return durationSeconds_; }
+  double Position();
+  void SetPosition(double seconds);
+  int PositionSeconds();
+  void SetRate(double rate);
+  double Rate() const { return rate_; }
+  int Volume() const { return volume_; }
+  void SetVolume(int volume);
+  int Balance() const { return balance_; }
+  void SetBalance(int balance);
+  void FadeOut();
+  void FadeIn(int target);
+  bool KeepAspect() const { return keepAspect_; }
+  void SetKeepAspect(bool keep);
+  int VideoWidth() const { return videoWidth_; }
+  int VideoHeight() const { return videoHeight_; }
+  double VideoAspect() const;
+  int WidthForHeight(int height) const;
+  int HeightForWidth(int width) const;
+  double TimePerFrame();
+  WString FrameRateText();
+  bool CanFrameStep(int count);
+  // The window hosting the video; the control's own window unless set otherwise.
+  TMyWindowHandle VideoOwner() const;
+  void SetVideoOwner(TMyWindowHandle window);
+  void StartWallVideo(int monitor);
+  void StopWallVideo();
+  bool WallVideo() const { return wallVideo_; }
+  // The layout of the video window inside its owner (the control's resize handler).
+  void Resize();
+
+  // --- properties ---
+  const WString& FileName() const { return fileName_; }
+  void SetFileName(WStringView fileName) { Open(fileName); }
+  TMyVmMode Renderer() const { return renderer_; }
+  void SetRenderer(TMyVmMode mode) { renderer_ = mode; }
+  bool UseFFDShow() const { return useFFDShow_; }
+  void SetUseFFDShow(bool use) { useFFDShow_ = use; }
+  bool ShowEvents() const { return showEvents_; }
+  void SetShowEvents(bool show) { showEvents_ = show; }
+
+  // --- notifications (all empty at construction) ---
+  TMyNotifyEvent OnMediaOpen;
+  TMyNotifyEvent OnMediaStart;
+  TMyNotifyEvent OnMediaEnded;
+  TMyNotifyEvent OnMediaPaused;
+  TMyNotifyEvent OnMediaPlay;
+  TMyNotifyEvent OnMediaStopped;
+  TMyNotifyEvent OnMediaClosed;
+  TMyNotifyEvent OnMediaError;
+  TMyOnMediaEvent OnMediaEvent;
+  TMyOnVideoSizeChange OnVideoSizeChange;
+  // The inherited resize notification of the control (the owner's OnResize).
+  TMyNotifyEvent OnResize;
+
+  // The event pump: the handler of the graph-notify message.
+  void HandleGraphNotify();
+
+  // The graph of the open file (nullptr when closed); for diagnostics and tests.
+  TMediaGraph* Graph() const { return graph_.get(); }
+  TMediaFilter* VideoRendererFilter() const { return videoRenderer_.get(); }
+  TMediaFilter* OverlayMixerFilter() const { return overlayMixer_.get(); }
+  TMediaFilter* AudioRendererFilter() const { return audioRenderer_.get(); }
+  bool Started() const { return started_; }
+  bool Closing() const { return closing_; }
+
+  // Where the diagnostics window logs graph events while ShowEvents is on.
+  static void SetEventLogHook(std::function<void(int code, std::intptr_t p1, std::intptr_t p2)> hook);
+  // Where the video size comes from for vmEVR and vmOverlayMixer (the tag reader's media
+  // probe); without a hook the graph's own size is used.
+  static void SetVideoSizeProbe(std::function<bool(WStringView file, int* width, int* height)> probe);
+
+ protected:
+  // --- window questions the host answers (defaults: no window at all) ---
+  // The control's own window.
+  virtual TMyWindowHandle OwnWindow() const { return 0; }
+  // The window still exists.
+  virtual bool IsLiveWindow(TMyWindowHandle window) const { return window != 0; }
+  // Client size of a window; false when unknown.
+  virtual bool WindowClientSize(TMyWindowHandle window, int* width, int* height) const;
+  // Asks the UI thread to call HandleGraphNotify() soon. Called from any thread.
+  virtual void PostGraphNotify() {}
+  // Monitors for wallpaper video: bounds by index, and the monitor holding a window.
+  virtual int MonitorCount() const { return 1; }
+  virtual TMyRect MonitorBounds(int index) const;
+  virtual int MonitorIndexOfWindow(TMyWindowHandle window) const;
+  // Milliseconds of a monotonic clock, and sleeping (the fades; tests may fake them).
+  virtual std::int64_t TickCount() const;
+  virtual void SleepMs(int ms);
+
+ private:
+  void Raise(const TMyNotifyEvent& event);
+  void ReleaseFilters();
+  void ApplyVolume();
+  void ApplyBalance();
+  void ApplyAspectMode();
+  bool OpenFailed();
+
+  TMediaGraphFactory factory_;
+  std::shared_ptr<TMediaGraph> graph_;
+  // The graph whose events are still pumped after Close (the event queue is kept).
+  std::shared_ptr<TMediaGraph> eventGraph_;
+  TMediaFilterPtr videoDecoder_;
+  TMediaFilterPtr audioDecoder_;
+  TMediaFilterPtr videoRenderer_;
+  TMediaFilterPtr audioRenderer_;
+  TMediaFilterPtr overlayMixer_;
+  bool hasPosition_ = false;
+  TMyVmMode renderer_ = vmFriendlyVideoRenderer;
+  bool useFFDShow_ = false;
+  WString fileName_;
+  TMyWindowHandle videoOwner_ = 0;
+  bool videoOwnerSet_ = false;
+  bool closing_ = false;
+  bool clockChanged_ = false;
+  bool started_ = false;
+  bool showEvents_ = false;
+  double duration_ = 0;
+  int durationSeconds_ = 0;
+  int videoWidth_ = 0;
+  int videoHeight_ = 0;
+  bool keepAspect_ = true;
+  int volume_ = 100;
+  int balance_ = 0;
+  double rate_ = 1.0;
+  bool wallVideo_ = false;
+};
+
+// Graph volume (1/100 dB) for a volume 0..100: -10000 for 0, else
+// round-half-away(1000 x ln(v / 100)).
+long VolumeToHundredthsDb(int volume);
+
+}  // namespace mivaro
