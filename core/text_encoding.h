@@ -1,0 +1,110 @@
+// Text encodings: the encoding codes of text files, conversions between UTF-16 and the
+// 8-bit encodings the program reads and writes, encoding detection, and the digit-aware
+// name comparison used by the path sort and the folder walk.
+//
+// The system's "ANSI" code page is 932 (Japanese, windows-31j). All conversions go
+// through ICU converters; none of them throws. Undecodable input becomes U+FFFD (or the
+// converter's own substitute), unencodable text becomes the converter's substitute.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/ustring.h"
+
+namespace mivaro {
+
+// Text-file encoding codes, as stored by the lists and passed by callers.
+using TextEncoding = std::uint8_t;
+inline constexpr TextEncoding kEncodingDetect = 0;      // read: BOM or detection decides
+inline constexpr TextEncoding kEncodingAnsi = 1;        // code page 932
+inline constexpr TextEncoding kEncodingUtf16LeBom = 2;  // FF FE
+inline constexpr TextEncoding kEncodingUtf16Le = 3;
+inline constexpr TextEncoding kEncodingUtf16BeBom = 4;  // FE FF
+inline constexpr TextEncoding kEncodingUtf16Be = 5;
+inline constexpr TextEncoding kEncodingUtf8Bom = 6;  // EF BB BF
+inline constexpr TextEncoding kEncodingUtf8 = 7;
+inline constexpr TextEncoding kEncodingUtf7 = 8;
+inline constexpr TextEncoding kEncodingJis = 9;      // ISO-2022-JP
+inline constexpr TextEncoding kEncodingEuc = 10;     // EUC-JP
+inline constexpr TextEncoding kEncodingBinary = 11;  // read as a hexadecimal dump
+inline constexpr TextEncoding kEncodingLast = 11;
+
+// A code above kEncodingLast counts as kEncodingDetect.
+inline constexpr TextEncoding NormalizeEncoding(int code) {
+  return (code < 0 || code > kEncodingLast) ? kEncodingDetect : static_cast<TextEncoding>(code);
+}
+
+// Code page numbers as the program names them.
+inline constexpr int kAnsiCodePage = 932;
+inline constexpr int kCodePageUtf16Le = 1200;
+inline constexpr int kCodePageUtf16Be = 1201;
+inline constexpr int kCodePageUtf7 = 65000;
+inline constexpr int kCodePageUtf8 = 65001;
+inline constexpr int kCodePageJis = 50220;
+inline constexpr int kCodePageEuc = 20932;
+inline constexpr int kCodePageWestern = 1252;
+inline constexpr int kCodePageBinary = -1;  // "not text"
+
+// Conversions. ToAnsi and ToEuc are lossy (an unencodable character becomes the
+// converter's substitute); FromX never fails.
+std::string ToUtf8(WStringView text);
+WString FromUtf8(std::string_view bytes);
+std::string ToUtf7(WStringView text);
+WString FromUtf7(std::string_view bytes);
+std::string ToJis(WStringView text);
+WString FromJis(std::string_view bytes);
+std::string ToEuc(WStringView text);
+WString FromEuc(std::string_view bytes);
+std::string ToAnsi(WStringView text);
+WString FromAnsi(std::string_view bytes);
+
+// True when `text` holds a character that code page 932 cannot hold exactly (no
+// best-fit substitutes). An unpaired surrogate is lossy.
+bool IsLossyAnsi(WStringView text);
+
+// Exact code page 932 bytes of one UTF-16 unit: writes 1 or 2 bytes to out and returns
+// the count, or returns 0 when the unit has no exact (round-tripping) mapping.
+// Surrogate units have none. Fast (table lookup after the first call).
+int AnsiBytesOfUnit(char16_t unit, char out[2]);
+
+// True when `byte` starts a double-byte character of code page 932.
+inline constexpr bool IsAnsiLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xEF);
+}
+
+// Maps a code page to an encoding code: 1200 -> 3, 1201 -> 5, EUC family -> 10,
+// ISO-2022-JP family -> 9, 65000 -> 8, 65001 -> 7, -1 -> 11, anything else -> 1.
+TextEncoding CodePageToEncoding(int codePage);
+
+// Detection over the first bytes of a file without BOM: ICU's charset detector, with the
+// program's own byte scan deciding when the detector is unsure or says Western.
+// Returns a code page (932, 20932, 50220, 65001, 65000, 1200, 1201) or -1 for binary.
+int DetectCodePage(std::string_view bytes);
+// The own byte scan alone: 932, 1200, 1201 or -1.
+int ScanCodePage(std::string_view bytes);
+// Plausibility of UTF-16 text: empty passes; otherwise more than 1 % of the characters
+// are printable ASCII, hiragana or katakana.
+bool IsPlausibleUtf16(WStringView text);
+
+// UTF-16 text from raw bytes (an odd last byte is dropped) and back.
+WString Utf16FromBytes(std::string_view bytes, bool bigEndian);
+std::string Utf16ToBytes(WStringView text, bool bigEndian);
+// Swaps the two bytes of every UTF-16 unit.
+WString SwapByteOrder(WStringView text);
+
+// Simple per-unit upper case (u_toupper on each UTF-16 unit; surrogates unchanged).
+WString UpperCaseText(WStringView text);
+
+// The plain comparison of the lists: the Japanese locale's collation, tertiary strength;
+// with ignoreCase both sides are case-folded first. Ties between different texts are
+// broken by code unit order, so it is a total order. Negative, zero or positive.
+int CompareTextCollated(WStringView a, WStringView b, bool ignoreCase);
+
+// Digit-aware comparison of names: "track2" < "track10", "a" < "a1". Negative, zero or
+// positive; antisymmetric (compare(a, b) == -compare(b, a) in sign).
+int CompareNumberedText(WStringView a, WStringView b);
+
+}  // namespace mivaro
