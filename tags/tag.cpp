@@ -20,16 +20,15 @@
 namespace mivaro {
 namespace {
 
-constexpr std::uint64_t kTicksPerSecond = 10000000ULL;
+constexpr std::int64_t kTicksPerSecond = 10000000LL;
 // Seconds from 1601-01-01 (FILETIME epoch) to 1970-01-01 (Unix epoch).
 constexpr std::int64_t kEpochDelta = 11644473600LL;
 
-std::uint64_t ToFileTime(std::int64_t sec, std::int64_t nsec) {
+FileTime ToFileTime(std::int64_t sec, std::int64_t nsec) {
   if (sec + kEpochDelta < 0) {
     return 0;
   }
-  return static_cast<std::uint64_t>(sec + kEpochDelta) * kTicksPerSecond +
-         static_cast<std::uint64_t>(nsec / 100);
+  return (sec + kEpochDelta) * kTicksPerSecond + nsec / 100;
 }
 
 bool IsSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
@@ -339,11 +338,11 @@ void TMyCustomTag::LoadMediaProperties() {
 WString TMyCustomTag::TitleOrFileTitle() const { return Title.empty() ? FileTitle : Title; }
 
 WString TMyCustomTag::WriteTimeText() const {
-  if (WriteTime == 0) {
+  if (WriteTime <= 0) {
     return {};
   }
   const std::int64_t unixSec =
-      static_cast<std::int64_t>(WriteTime / kTicksPerSecond) - kEpochDelta;
+      WriteTime / kTicksPerSecond - kEpochDelta;
   const std::time_t t = static_cast<std::time_t>(unixSec);
   struct tm local {};
   if (::localtime_r(&t, &local) == nullptr) {

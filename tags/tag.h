@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files.h"
 #include "core/ustring.h"
 
 namespace mivaro {
@@ -62,8 +63,8 @@ const char* TagFieldName(TMyTagField field);
 struct TMyTagValue {
   WString FileName;
   std::int64_t FileSize = 0;
-  std::uint64_t WriteTime = 0;
-  std::uint64_t CreateTime = 0;
+  FileTime WriteTime = 0;
+  FileTime CreateTime = 0;
   std::int32_t DurationSeconds = 0;
   double Duration = -1.0;
   std::int32_t VideoWidth = 0;
@@ -135,8 +136,8 @@ class TMyCustomTag {
   WString FileExt;       // extension with dot
   WString FileTitle;     // name without extension
   std::int64_t FileSize = 0;
-  std::uint64_t WriteTime = 0;   // FILETIME, UTC; 0 when unknown
-  std::uint64_t CreateTime = 0;  // FILETIME, UTC
+  FileTime WriteTime = 0;   // FILETIME, UTC; 0 when unknown
+  FileTime CreateTime = 0;  // FILETIME, UTC
   bool FileExists = false;
   bool FolderExists = false;
 
