@@ -1,11 +1,70 @@
-// Program entry: runs the player window, or the sub player with /SUBPLAYER.
+// Program entry: runs the player's main window, or the sub player with /SUBPLAYER.
+//
+// Library-search hardening: the Windows loader looks for libraries in the current folder,
+// so the program had to remove it from the search path before anything was loaded. The
+// Linux loader never searches the current folder (only RPATH/RUNPATH, LD_LIBRARY_PATH, the
+// ld.so cache and the system folders), so nothing is needed here.
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QSocketNotifier>
+
+#include "settings/param.h"
+#include "ui/main/app_mivaro.h"
+#include "ui/main/sub_player_form.h"
+
+namespace {
+
+int g_signal_pipe[2] = {-1, -1};
+
+void OnTerminateSignal(int) {
+  const char c = 1;
+  // Only async-signal-safe calls here; the event loop does the rest.
+  [[maybe_unused]] const ssize_t n = ::write(g_signal_pipe[1], &c, 1);
+}
+
+// SIGTERM, SIGINT and SIGHUP close the windows the normal way (settings and the resume list
+// are saved, the sub player is told to close) instead of killing the process outright.
+void InstallTerminateHandler(QApplication& app) {
+  if (::pipe2(g_signal_pipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  auto* notifier = new QSocketNotifier(g_signal_pipe[0], QSocketNotifier::Read, &app);
+  QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+    char buf[16];
+    while (::read(g_signal_pipe[0], buf, sizeof buf) > 0) {
+    }
+    QApplication::closeAllWindows();
+    QCoreApplication::quit();
+  });
+  struct sigaction sa {};
+  sa.sa_handler = OnTerminateSignal;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  using namespace mivaro;
+  // The command line is parsed before any window exists.
+  TMyParam& param = GlobalParam();
+
   QApplication app(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle(QStringLiteral("Mivaro"));
+  InstallTerminateHandler(app);
+
+  if (param.HasOption(u"SUBPLAYER")) {
+    TApp_MivaroSubForm form;
+    form.Start(param.ParamText());
+    if (form.IsClosed()) return 0;
+    return app.exec();
+  }
+
+  TApp_Mivaro window;
+  window.FinishStartup();
   window.show();
   return app.exec();
 }
