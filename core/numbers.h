@@ -40,8 +40,9 @@ double ParseTimeText(WStringView text);
 WString ToHalfWidth(WStringView text);
 
 // A loose reading of an integer: "1,234" -> 1234, "１２３" -> 123, "12 kB" -> 12,
-// "FF" -> 255, "abc" -> 2748, "$1F" -> 31, "yes" -> 0. With `prefer_hex` a plain digit run
-// is read as hexadecimal. Anything unreadable or out of the 64-bit range gives 0.
+// "FF" -> 255, "abc" -> 2748, "$1F" -> 31, "yes" -> 0. A text that is a plain integer as a
+// whole is read as written; with `prefer_hex` a number found inside other text ("10h") is
+// read as hexadecimal. Anything unreadable or out of the 64-bit range gives 0.
 int64_t StrToInt64Loose(WStringView text, bool prefer_hex = false);
 
 // The decimal digits at the end of the text as a number ("Item_12" -> 12); 0 when there
@@ -128,8 +129,8 @@ WString DirectionText(TMyPoint start, TMyPoint end, int drag_x = kDefaultDragThr
 
 // ---- Sizes ------------------------------------------------------------------------------
 
-// "0B", "1023B", "2KB", "45.6MB", "1.23GB" (see the rules in numbers.cpp). Negative sizes
-// give "0B".
+// "0B", "1023B", "2KB" (kilobytes rounded up), "45.6MB", "1.23GB" (the fraction cut, not
+// rounded), with "." as decimal separator.
 WString SizeText(int64_t bytes);
 
 }  // namespace mivaro

@@ -2,7 +2,8 @@
 // relative names, and the file-name pattern match.
 //
 // Nothing here touches the disk (except ExpandFileName, which reads the current folder).
-// Three characters end a folder part: "\", "/" and ":" (a drive). Names written on
+// "\", "/" and a drive colon ("C:", "\\?\D:") end a folder part; other colons are part of
+// the name, as they may be in Linux names ("Act 1: Intro.mp3"). Names written on
 // Windows ("C:\m\a.mp3", "\\server\share\a.mp3") and Linux names ("/home/m/a.mp3") both
 // split correctly. No function throws on any input.
 #pragma once
@@ -11,8 +12,8 @@
 
 namespace mivaro {
 
-// True for "\", "/" and ":".
-constexpr bool IsPathDelimiter(char16_t c) { return c == u'\\' || c == u'/' || c == u':'; }
+// True for "\" and "/" (a drive colon also ends a folder part; see above).
+constexpr bool IsPathDelimiter(char16_t c) { return c == u'\\' || c == u'/'; }
 
 // The separator of this system's own paths.
 inline constexpr char16_t kPathSeparator = u'/';
@@ -26,7 +27,7 @@ WString ExtractFileDrive(WStringView path);
 WString ExtractFileDir(WStringView path);
 // The folder part with its trailing separator; "C:" alone becomes "C:\".
 WString ExtractFilePath(WStringView path);
-// The text after the last "\", "/" or ":"; the whole path if there is none.
+// The text after the last "\", "/" or drive colon; the whole path if there is none.
 WString ExtractFileName(WStringView path);
 // The file name without its last extension ("a.tar.gz" -> "a.tar", ".ini" -> "").
 WString ExtractFileTitle(WStringView path);
