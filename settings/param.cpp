@@ -62,23 +62,13 @@ WString ParamUpper(WStringView text) {
   size_t i = 0;
   const size_t n = text.size();
   while (i < n) {
+    const size_t start = i;
     UChar32 c;
     U16_NEXT(text.data(), i, n, c);
-    AppendCodePoint(out, static_cast<char32_t>(U_IS_SURROGATE(c) ? c : u_toupper(c)));
-  }
-  // AppendCodePoint turns lone surrogates into U+FFFD; keep the original units instead.
-  if (out.size() != text.size()) {
-    out.clear();
-    i = 0;
-    while (i < n) {
-      UChar32 c;
-      const size_t start = i;
-      U16_NEXT(text.data(), i, n, c);
-      if (U_IS_SURROGATE(c)) {
-        out.append(text.substr(start, i - start));
-      } else {
-        AppendCodePoint(out, static_cast<char32_t>(u_toupper(c)));
-      }
+    if (U_IS_SURROGATE(c)) {
+      out.append(text.substr(start, i - start));  // a lone surrogate stays as it is
+    } else {
+      AppendCodePoint(out, static_cast<char32_t>(u_toupper(c)));
     }
   }
   return out;
@@ -288,12 +278,14 @@ WString TMyParam::ParamText() const {
   const WStringView s = command_line_;
   const size_t n = s.size();
   enum class Mode { Start, Quoted, Unquoted } mode = Mode::Start;
+  bool started_quoted = false;
   for (size_t i = 0; i < n; ++i) {
     const char16_t c = s[i];
     switch (mode) {
       case Mode::Start:
         if (c == kQuote) {
           mode = Mode::Quoted;
+          started_quoted = true;
         } else if (c != u' ' && c != u'\t') {
           mode = Mode::Unquoted;
         }
@@ -301,6 +293,11 @@ WString TMyParam::ParamText() const {
       case Mode::Quoted:
         if (c == kQuote) {
           if (i + 1 >= n) return {};
+          // A quoted middle part of an unquoted path ends, and the path goes on.
+          if (!started_quoted && s[i + 1] != kQuote) {
+            mode = Mode::Unquoted;
+            break;
+          }
           if (s[i + 1] != kQuote) return Trim(s.substr(i + 1));
           // A doubled quote inside the quoted path: skip both and go on.
           ++i;
