@@ -104,6 +104,9 @@ class TMyStringStore {
   void Exchange(int i, int j);
   void Move(int from, int to);
   void Clear();
+  // Rearranges items first..first+order.size()-1: position first+k receives the item
+  // that was at order[k] (a permutation of that range). One change notification.
+  void Permute(int first, const std::vector<int>& order);
 
   int Capacity() const { return static_cast<int>(items_.capacity()); }
   void SetCapacity(int capacity);
@@ -258,7 +261,8 @@ class TMyWStrings {
   TMyStringStore* Storage() const { return storage_; }
   bool OwnsStorage() const { return ownsStorage_; }
   std::int64_t SortSteps() const { return sortSteps_; }
-  const WString& SortProgressText() const { return sortProgressText_; }
+  // "リストのソート中 [%d]" with SortSteps; empty before the first sort.
+  const WString& SortProgressText() const;
 
   // ---- Settings (public fields, as the program has always used them) --------------------
   bool CaseSensitive = false;
@@ -285,13 +289,14 @@ class TMyWStrings {
   void MergeSortIndexes(int* first, int count, int* scratch,
                         const TMyWStringsCompare& compare);
   void QuickSortRange(int lo, int hi, const TMyWStringsCompare& compare);
-  void SetSortStep();
 
   TMyStringStore* storage_ = nullptr;
   bool ownsStorage_ = false;
   TMyAnsiStrings scratchList_;
   std::int64_t sortSteps_ = 0;
-  WString sortProgressText_;
+  bool sortStarted_ = false;
+  mutable std::int64_t progressTextSteps_ = -1;
+  mutable WString sortProgressText_;
 };
 
 }  // namespace mivaro

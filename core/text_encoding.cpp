@@ -1,0 +1,558 @@
+// Conversions and detection over ICU converters, and the digit-aware name comparison.
+#include "core/text_encoding.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+#include <unicode/ucsdet.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include <array>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace mivaro {
+namespace {
+
+// ---- Converters -------------------------------------------------------------------------
+
+enum class Charset { Ansi, Euc, Jis, Utf7, Utf8 };
+
+const char* CharsetName(Charset cs) {
+  switch (cs) {
+    case Charset::Ansi:
+      return "windows-31j";
+    case Charset::Euc:
+      return "EUC-JP";
+    case Charset::Jis:
+      return "ISO-2022-JP";
+    case Charset::Utf7:
+      return "UTF-7";
+    case Charset::Utf8:
+      return "UTF-8";
+  }
+  return "UTF-8";
+}
+
+struct ConverterCloser {
+  void operator()(UConverter* c) const { ucnv_close(c); }
+};
+using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+
+// One converter per charset and thread: converters keep state and are not thread-safe,
+// and opening one per call would cost more than most conversions.
+UConverter* Converter(Charset cs) {
+  thread_local std::array<ConverterPtr, 5> cache;
+  auto& slot = cache[static_cast<std::size_t>(cs)];
+  if (!slot) {
+    UErrorCode err = U_ZERO_ERROR;
+    slot.reset(ucnv_open(CharsetName(cs), &err));
+    if (U_FAILURE(err)) {
+      slot.reset();
+      return nullptr;
+    }
+    if (cs == Charset::Ansi || cs == Charset::Euc) {
+      // Unencodable characters become "?", as the system's own lossy conversion does.
+      err = U_ZERO_ERROR;
+      ucnv_setSubstChars(slot.get(), "?", 1, &err);
+    }
+    ucnv_setFallback(slot.get(), false);
+  }
+  ucnv_reset(slot.get());
+  return slot.get();
+}
+
+bool IsAscii(std::string_view bytes) {
+  for (unsigned char b : bytes) {
+    if (b >= 0x80) return false;
+  }
+  return true;
+}
+
+std::string FromUnicode(Charset cs, WStringView text) {
+  if (text.empty()) return {};
+  if (cs == Charset::Utf8) return Utf8(text);
+  UConverter* cnv = Converter(cs);
+  if (cnv == nullptr) return {};
+  const auto length = static_cast<int32_t>(text.size());
+  std::string out;
+  // Worst cases: ISO-2022-JP escapes around every character, UTF-7 base64 runs.
+  out.resize(static_cast<std::size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(length, ucnv_getMaxCharSize(cnv))) + 16);
+  UErrorCode err = U_ZERO_ERROR;
+  int32_t n = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()),
+                              text.data(), length, &err);
+  if (err == U_BUFFER_OVERFLOW_ERROR) {
+    out.resize(static_cast<std::size_t>(n) + 1);
+    err = U_ZERO_ERROR;
+    ucnv_reset(cnv);
+    n = ucnv_fromUChars(cnv, out.data(), static_cast<int32_t>(out.size()), text.data(),
+                        length, &err);
+  }
+  if (U_FAILURE(err) || n < 0) return {};
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+WString ToUnicode(Charset cs, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  if (cs == Charset::Utf8) return U16(bytes);
+  if ((cs == Charset::Ansi || cs == Charset::Euc) && IsAscii(bytes)) {
+    return WString(bytes.begin(), bytes.end());
+  }
+  UConverter* cnv = Converter(cs);
+  if (cnv == nullptr) return {};
+  if (bytes.size() > 0x3FFFFFF0u) return {};  // beyond what one ICU call takes
+  const auto length = static_cast<int32_t>(bytes.size());
+  WString out;
+  // Every byte gives at most one UTF-16 unit in these charsets, except UTF-7 (also at
+  // most one unit per byte) ; + 1 for the terminator ICU likes to write.
+  out.resize(static_cast<std::size_t>(length) + 1);
+  UErrorCode err = U_ZERO_ERROR;
+  int32_t n = ucnv_toUChars(cnv, out.data(), static_cast<int32_t>(out.size()), bytes.data(),
+                            length, &err);
+  if (err == U_BUFFER_OVERFLOW_ERROR) {
+    out.resize(static_cast<std::size_t>(n) + 1);
+    err = U_ZERO_ERROR;
+    ucnv_reset(cnv);
+    n = ucnv_toUChars(cnv, out.data(), static_cast<int32_t>(out.size()), bytes.data(), length,
+                      &err);
+  }
+  if (U_FAILURE(err) || n < 0) return {};
+  out.resize(static_cast<std::size_t>(n));
+  return out;
+}
+
+// ---- Exact code page 932 table ------------------------------------------------------------
+
+// For every UTF-16 unit: 0 = no exact mapping; 0x100 | b = the single byte b;
+// otherwise the double byte (lead << 8 | trail), which is always >= 0x8140.
+class AnsiTable {
+ public:
+  AnsiTable() : table_(0x10000, 0) {
+    UErrorCode err = U_ZERO_ERROR;
+    UConverter* cnv = ucnv_open("windows-31j", &err);
+    if (U_FAILURE(err)) return;
+    ucnv_setFromUCallBack(cnv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    ucnv_setToUCallBack(cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    ucnv_setFallback(cnv, false);
+    for (unsigned u = 0; u < 0x10000; ++u) {
+      if (u >= 0xD800 && u <= 0xDFFF) continue;
+      const UChar unit = static_cast<UChar>(u);
+      char bytes[8];
+      err = U_ZERO_ERROR;
+      ucnv_resetFromUnicode(cnv);
+      int32_t n = ucnv_fromUChars(cnv, bytes, sizeof bytes, &unit, 1, &err);
+      if (U_FAILURE(err) || n < 1 || n > 2) continue;
+      // Exact means it reads back as the same unit (no best-fit substitutes).
+      UChar back[4];
+      err = U_ZERO_ERROR;
+      ucnv_resetToUnicode(cnv);
+      int32_t m = ucnv_toUChars(cnv, back, 4, bytes, n, &err);
+      if (U_FAILURE(err) || m != 1 || back[0] != unit) continue;
+      const auto b0 = static_cast<unsigned char>(bytes[0]);
+      table_[u] = n == 1 ? static_cast<std::uint16_t>(0x100 | b0)
+                         : static_cast<std::uint16_t>(b0 << 8 | static_cast<unsigned char>(bytes[1]));
+    }
+    ucnv_close(cnv);
+  }
+  std::uint16_t Lookup(char16_t unit) const { return table_[unit]; }
+
+ private:
+  std::vector<std::uint16_t> table_;
+};
+
+const AnsiTable& Table() {
+  static const AnsiTable table;
+  return table;
+}
+
+// ---- Collation ------------------------------------------------------------------------------
+
+struct CollatorCloser {
+  void operator()(UCollator* c) const { ucol_close(c); }
+};
+using CollatorPtr = std::unique_ptr<UCollator, CollatorCloser>;
+
+// Collators are read-only after set-up; ICU allows comparisons from many threads.
+struct Collators {
+  CollatorPtr tertiary;  // plain comparison (after case folding when ignoring case)
+  CollatorPtr primary;   // ignore case and non-spacing marks
+  Collators() {
+    UErrorCode err = U_ZERO_ERROR;
+    tertiary.reset(ucol_open("ja_JP", &err));
+    if (U_FAILURE(err)) tertiary.reset();
+    if (tertiary) {
+      err = U_ZERO_ERROR;
+      ucol_setStrength(tertiary.get(), UCOL_TERTIARY);
+    }
+    err = U_ZERO_ERROR;
+    primary.reset(ucol_open("ja_JP", &err));
+    if (U_FAILURE(err)) primary.reset();
+    if (primary) ucol_setStrength(primary.get(), UCOL_PRIMARY);
+  }
+};
+
+const Collators& GetCollators() {
+  static const Collators collators;
+  return collators;
+}
+
+int Sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+int CompareUnits(WStringView a, WStringView b) { return Sign(a.compare(b)); }
+
+int Collate(const UCollator* coll, WStringView a, WStringView b) {
+  if (coll == nullptr) return CompareUnits(a, b);
+  switch (ucol_strcoll(coll, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                       static_cast<int32_t>(b.size()))) {
+    case UCOL_LESS:
+      return -1;
+    case UCOL_GREATER:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+// Case folding into a small buffer (heap only for long texts).
+class Folded {
+ public:
+  explicit Folded(WStringView s) {
+    bool plain = true;
+    for (char16_t c : s) {
+      if (c >= 0x80 || (c >= u'A' && c <= u'Z')) {
+        plain = false;
+        break;
+      }
+    }
+    if (plain) {
+      view_ = s;
+      return;
+    }
+    const auto n = static_cast<int32_t>(s.size());
+    UErrorCode err = U_ZERO_ERROR;
+    UChar* dest = stack_;
+    int32_t cap = static_cast<int32_t>(sizeof stack_ / sizeof stack_[0]);
+    int32_t len = u_strFoldCase(dest, cap, s.data(), n, U_FOLD_CASE_DEFAULT, &err);
+    if (err == U_BUFFER_OVERFLOW_ERROR || len > cap) {
+      heap_.resize(static_cast<std::size_t>(len) + 1);
+      err = U_ZERO_ERROR;
+      len = u_strFoldCase(heap_.data(), len + 1, s.data(), n, U_FOLD_CASE_DEFAULT, &err);
+      dest = heap_.data();
+    }
+    if (U_FAILURE(err)) {
+      view_ = s;
+      return;
+    }
+    view_ = WStringView(dest, static_cast<std::size_t>(len));
+  }
+  Folded(const Folded&) = delete;
+  Folded& operator=(const Folded&) = delete;
+  WStringView view() const { return view_; }
+
+ private:
+  UChar stack_[256];
+  WString heap_;
+  WStringView view_;
+};
+
+bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Head (text before the first ASCII digit), number (the digit run) and tail.
+struct NumberedParts {
+  WStringView head, number, tail;
+};
+
+NumberedParts SplitNumbered(WStringView s) {
+  std::size_t i = 0;
+  while (i < s.size() && !IsAsciiDigit(s[i])) ++i;
+  std::size_t j = i;
+  while (j < s.size() && IsAsciiDigit(s[j])) ++j;
+  return {s.substr(0, i), s.substr(i, j - i), s.substr(j)};
+}
+
+// Reads a run of ASCII digits as a signed 64-bit value; false when it does not fit.
+bool ParseInt64(WStringView digits, std::int64_t& value) {
+  std::uint64_t v = 0;
+  for (char16_t c : digits) {
+    const unsigned d = static_cast<unsigned>(c - u'0');
+    if (v > (static_cast<std::uint64_t>(INT64_MAX) - d) / 10) return false;
+    v = v * 10 + d;
+  }
+  value = static_cast<std::int64_t>(v);
+  return true;
+}
+
+bool UpperEqual(WStringView a, WStringView b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && u_toupper(a[i]) != u_toupper(b[i])) return false;
+  }
+  return true;
+}
+
+// The numbered comparison without the final tie-break.
+int CompareNumberedCore(WStringView a, WStringView b) {
+  if (a.empty() && b.empty()) return 0;
+  if (b.empty()) return 1;
+  if (a.empty()) return -1;
+  if (a == b) return 0;
+  const int c = CompareTextCollated(a, b, true);
+  if (c == 0) {
+    if (!UpperEqual(a, b)) {
+      // Same text but for case-folding details: the longer one first; equal lengths
+      // keep an antisymmetric order by code units.
+      if (a.size() != b.size()) return a.size() > b.size() ? -1 : 1;
+      return CompareUnits(a, b);
+    }
+    return 0;
+  }
+  const NumberedParts pa = SplitNumbered(a);
+  const NumberedParts pb = SplitNumbered(b);
+  if (pa.head.empty() != pb.head.empty()) return c;
+  if (pa.head != pb.head) {
+    const int h = Collate(GetCollators().primary.get(), pa.head, pb.head);
+    if (h != 0) return h;
+    if (!UpperEqual(pa.head, pb.head) && pa.head.size() != pb.head.size()) {
+      return pa.head.size() > pb.head.size() ? -1 : 1;
+    }
+  }
+  if (pa.number.empty() && pb.number.empty()) return 0;
+  if (pb.number.empty()) return 1;
+  if (pa.number.empty()) return -1;
+  std::int64_t na = 0, nb = 0;
+  if (!ParseInt64(pa.number, na) || !ParseInt64(pb.number, nb)) return c;
+  if (na != nb) return na < nb ? -1 : 1;
+  return CompareNumberedCore(pa.tail, pb.tail);
+}
+
+}  // namespace
+
+// ---- Conversions ------------------------------------------------------------------------------
+
+std::string ToUtf8(WStringView text) { return Utf8(text); }
+WString FromUtf8(std::string_view bytes) { return U16(bytes); }
+std::string ToUtf7(WStringView text) { return FromUnicode(Charset::Utf7, text); }
+WString FromUtf7(std::string_view bytes) { return ToUnicode(Charset::Utf7, bytes); }
+std::string ToJis(WStringView text) { return FromUnicode(Charset::Jis, text); }
+WString FromJis(std::string_view bytes) { return ToUnicode(Charset::Jis, bytes); }
+std::string ToEuc(WStringView text) { return FromUnicode(Charset::Euc, text); }
+WString FromEuc(std::string_view bytes) { return ToUnicode(Charset::Euc, bytes); }
+
+std::string ToAnsi(WStringView text) {
+  bool ascii = true;
+  for (char16_t c : text) {
+    if (c >= 0x80) {
+      ascii = false;
+      break;
+    }
+  }
+  if (ascii) return std::string(text.begin(), text.end());
+  return FromUnicode(Charset::Ansi, text);
+}
+
+WString FromAnsi(std::string_view bytes) { return ToUnicode(Charset::Ansi, bytes); }
+
+int AnsiBytesOfUnit(char16_t unit, char out[2]) {
+  if (unit < 0x80 && unit != u'\\' && unit != u'~') {
+    out[0] = static_cast<char>(unit);
+    return 1;
+  }
+  const std::uint16_t v = Table().Lookup(unit);
+  if (v == 0) return 0;
+  if (v < 0x200) {
+    out[0] = static_cast<char>(v & 0xFF);
+    return 1;
+  }
+  out[0] = static_cast<char>(v >> 8);
+  out[1] = static_cast<char>(v & 0xFF);
+  return 2;
+}
+
+bool IsLossyAnsi(WStringView text) {
+  char buf[2];
+  for (char16_t c : text) {
+    if (c < 0x80) continue;
+    if (AnsiBytesOfUnit(c, buf) == 0) return true;
+  }
+  return false;
+}
+
+TextEncoding CodePageToEncoding(int codePage) {
+  switch (codePage) {
+    case 1200:
+      return kEncodingUtf16Le;
+    case 1201:
+      return kEncodingUtf16Be;
+    case 20932:
+    case 51932:
+    case 51936:
+    case 51949:
+      return kEncodingEuc;
+    case 50220:
+    case 50221:
+    case 50222:
+    case 50225:
+    case 50227:
+      return kEncodingJis;
+    case 65000:
+      return kEncodingUtf7;
+    case 65001:
+      return kEncodingUtf8;
+    case -1:
+      return kEncodingBinary;
+    default:
+      return kEncodingAnsi;
+  }
+}
+
+// ---- Detection ----------------------------------------------------------------------------------
+
+bool IsPlausibleUtf16(WStringView text) {
+  if (text.empty()) return true;
+  std::size_t good = 0;
+  for (char16_t c : text) {
+    if ((c >= 0x20 && c <= 0x7E) || (c >= 0x3041 && c <= 0x3093) || (c >= 0x30A1 && c <= 0x30F6)) {
+      ++good;
+    }
+  }
+  return good * 100 > text.size();
+}
+
+int ScanCodePage(std::string_view bytes) {
+  bool trailExpected = false;
+  bool valid = true;
+  bool zeros = false;
+  for (unsigned char b : bytes) {
+    if (b == 0) {
+      zeros = true;
+      valid = false;
+    }
+    if (IsAnsiLeadByte(b)) {
+      trailExpected = !trailExpected;
+      continue;
+    }
+    if (trailExpected && b >= 0x01 && b <= 0x3F) valid = false;
+    if (b == 0x7F || b >= 0xFD) valid = false;
+    if ((b == 0x80 || b == 0xA0 || (b >= 0xF0 && b <= 0xFC)) && !trailExpected) valid = false;
+    trailExpected = false;
+  }
+  if (!zeros) return valid ? kAnsiCodePage : kCodePageBinary;
+  if (IsPlausibleUtf16(Utf16FromBytes(bytes, false))) return kCodePageUtf16Le;
+  if (IsPlausibleUtf16(Utf16FromBytes(bytes, true))) return kCodePageUtf16Be;
+  return kCodePageBinary;
+}
+
+namespace {
+
+struct DetectorCloser {
+  void operator()(UCharsetDetector* d) const { ucsdet_close(d); }
+};
+
+// ICU's charset detector, mapped to the code pages the program knows. 0 when it has no
+// confident answer among them.
+int DetectWithIcu(std::string_view bytes) {
+  UErrorCode err = U_ZERO_ERROR;
+  std::unique_ptr<UCharsetDetector, DetectorCloser> det(ucsdet_open(&err));
+  if (U_FAILURE(err) || !det) return 0;
+  ucsdet_setText(det.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &err);
+  const UCharsetMatch* match = ucsdet_detect(det.get(), &err);
+  if (U_FAILURE(err) || match == nullptr) return 0;
+  const char* name = ucsdet_getName(match, &err);
+  const int32_t confidence = ucsdet_getConfidence(match, &err);
+  if (U_FAILURE(err) || name == nullptr || confidence < 10) return 0;
+  const std::string_view n(name);
+  if (n == "Shift_JIS") return kAnsiCodePage;
+  if (n == "EUC-JP") return kCodePageEuc;
+  if (n == "ISO-2022-JP") return kCodePageJis;
+  if (n == "UTF-8") return kCodePageUtf8;
+  if (n == "UTF-16LE") return kCodePageUtf16Le;
+  if (n == "UTF-16BE") return kCodePageUtf16Be;
+  if (n == "ISO-8859-1" || n == "windows-1252") return kCodePageWestern;
+  return 0;
+}
+
+}  // namespace
+
+int DetectCodePage(std::string_view bytes) {
+  const bool hasZero = bytes.find('\0') != std::string_view::npos;
+  const bool hasHigh = !IsAscii(bytes);
+  const bool hasEscape = bytes.find('\x1b') != std::string_view::npos;
+  int cp = 0;
+  // Plain 7-bit text without escapes is code page 932 text by the scan; the detector
+  // would only guess among Western charsets. Text with zeros is UTF-16 or binary, which
+  // the scan's plausibility test judges better than the detector's 8-bit recognisers.
+  if (!hasZero && (hasHigh || hasEscape)) cp = DetectWithIcu(bytes);
+  if (cp == 0 || cp == kCodePageWestern) cp = ScanCodePage(bytes);
+  return cp;
+}
+
+// ---- UTF-16 bytes ------------------------------------------------------------------------------
+
+WString Utf16FromBytes(std::string_view bytes, bool bigEndian) {
+  WString out(bytes.size() / 2, u'\0');
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const unsigned lo = p[2 * i + (bigEndian ? 1 : 0)];
+    const unsigned hi = p[2 * i + (bigEndian ? 0 : 1)];
+    out[i] = static_cast<char16_t>(hi << 8 | lo);
+  }
+  return out;
+}
+
+std::string Utf16ToBytes(WStringView text, bool bigEndian) {
+  std::string out(text.size() * 2, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char lo = static_cast<char>(text[i] & 0xFF);
+    const char hi = static_cast<char>(text[i] >> 8);
+    out[2 * i] = bigEndian ? hi : lo;
+    out[2 * i + 1] = bigEndian ? lo : hi;
+  }
+  return out;
+}
+
+WString SwapByteOrder(WStringView text) {
+  WString out(text);
+  for (char16_t& c : out) c = static_cast<char16_t>((c >> 8) | (c << 8));
+  return out;
+}
+
+WString UpperCaseText(WStringView text) {
+  WString out(text);
+  for (char16_t& c : out) {
+    if (c < 0x80) {
+      if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 0x20);
+    } else if (!U16_IS_SURROGATE(c)) {
+      c = static_cast<char16_t>(u_toupper(c));
+    }
+  }
+  return out;
+}
+
+// ---- Comparison -----------------------------------------------------------------------------------
+
+int CompareTextCollated(WStringView a, WStringView b, bool ignoreCase) {
+  const UCollator* coll = GetCollators().tertiary.get();
+  if (!ignoreCase) {
+    const int r = Collate(coll, a, b);
+    return r != 0 ? r : CompareUnits(a, b);
+  }
+  Folded fa(a);
+  Folded fb(b);
+  const int r = Collate(coll, fa.view(), fb.view());
+  return r != 0 ? r : CompareUnits(fa.view(), fb.view());
+}
+
+int CompareNumberedText(WStringView a, WStringView b) {
+  const int r = CompareNumberedCore(a, b);
+  if (r != 0 || a == b) return r;
+  // Different texts that the digit-aware rules call equal ("cd01" and "cd1", names that
+  // differ only in accents or kana type) are ordered by the plain comparison, so that
+  // two folders never interleave and the order does not depend on the input order.
+  const int c = CompareTextCollated(a, b, true);
+  return c != 0 ? c : CompareUnits(a, b);
+}
+
+}  // namespace mivaro
