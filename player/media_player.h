@@ -34,15 +34,6 @@ using TMyOnMediaEvent =
 using TMyOnVideoSizeChange =
     std::function<void(TMyMediaPlayer* sender, std::uint16_t iWidth, std::uint16_t iHeight)>;
 
-// A rectangle in pixels: left, top, width, height.
-struct TMyRect {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  bool operator==(const TMyRect&) const = default;
-};
-
 class TMyMediaPlayer {
  public:
   // The graph-notify message number of the original control; kept for logs.

@@ -1,0 +1,959 @@
+// GStreamer engine of the media graph (see gst_graph.h).
+#include "platform/media/gst_graph.h"
+
+#include <dlfcn.h>
+#include <gst/gst.h>
+#include <gst/video/video.h>
+#include <gst/video/videooverlay.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <mutex>
+#include <sys/stat.h>
+
+#include "platform/media/graph_helpers.h"
+
+namespace mivaro {
+
+namespace {
+
+// playbin flags (GstPlayFlags is not in a public header).
+constexpr unsigned kPlayVideo = 1u << 0;
+constexpr unsigned kPlayAudio = 1u << 1;
+constexpr unsigned kPlayText = 1u << 2;
+constexpr unsigned kPlaySoftVolume = 1u << 4;
+
+// How long Open waits for the first frame (or the first audio) at most.
+constexpr int kPrerollTimeoutMs = 15000;
+
+std::atomic<long> g_xErrors{0};
+
+int IgnoreXError(void* /*display*/, void* /*event*/) {
+  g_xErrors.fetch_add(1);
+  return 0;
+}
+
+const char* Env(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v ? v : nullptr;
+}
+
+bool HaveDisplay() { return Env("DISPLAY") != nullptr; }
+
+GstElement* MakeElement(const std::string& factory) {
+  if (factory.empty()) return nullptr;
+  return gst_element_factory_make(factory.c_str(), nullptr);
+}
+
+// Tries to bring an element to READY (opens its device or display); false when it cannot.
+bool Starts(GstElement* e) {
+  if (!e) return false;
+  GstStateChangeReturn r = gst_element_set_state(e, GST_STATE_READY);
+  if (r == GST_STATE_CHANGE_FAILURE) {
+    gst_element_set_state(e, GST_STATE_NULL);
+    return false;
+  }
+  return true;
+}
+
+std::string Path8(WStringView file) { return Utf8(file); }
+
+// Original ranks of the libav decoders, so that preferring them can be undone.
+std::mutex g_rankMutex;
+std::map<std::string, guint> g_libavRanks;
+
+void PreferLibavDecoders(bool prefer) {
+  std::lock_guard lock(g_rankMutex);
+  if (g_libavRanks.empty()) {
+    GList* list = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER,
+                                                        GST_RANK_NONE);
+    for (GList* l = list; l; l = l->next) {
+      auto* f = GST_PLUGIN_FEATURE(l->data);
+      std::string name = gst_plugin_feature_get_name(f);
+      if (name.rfind("avdec_", 0) == 0) g_libavRanks[name] = gst_plugin_feature_get_rank(f);
+    }
+    gst_plugin_feature_list_free(list);
+  }
+  for (const auto& [name, rank] : g_libavRanks) {
+    GstPluginFeature* f = gst_registry_lookup_feature(gst_registry_get(), name.c_str());
+    if (!f) continue;
+    // Preferred: above every other decoder, but only where libav decodes at all.
+    gst_plugin_feature_set_rank(f, prefer && rank > GST_RANK_NONE ? GST_RANK_PRIMARY + 50
+                                                                  : rank);
+    gst_object_unref(f);
+  }
+}
+
+class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
+ public:
+  TGstGraph() = default;
+  ~TGstGraph() override { Teardown(); }
+
+  HRESULT RenderFile(WStringView file) override;
+  HRESULT RenderSource(const TMediaFilterPtr& source) override;
+
+  HRESULT Run() override;
+  HRESULT Pause() override;
+  HRESULT Stop() override;
+  HRESULT StopWhenReady() override { return Stop(); }
+  HRESULT GetState(int timeoutMs, int* state) override;
+
+  HRESULT get_Duration(double* seconds) override;
+  HRESULT get_CurrentPosition(double* seconds) override;
+  HRESULT put_CurrentPosition(double seconds) override;
+  HRESULT put_Rate(double rate) override;
+  HRESULT get_Rate(double* rate) override;
+  HRESULT CanSeekBackward(long* can) override;
+
+  bool HasBasicAudio() override { return pipeline_ && nAudio_ > 0; }
+  HRESULT put_Volume(long hundredthsDb) override;
+  HRESULT put_Balance(long balance) override;
+
+  HRESULT GetVideoSize(long* width, long* height) override;
+  HRESULT get_AvgTimePerFrame(double* seconds) override;
+  HRESULT CanStep(long count) override;
+  HRESULT Step(long count) override;
+
+  HRESULT put_Owner(TMyWindowHandle owner) override;
+  HRESULT put_WindowStyle(std::uint32_t style) override;
+  HRESULT SetWindowPosition(int left, int top, int width, int height) override;
+  HRESULT put_MessageDrain(TMyWindowHandle window) override;
+  HRESULT SetWindowForeground(long focus) override;
+  HRESULT SetAspectRatioMode(int mode) override;
+
+  bool WaitUntilSettled(int timeoutMs) override;
+  std::string VideoSinkName() const override { return videoSinkName_; }
+  std::string AudioSinkName() const override { return audioSinkName_; }
+  std::string LastError() const override {
+    std::lock_guard lock(mutex_);
+    return error_;
+  }
+
+ private:
+  static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* msg, gpointer self);
+  static GstPadProbeReturn OnVideoCaps(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  GstBusSyncReply HandleMessage(GstMessage* msg);
+  void NoteVideoCaps(GstCaps* caps);
+
+  HRESULT BuildPipeline(const std::string& uri, bool videoToo);
+  GstElement* ChooseVideoSink(TMediaFilterPtr* used);
+  HRESULT Preroll();
+  void ReadStreamFacts();
+  void Teardown();
+  void PostFirstPause();
+  bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
+  void ApplyWindow();
+  void UpdateScalerCaps();
+  HRESULT SeekTo(double seconds, double rate);
+
+  GstElement* pipeline_ = nullptr;
+  GstElement* videoSink_ = nullptr;  // the element that draws (overlay), own reference
+  GstElement* scaler_ = nullptr;     // capsfilter in front of a non-scaling sink
+  GstElement* panorama_ = nullptr;
+  std::string videoSinkName_;
+  std::string audioSinkName_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable cv_;
+  bool asyncDone_ = false;
+  bool errored_ = false;
+  bool eos_ = false;
+  bool opened_ = false;
+  std::string error_;
+  int capsWidth_ = 0;
+  int capsHeight_ = 0;
+  TMyWindowHandle owner_ = 0;
+  TMyRect rect_;
+
+  int logical_ = State_Stopped;
+  bool clockPosted_ = false;
+  double duration_ = 0;
+  double frameTime_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  int nVideo_ = 0;
+  int nAudio_ = 0;
+  double rate_ = 1.0;
+  int aspectMode_ = VMR_ARMODE_LETTER_BOX;
+};
+
+GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
+  return static_cast<TGstGraph*>(self)->HandleMessage(msg);
+}
+
+GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
+  if (gst_is_video_overlay_prepare_window_handle_message(msg)) {
+    std::lock_guard lock(mutex_);
+    if (owner_ && GST_IS_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg))) {
+      auto* overlay = GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg));
+      gst_video_overlay_set_window_handle(overlay, owner_);
+      if (rect_.width > 0 && rect_.height > 0)
+        gst_video_overlay_set_render_rectangle(overlay, rect_.left, rect_.top, rect_.width,
+                                               rect_.height);
+    }
+    gst_message_unref(msg);
+    return GST_BUS_DROP;
+  }
+  bool post = false;
+  int code = 0;
+  std::intptr_t p1 = 0;
+  switch (GST_MESSAGE_TYPE(msg)) {
+    case GST_MESSAGE_ERROR: {
+      GError* err = nullptr;
+      gchar* dbg = nullptr;
+      gst_message_parse_error(msg, &err, &dbg);
+      std::lock_guard lock(mutex_);
+      errored_ = true;
+      error_ = err ? err->message : "error";
+      if (err) g_error_free(err);
+      g_free(dbg);
+      if (opened_) {
+        post = true;
+        code = EC_ERRORABORT;
+        p1 = E_FAIL;
+      }
+      cv_.notify_all();
+      break;
+    }
+    case GST_MESSAGE_EOS: {
+      std::lock_guard lock(mutex_);
+      eos_ = true;
+      if (opened_) {
+        post = true;
+        code = EC_COMPLETE;
+        p1 = S_OK;
+      }
+      cv_.notify_all();
+      break;
+    }
+    case GST_MESSAGE_ASYNC_DONE: {
+      if (GST_MESSAGE_SRC(msg) == GST_OBJECT(pipeline_)) {
+        std::lock_guard lock(mutex_);
+        asyncDone_ = true;
+        cv_.notify_all();
+      }
+      break;
+    }
+    case GST_MESSAGE_STEP_DONE: {
+      std::lock_guard lock(mutex_);
+      if (opened_ && GST_MESSAGE_SRC(msg) == GST_OBJECT(videoSink_)) {
+        post = true;
+        code = EC_STEP_COMPLETE;
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  gst_message_unref(msg);
+  if (post) PostEvent(code, p1, 0);
+  return GST_BUS_DROP;
+}
+
+GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer self) {
+  GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info);
+  if (ev && GST_EVENT_TYPE(ev) == GST_EVENT_CAPS) {
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(ev, &caps);
+    static_cast<TGstGraph*>(self)->NoteVideoCaps(caps);
+  }
+  return GST_PAD_PROBE_OK;
+}
+
+void TGstGraph::NoteVideoCaps(GstCaps* caps) {
+  GstVideoInfo vi;
+  if (!caps || !gst_video_info_from_caps(&vi, caps)) return;
+  int w = GST_VIDEO_INFO_WIDTH(&vi);
+  int h = GST_VIDEO_INFO_HEIGHT(&vi);
+  // The size shown: square pixels, so anamorphic video keeps its picture shape.
+  if (GST_VIDEO_INFO_PAR_N(&vi) > 0 && GST_VIDEO_INFO_PAR_D(&vi) > 0 &&
+      GST_VIDEO_INFO_PAR_N(&vi) != GST_VIDEO_INFO_PAR_D(&vi)) {
+    w = static_cast<int>(std::lround(static_cast<double>(w) * GST_VIDEO_INFO_PAR_N(&vi) /
+                                     GST_VIDEO_INFO_PAR_D(&vi)));
+  }
+  bool post = false;
+  {
+    std::lock_guard lock(mutex_);
+    post = opened_ && (w != capsWidth_ || h != capsHeight_) && capsWidth_ > 0;
+    capsWidth_ = w;
+    capsHeight_ = h;
+    if (GST_VIDEO_INFO_FPS_N(&vi) > 0 && GST_VIDEO_INFO_FPS_D(&vi) > 0)
+      frameTime_ = static_cast<double>(GST_VIDEO_INFO_FPS_D(&vi)) / GST_VIDEO_INFO_FPS_N(&vi);
+  }
+  if (post) {
+    PostEvent(EC_VIDEO_SIZE_CHANGED,
+              static_cast<std::intptr_t>((w & 0xFFFF) | ((h & 0xFFFF) << 16)), 0);
+  }
+}
+
+GstElement* TGstGraph::ChooseVideoSink(TMediaFilterPtr* used) {
+  // Candidates in order: the overlay mixer's renderer, the graph's video renderer, then
+  // what any display offers.
+  std::vector<std::pair<TMediaFilterPtr, std::string>> candidates;
+  TMediaFilterPtr mixer, renderer;
+  for (const auto& f : EnumFilters()) {
+    if (f->Kind() == TFilterKind::OverlayMixer && !mixer) mixer = f;
+    if (f->Kind() == TFilterKind::VideoRenderer && !renderer) renderer = f;
+  }
+  const char* forced = Env("MIVARO_VIDEO_SINK");
+  if (forced || !HaveDisplay()) {
+    *used = mixer ? mixer : renderer;
+    GstElement* e = MakeElement(forced ? forced : "fakesink");
+    if (e && g_object_class_find_property(G_OBJECT_GET_CLASS(e), "sync"))
+      g_object_set(e, "sync", TRUE, nullptr);
+    return e;
+  }
+  if (mixer) candidates.emplace_back(mixer, mixer->Element());
+  if (renderer) candidates.emplace_back(renderer, renderer->Element());
+  candidates.emplace_back(nullptr, VideoRendererElement());
+  for (auto& [filter, element] : candidates) {
+    GstElement* e = MakeElement(element);
+    if (!Starts(e)) {
+      if (e) gst_object_unref(e);
+      continue;
+    }
+    *used = filter;
+    return e;
+  }
+  *used = nullptr;
+  GstElement* e = MakeElement("fakesink");
+  if (e) g_object_set(e, "sync", TRUE, nullptr);
+  return e;
+}
+
+HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
+  Teardown();
+  pipeline_ = gst_element_factory_make("playbin", nullptr);
+  if (!pipeline_) return E_FAIL;
+  gst_object_ref_sink(pipeline_);
+  unsigned flags = kPlayAudio | kPlaySoftVolume;
+  if (videoToo) flags |= kPlayVideo | kPlayText;
+  g_object_set(pipeline_, "uri", uri.c_str(), "flags", flags, nullptr);
+
+  // Audio: the audio renderer in the graph, else the default device.
+  std::string audio = DefaultAudioSinkElement();
+  for (const auto& f : EnumFilters()) {
+    if (f->Kind() == TFilterKind::AudioRenderer && !f->Element().empty()) {
+      audio = f->Element();
+      break;
+    }
+  }
+  GstElement* asink = MakeElement(audio);
+  if (!asink) asink = MakeElement("autoaudiosink");
+  if (!asink) asink = MakeElement("fakesink");
+  if (asink) {
+    if (audio == "fakesink") g_object_set(asink, "sync", TRUE, nullptr);
+    audioSinkName_ = GST_OBJECT_NAME(gst_element_get_factory(asink));
+    g_object_set(pipeline_, "audio-sink", asink, nullptr);
+  }
+  // Balance: a panorama stage in front of the sink.
+  GstElement* abin = gst_parse_bin_from_description(
+      "audioconvert ! audiopanorama name=pan ! audioconvert", TRUE, nullptr);
+  if (abin) {
+    panorama_ = gst_bin_get_by_name(GST_BIN(abin), "pan");
+    g_object_set(pipeline_, "audio-filter", abin, nullptr);
+  }
+
+  if (videoToo) {
+    TMediaFilterPtr used;
+    GstElement* sink = ChooseVideoSink(&used);
+    if (!sink) return E_FAIL;
+    videoSink_ = GST_ELEMENT(gst_object_ref(sink));
+    videoSinkName_ = GST_OBJECT_NAME(gst_element_get_factory(sink));
+    GstElement* bin = gst_bin_new("videorenderer");
+    GstElement* head = sink;
+    if (videoSinkName_ == "ximagesink") {
+      // The X image renderer only centres frames: scale them to the window rectangle.
+      GstElement* scale = gst_element_factory_make("videoscale", nullptr);
+      scaler_ = gst_element_factory_make("capsfilter", nullptr);
+      if (scale && scaler_) {
+        g_object_set(scale, "add-borders", FALSE, nullptr);
+        gst_bin_add_many(GST_BIN(bin), scale, scaler_, sink, nullptr);
+        gst_element_link_many(scale, scaler_, sink, nullptr);
+        gst_object_ref(scaler_);
+        head = scale;
+      } else {
+        if (scale) gst_object_unref(scale);
+        if (scaler_) gst_object_unref(scaler_);
+        scaler_ = nullptr;
+        gst_bin_add(GST_BIN(bin), sink);
+      }
+    } else {
+      gst_bin_add(GST_BIN(bin), sink);
+    }
+    GstPad* target = gst_element_get_static_pad(head, "sink");
+    GstPad* ghost = gst_ghost_pad_new("sink", target);
+    gst_object_unref(target);
+    gst_pad_add_probe(ghost, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnVideoCaps, this, nullptr);
+    gst_element_add_pad(bin, ghost);
+    g_object_set(pipeline_, "video-sink", bin, nullptr);
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "force-aspect-ratio"))
+      g_object_set(sink, "force-aspect-ratio", aspectMode_ == VMR_ARMODE_LETTER_BOX, nullptr);
+    if (GST_IS_VIDEO_OVERLAY(sink)) gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink), FALSE);
+  }
+  GstBus* bus = gst_element_get_bus(pipeline_);
+  gst_bus_set_sync_handler(bus, OnBusSync, this, nullptr);
+  gst_object_unref(bus);
+  return S_OK;
+}
+
+HRESULT TGstGraph::Preroll() {
+  {
+    std::lock_guard lock(mutex_);
+    asyncDone_ = errored_ = eos_ = false;
+    error_.clear();
+  }
+  GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  if (r == GST_STATE_CHANGE_FAILURE) {
+    std::unique_lock lock(mutex_);
+    if (error_.empty()) error_ = "the pipeline did not start";
+    return VFW_E_CANNOT_RENDER;
+  }
+  std::unique_lock lock(mutex_);
+  if (r != GST_STATE_CHANGE_SUCCESS) {
+    bool done = cv_.wait_for(lock, std::chrono::milliseconds(kPrerollTimeoutMs),
+                             [this] { return asyncDone_ || errored_ || eos_; });
+    if (!done) {
+      error_ = "timed out while opening";
+      return VFW_E_TIMEOUT;
+    }
+  }
+  if (errored_) return VFW_E_CANNOT_RENDER;
+  return S_OK;
+}
+
+void TGstGraph::ReadStreamFacts() {
+  g_object_get(pipeline_, "n-video", &nVideo_, "n-audio", &nAudio_, nullptr);
+  gint64 d = -1;
+  duration_ = gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) && d > 0
+                  ? static_cast<double>(d) / GST_SECOND
+                  : 0.0;
+  {
+    std::lock_guard lock(mutex_);
+    width_ = nVideo_ > 0 ? capsWidth_ : 0;
+    height_ = nVideo_ > 0 ? capsHeight_ : 0;
+  }
+  if (nVideo_ > 0 && width_ == 0) {
+    // No caps seen yet (no frame reached the sink): ask the stream's pad.
+    GstPad* pad = nullptr;
+    g_signal_emit_by_name(pipeline_, "get-video-pad", 0, &pad);
+    if (pad) {
+      GstCaps* caps = gst_pad_get_current_caps(pad);
+      if (caps) {
+        NoteVideoCaps(caps);
+        gst_caps_unref(caps);
+      }
+      gst_object_unref(pad);
+      std::lock_guard lock(mutex_);
+      width_ = capsWidth_;
+      height_ = capsHeight_;
+    }
+  }
+
+  // Mark what automatic rendering connected: source -> (preferred decoder) -> renderer.
+  WString file = RenderedFile();
+  TMediaFilterPtr source = MakeMediaFilter(TFilterKind::Source, "uridecodebin", file);
+  source->SetSourceFile(file);
+  AddFilter(source, file);
+  TMediaFilterPtr mixer, renderer, vdec, adec, arend;
+  for (const auto& f : EnumFilters()) {
+    switch (f->Kind()) {
+      case TFilterKind::OverlayMixer: if (!mixer) mixer = f; break;
+      case TFilterKind::VideoRenderer: if (!renderer) renderer = f; break;
+      case TFilterKind::VideoDecoder: if (!vdec) vdec = f; break;
+      case TFilterKind::AudioDecoder: if (!adec) adec = f; break;
+      case TFilterKind::AudioRenderer: if (!arend) arend = f; break;
+      default: break;
+    }
+  }
+  TMediaType vt;
+  vt.major = TMediaMajor::Video;
+  vt.format = TMediaFormat::VideoInfo2;
+  vt.avgTimePerFrame = frameTime_ > 0 ? std::llround(frameTime_ * 1e7) : 0;
+  vt.width = width_;
+  vt.height = height_;
+  TMediaType at;
+  at.major = TMediaMajor::Audio;
+  at.format = TMediaFormat::WaveFormatEx;
+  const auto& spins = source->Pins();
+  if (nVideo_ > 0 && videoSink_) {
+    // Which filter draws: the one whose element is the sink in use, else a new renderer.
+    TMediaFilterPtr target;
+    if (mixer && mixer->Element() == videoSinkName_) target = mixer;
+    else if (renderer && renderer->Element() == videoSinkName_) target = renderer;
+    else if (renderer && (Env("MIVARO_VIDEO_SINK") || !HaveDisplay())) target = mixer ? mixer : renderer;
+    if (!target) {
+      target = MakeMediaFilter(TFilterKind::VideoRenderer, videoSinkName_, kVideoRendererName);
+      WString name = kVideoRendererName;
+      for (int i = 1; ; ++i) {
+        bool taken = false;
+        for (const auto& f : EnumFilters()) taken = taken || f->Name() == name;
+        if (!taken) break;
+        char buf[16];
+        std::snprintf(buf, sizeof buf, " %04d", i);
+        name = WString(kVideoRendererName) + U16(buf);
+      }
+      AddFilter(target, name);
+    }
+    TMediaPin* from = spins[0].get();
+    if (vdec) {
+      MarkConnected(from, vdec->Pins()[0].get(), vt);
+      from = vdec->Pins()[1].get();
+    }
+    TMediaPin* in = nullptr;
+    FindFreePin(target.get(), PINDIR_INPUT, &in);
+    if (in) MarkConnected(from, in, vt);
+    if (target == mixer && renderer) {
+      // The mixer's output already feeds its renderer; give that link the video type too.
+      TMediaPin* out = nullptr;
+      FindPinByName(mixer.get(), u"Output", &out);
+      if (out && out->Peer()) MarkConnected(out, out->Peer(), vt);
+    }
+  }
+  if (nAudio_ > 0) {
+    if (!arend) {
+      arend = MakeMediaFilter(TFilterKind::AudioRenderer, audioSinkName_, kDefaultAudioDeviceName);
+      AddFilter(arend, kDefaultAudioDeviceName);
+    }
+    TMediaPin* from = spins[1].get();
+    if (adec) {
+      MarkConnected(from, adec->Pins()[0].get(), at);
+      from = adec->Pins()[1].get();
+    }
+    TMediaPin* in = nullptr;
+    FindFreePin(arend.get(), PINDIR_INPUT, &in);
+    if (in) MarkConnected(from, in, at);
+  }
+}
+
+HRESULT TGstGraph::RenderFile(WStringView file) {
+  if (!GstInitHolder::Ensure()) return E_FAIL;
+  std::string path = Path8(file);
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return VFW_E_NOT_FOUND;
+  if (st.st_size == 0) return VFW_E_CANNOT_RENDER;
+  gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
+  if (!uri) return VFW_E_NOT_FOUND;
+  bool preferred = false;
+  for (const auto& f : EnumFilters())
+    preferred = preferred || f->Kind() == TFilterKind::VideoDecoder ||
+                f->Kind() == TFilterKind::AudioDecoder;
+  PreferLibavDecoders(preferred);
+  SetRenderedFile(WString(file));
+  HRESULT hr = BuildPipeline(uri, true);
+  g_free(uri);
+  if (hr != S_OK) {
+    Teardown();
+    return hr;
+  }
+  hr = Preroll();
+  if (hr == S_OK) {
+    ReadStreamFacts();
+    if (nVideo_ == 0 && nAudio_ == 0) hr = VFW_E_CANNOT_RENDER;
+  }
+  if (hr != S_OK) {
+    std::string err = LastError();
+    Teardown();
+    std::lock_guard lock(mutex_);
+    error_ = err;
+    return hr;
+  }
+  {
+    std::lock_guard lock(mutex_);
+    opened_ = true;
+  }
+  ApplyWindow();
+  return S_OK;
+}
+
+HRESULT TGstGraph::RenderSource(const TMediaFilterPtr& source) {
+  if (!source || !GstInitHolder::Ensure()) return E_POINTER;
+  std::string path = Path8(source->SourceFile());
+  gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
+  if (!uri) return VFW_E_NOT_FOUND;
+  SetRenderedFile(source->SourceFile());
+  HRESULT hr = BuildPipeline(uri, false);
+  g_free(uri);
+  if (hr == S_OK) hr = Preroll();
+  if (hr == S_OK) {
+    g_object_get(pipeline_, "n-audio", &nAudio_, nullptr);
+    nVideo_ = 0;
+    gint64 d = -1;
+    duration_ = gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) && d > 0
+                    ? static_cast<double>(d) / GST_SECOND
+                    : 0.0;
+    if (nAudio_ == 0) hr = VFW_E_CANNOT_RENDER;
+  }
+  if (hr != S_OK) {
+    Teardown();
+    return hr;
+  }
+  std::lock_guard lock(mutex_);
+  opened_ = true;
+  return S_OK;
+}
+
+void TGstGraph::Teardown() {
+  if (pipeline_) {
+    gst_element_set_state(pipeline_, GST_STATE_NULL);
+    GstBus* bus = gst_element_get_bus(pipeline_);
+    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
+    gst_object_unref(bus);
+    gst_object_unref(pipeline_);
+    pipeline_ = nullptr;
+  }
+  if (videoSink_) gst_object_unref(videoSink_);
+  if (scaler_) gst_object_unref(scaler_);
+  if (panorama_) gst_object_unref(panorama_);
+  videoSink_ = scaler_ = panorama_ = nullptr;
+  std::lock_guard lock(mutex_);
+  opened_ = false;
+  capsWidth_ = capsHeight_ = 0;
+  nVideo_ = nAudio_ = 0;
+  width_ = height_ = 0;
+  duration_ = 0;
+  frameTime_ = 0;
+  logical_ = State_Stopped;
+}
+
+void TGstGraph::PostFirstPause() {
+  // The graph's clock is chosen when it first pauses; GStreamer announces its clock only
+  // after the preroll, so the two events are put in the order the player relies on.
+  if (!clockPosted_) {
+    clockPosted_ = true;
+    PostEvent(EC_CLOCK_CHANGED);
+  }
+  PostEvent(EC_PAUSED, S_OK);
+}
+
+HRESULT TGstGraph::Run() {
+  if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  int before = logical_;
+  logical_ = State_Running;
+  if (before == State_Stopped) PostFirstPause();
+  return r == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
+}
+
+HRESULT TGstGraph::Pause() {
+  if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  logical_ = State_Paused;
+  PostFirstPause();
+  return r == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
+}
+
+HRESULT TGstGraph::Stop() {
+  if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  // Stopped keeps the position and the last frame: the pipeline only pauses.
+  GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
+  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  logical_ = State_Stopped;
+  return S_OK;
+}
+
+HRESULT TGstGraph::GetState(int timeoutMs, int* state) {
+  if (!state) return E_POINTER;
+  *state = logical_;
+  if (!pipeline_) return S_OK;
+  GstState cur, pending;
+  GstStateChangeReturn r = gst_element_get_state(
+      pipeline_, &cur, &pending, static_cast<GstClockTime>(std::max(0, timeoutMs)) * GST_MSECOND);
+  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  if (r == GST_STATE_CHANGE_ASYNC) return VFW_S_STATE_INTERMEDIATE;
+  return S_OK;
+}
+
+HRESULT TGstGraph::get_Duration(double* seconds) {
+  if (!seconds) return E_POINTER;
+  *seconds = duration_;
+  return pipeline_ ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
+  if (!seconds) return E_POINTER;
+  *seconds = 0;
+  if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  {
+    std::lock_guard lock(mutex_);
+    if (eos_) {
+      *seconds = duration_;  // at the end the position is exactly the length
+      return S_OK;
+    }
+  }
+  gint64 pos = -1;
+  if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0) {
+    *seconds = static_cast<double>(pos) / GST_SECOND;
+    if (duration_ > 0 && *seconds > duration_) *seconds = duration_;
+  }
+  return S_OK;
+}
+
+HRESULT TGstGraph::SeekTo(double seconds, double rate) {
+  if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  if (!(seconds >= 0)) seconds = 0;
+  if (duration_ > 0 && seconds > duration_) seconds = duration_;
+  auto t = static_cast<gint64>(std::llround(seconds * GST_SECOND));
+  {
+    std::lock_guard lock(mutex_);
+    asyncDone_ = false;
+    eos_ = false;
+  }
+  gboolean ok = gst_element_seek(pipeline_, rate, GST_FORMAT_TIME,
+                                 static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
+                                 GST_SEEK_TYPE_SET, t, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
+  return ok ? S_OK : E_FAIL;
+}
+
+HRESULT TGstGraph::put_CurrentPosition(double seconds) { return SeekTo(seconds, rate_); }
+
+HRESULT TGstGraph::put_Rate(double rate) {
+  if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  if (!(rate > 0) || !std::isfinite(rate)) return E_INVALIDARG;
+  if (rate == rate_) return S_OK;
+  double pos = 0;
+  get_CurrentPosition(&pos);
+  HRESULT hr = SeekTo(pos, rate);
+  if (hr == S_OK) rate_ = rate;
+  return hr;
+}
+
+HRESULT TGstGraph::get_Rate(double* rate) {
+  if (!rate) return E_POINTER;
+  *rate = rate_;
+  return pipeline_ ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+HRESULT TGstGraph::CanSeekBackward(long* can) {
+  if (!can) return E_POINTER;
+  *can = 0;  // reverse playback is not offered
+  return pipeline_ ? S_OK : VFW_E_NOT_CONNECTED;
+}
+
+HRESULT TGstGraph::put_Volume(long hundredthsDb) {
+  if (!HasBasicAudio()) return E_NOTIMPL;
+  if (hundredthsDb > 0) hundredthsDb = 0;
+  double linear = hundredthsDb <= -10000 ? 0.0 : std::pow(10.0, hundredthsDb / 2000.0);
+  g_object_set(pipeline_, "volume", linear, nullptr);
+  return S_OK;
+}
+
+HRESULT TGstGraph::put_Balance(long balance) {
+  if (!HasBasicAudio()) return E_NOTIMPL;
+  if (!panorama_) return E_NOTIMPL;
+  balance = std::clamp(balance, -10000L, 10000L);
+  g_object_set(panorama_, "panorama", static_cast<gfloat>(balance / 10000.0), nullptr);
+  return S_OK;
+}
+
+HRESULT TGstGraph::GetVideoSize(long* width, long* height) {
+  if (!width || !height) return E_POINTER;
+  if (!HasVideoStream()) return E_NOTIMPL;
+  *width = width_;
+  *height = height_;
+  return S_OK;
+}
+
+HRESULT TGstGraph::get_AvgTimePerFrame(double* seconds) {
+  if (!seconds) return E_POINTER;
+  if (!HasVideoStream()) return E_NOTIMPL;
+  std::lock_guard lock(mutex_);
+  *seconds = frameTime_;
+  return S_OK;
+}
+
+HRESULT TGstGraph::CanStep(long count) {
+  // Stepping needs frames: an audio-only graph would wait for ever.
+  if (!HasVideoStream() || count < 0) return E_FAIL;
+  return S_OK;
+}
+
+HRESULT TGstGraph::Step(long count) {
+  if (CanStep(count) != S_OK || count < 1) return E_FAIL;
+  if (logical_ == State_Running) Pause();
+  {
+    std::lock_guard lock(mutex_);
+    asyncDone_ = false;
+  }
+  gboolean ok = gst_element_send_event(
+      videoSink_, gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(count), 1.0, TRUE,
+                                     FALSE));
+  return ok ? S_OK : E_FAIL;
+}
+
+void TGstGraph::ApplyWindow() {
+  if (!videoSink_ || !GST_IS_VIDEO_OVERLAY(videoSink_)) return;
+  TMyWindowHandle owner;
+  TMyRect rect;
+  {
+    std::lock_guard lock(mutex_);
+    owner = owner_;
+    rect = rect_;
+  }
+  auto* overlay = GST_VIDEO_OVERLAY(videoSink_);
+  if (owner) gst_video_overlay_set_window_handle(overlay, owner);
+  if (rect.width > 0 && rect.height > 0)
+    gst_video_overlay_set_render_rectangle(overlay, rect.left, rect.top, rect.width, rect.height);
+  UpdateScalerCaps();
+  gst_video_overlay_expose(overlay);
+}
+
+void TGstGraph::UpdateScalerCaps() {
+  if (!scaler_) return;
+  TMyRect rect;
+  {
+    std::lock_guard lock(mutex_);
+    rect = rect_;
+  }
+  GstCaps* caps = rect.width > 0 && rect.height > 0
+                      ? gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, rect.width,
+                                            "height", G_TYPE_INT, rect.height,
+                                            "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr)
+                      : gst_caps_new_any();
+  g_object_set(scaler_, "caps", caps, nullptr);
+  gst_caps_unref(caps);
+}
+
+HRESULT TGstGraph::put_Owner(TMyWindowHandle owner) {
+  if (!HasVideoStream()) return E_NOTIMPL;
+  {
+    std::lock_guard lock(mutex_);
+    owner_ = owner;
+  }
+  if (GST_IS_VIDEO_OVERLAY(videoSink_) && owner)
+    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(videoSink_), owner);
+  return S_OK;
+}
+
+HRESULT TGstGraph::put_WindowStyle(std::uint32_t) {
+  return HasVideoStream() ? S_OK : E_NOTIMPL;
+}
+
+HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
+  if (!HasVideoStream()) return E_NOTIMPL;
+  bool changed;
+  {
+    std::lock_guard lock(mutex_);
+    TMyRect r{left, top, width, height};
+    changed = !(r == rect_);
+    rect_ = r;
+  }
+  if (!changed) return S_OK;
+  ApplyWindow();
+  // A paused picture is drawn again at the new size (the scaler needs a new frame).
+  if (scaler_ && logical_ != State_Running) {
+    double pos = 0;
+    bool atEnd;
+    {
+      std::lock_guard lock(mutex_);
+      atEnd = eos_;
+    }
+    if (!atEnd && get_CurrentPosition(&pos) == S_OK) SeekTo(pos, rate_);
+  }
+  return S_OK;
+}
+
+HRESULT TGstGraph::put_MessageDrain(TMyWindowHandle) { return HasVideoStream() ? S_OK : E_NOTIMPL; }
+HRESULT TGstGraph::SetWindowForeground(long) { return HasVideoStream() ? S_OK : E_NOTIMPL; }
+
+HRESULT TGstGraph::SetAspectRatioMode(int mode) {
+  aspectMode_ = mode;
+  if (!videoSink_) return E_NOTIMPL;
+  if (!g_object_class_find_property(G_OBJECT_GET_CLASS(videoSink_), "force-aspect-ratio"))
+    return E_NOTIMPL;
+  g_object_set(videoSink_, "force-aspect-ratio", mode == VMR_ARMODE_LETTER_BOX, nullptr);
+  return S_OK;
+}
+
+bool TGstGraph::WaitUntilSettled(int timeoutMs) {
+  if (!pipeline_) return false;
+  std::unique_lock lock(mutex_);
+  return cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                      [this] { return asyncDone_ || errored_; }) &&
+         !errored_;
+}
+
+}  // namespace
+
+bool GstInitHolder::Ensure() {
+  static const bool ok = [] {
+    GError* err = nullptr;
+    if (!gst_init_check(nullptr, nullptr, &err)) {
+      if (err) g_error_free(err);
+      return false;
+    }
+    // The frame-buffer sink crashes without its device; never let automatic choices pick it.
+    for (const char* name : {"dfbvideosink", "fbdevsink", "kmssink"}) {
+      GstPluginFeature* f = gst_registry_lookup_feature(gst_registry_get(), name);
+      if (f) {
+        gst_plugin_feature_set_rank(f, GST_RANK_NONE);
+        gst_object_unref(f);
+      }
+    }
+    if (HaveDisplay()) InstallXErrorGuard();
+    return true;
+  }();
+  return ok;
+}
+
+void InstallXErrorGuard() {
+  using Handler = int (*)(void*, void*);
+  using SetHandler = Handler (*)(Handler);
+  void* lib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_NOLOAD);
+  if (!lib) lib = dlopen("libX11.so.6", RTLD_LAZY);
+  if (!lib) return;
+  auto set = reinterpret_cast<SetHandler>(dlsym(lib, "XSetErrorHandler"));
+  if (set) set(IgnoreXError);
+}
+
+long XErrorsIgnored() { return g_xErrors.load(); }
+
+std::unique_ptr<TMediaGraph> CreateGstGraph() {
+  if (!GstInitHolder::Ensure()) return nullptr;
+  return std::make_unique<TGstGraph>();
+}
+
+bool ProbeGstColorKey(const std::string& element, std::uint32_t* key) {
+  if (!key || !GstInitHolder::Ensure() || !HaveDisplay()) return false;
+  GstElement* e = MakeElement(element);
+  if (!e) return false;
+  gst_object_ref_sink(e);
+  bool ok = false;
+  if (Starts(e) && g_object_class_find_property(G_OBJECT_GET_CLASS(e), "colorkey")) {
+    gint rgb = 0;
+    g_object_get(e, "colorkey", &rgb, nullptr);
+    auto v = static_cast<std::uint32_t>(rgb);
+    // 0x00RRGGBB to 0x00BBGGRR.
+    *key = ((v & 0xFF) << 16) | (v & 0xFF00) | ((v >> 16) & 0xFF);
+    ok = true;
+  }
+  gst_element_set_state(e, GST_STATE_NULL);
+  gst_object_unref(e);
+  return ok;
+}
+
+TMyVmMode ChooseBestRenderer() {
+  if (!GstInitHolder::Ensure() || !HaveDisplay()) return vmVideoRenderer;
+  const std::pair<TMyVmMode, std::string> order[] = {
+      {vmVMR7, VMR7Element()}, {vmVMR9, VMR9Element()}};
+  for (const auto& [mode, element] : order) {
+    GstElement* e = MakeElement(element);
+    if (!e) continue;
+    gst_object_ref_sink(e);
+    bool ok = Starts(e);
+    gst_element_set_state(e, GST_STATE_NULL);
+    gst_object_unref(e);
+    if (ok) return mode;
+  }
+  return vmVideoRenderer;
+}
+
+}  // namespace mivaro
