@@ -113,6 +113,17 @@ void TMyIniFile::LoadFile() {
   RebuildIndex();
 }
 
+void TMyIniFile::LoadFromBytes(std::string_view bytes) {
+  TextEncoding code = load_encoding_;
+  WString text = DecodeTextBytes(bytes, code);
+  if (code == kEncodingBinary) {
+    code = kEncodingAnsi;
+    text = DecodeTextBytes(bytes, code);
+  }
+  load_encoding_ = code;
+  SetText(text);
+}
+
 void TMyIniFile::SetText(WStringView text) {
   lines_ = ini::SplitLines(text, &line_break_);
   current_name_.clear();
@@ -405,10 +416,10 @@ WString TMyIniFile::ReadString(WStringView section, WStringView key, WStringView
 void TMyIniFile::WriteString(WStringView section, WStringView key, WStringView value) {
   WString name(Trim(section));
   WStringView k = Trim(key);
-  // Only what reads back as written: a usable section name, a key without "=" and no
+  // Only what reads back as written: a usable section name, a key without "=", and no
   // line break anywhere (a value holding one could inject lines or sections).
   if (!ini::IsUsableSectionName(name) || k.empty() || k.find(u'=') != WStringView::npos ||
-      ini::HasLineBreak(k) || ini::HasLineBreak(value)) {
+      ini::HasUnsafeChar(k) || ini::HasUnsafeChar(value)) {
     return;
   }
   WString text;

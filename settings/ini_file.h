@@ -25,6 +25,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -146,6 +147,9 @@ class TMyIniFile {
   // Replaces all lines by the lines of `text` (CR, LF or CR LF breaks), as if read
   // from a file; the store then counts as unchanged. Used for reading from memory.
   void SetText(WStringView text);
+  // Replaces all lines by the text of file content in memory, decoded like a file read
+  // with the load encoding (which is then replaced by the detected code).
+  void LoadFromBytes(std::string_view bytes);
   // The text that UpdateFile would write (lines joined with the file's line break).
   WString GetText();
 

@@ -76,7 +76,7 @@ WStringView ValueOf(WStringView line) {
 
 bool IsUsableSectionName(WStringView trimmed_name) {
   return !trimmed_name.empty() && Trim(trimmed_name).size() == trimmed_name.size() &&
-         trimmed_name.find(u']') == WStringView::npos && !HasLineBreak(trimmed_name);
+         trimmed_name.find(u']') == WStringView::npos && !HasUnsafeChar(trimmed_name);
 }
 
 std::vector<WString> SplitLines(WStringView text, uint8_t* line_break) {

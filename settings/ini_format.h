@@ -38,6 +38,11 @@ bool IsUsableSectionName(WStringView trimmed_name);
 inline bool HasLineBreak(WStringView text) {
   return text.find_first_of(u"\r\n") != WStringView::npos;
 }
+// Characters that a written key or value must not hold: line breaks (they would start
+// lines of their own) and U+0000 (it would make the file read back as binary).
+inline bool HasUnsafeChar(WStringView text) {
+  return text.find_first_of(WStringView(u"\r\n\0", 3)) != WStringView::npos;
+}
 
 // Line breaks as the lists number them.
 inline constexpr uint8_t kBreakCrLf = 0;
