@@ -1,0 +1,339 @@
+#include "playlist/file_strings.h"
+
+#include <algorithm>
+#include <mutex>
+#include <numeric>
+#include <random>
+
+#include "core/hooks.h"
+#include "core/natural.h"
+#include "core/paths.h"
+
+namespace mivaro {
+namespace {
+
+// The process-wide random generator, seeded once (the program's "Randomize").
+std::mt19937_64& RandomGenerator(std::unique_lock<std::mutex>& lock) {
+  static std::mutex mutex;
+  static std::mt19937_64 generator{std::random_device{}()};
+  lock = std::unique_lock<std::mutex>(mutex);
+  return generator;
+}
+
+void Randomize() {
+  std::unique_lock<std::mutex> lock;
+  RandomGenerator(lock);
+}
+
+bool EndsWithFolderSeparator(WStringView s) {
+  return !s.empty() && (s.back() == u'\\' || s.back() == u'/');
+}
+
+}  // namespace
+
+TMyFileStrings::TMyFileStrings() : TMyFileStrings(nullptr) {}
+
+TMyFileStrings::TMyFileStrings(TMyStringStore* storage) : TMyWStrings(storage) {
+  Randomize();
+  CaseSensitive = false;
+}
+
+TMyFileStrings::~TMyFileStrings() = default;
+
+// ---- Filter -----------------------------------------------------------------------------
+
+bool TMyFileStrings::ExtensionListed(const std::vector<WString>& list, WStringView ext) const {
+  for (const WString& e : list) {
+    if (e.size() == ext.size() && CompareTextIgnoreCaseLocale(e, ext) == 0) return true;
+  }
+  return false;
+}
+
+bool TMyFileStrings::AcceptFile(WStringView path) {
+  if (IncludeExtensions.empty() && ExcludeExtensions.empty()) {
+    LastAccepted = true;
+    return true;
+  }
+  const WString ext = ExtractFileExt(path);
+  LastAccepted = (IncludeExtensions.empty() || ExtensionListed(IncludeExtensions, ext)) &&
+                 !ExtensionListed(ExcludeExtensions, ext);
+  return LastAccepted;
+}
+
+int TMyFileStrings::AddObject(WStringView s, void* obj) {
+  if (!AcceptFile(s)) {
+    if (obj != nullptr) FreeObject(obj);
+    return -1;
+  }
+  return TMyWStrings::AddObject(s, obj);
+}
+
+void TMyFileStrings::InsertItem(int i, WStringView s, void* obj) {
+  if (!AcceptFile(s)) {
+    if (obj != nullptr) FreeObject(obj);
+    return;
+  }
+  TMyWStrings::InsertItem(i, s, obj);
+}
+
+void TMyFileStrings::AssignWStrings(TMyWStrings& list) {
+  if (auto* files = dynamic_cast<TMyFileStrings*>(&list); files != nullptr && files != this) {
+    CopyFilters(*files);
+  }
+  TMyWStrings::AssignWStrings(list);
+}
+
+void TMyFileStrings::CopyFilters(const TMyFileStrings& from) {
+  if (&from == this) return;
+  IncludeExtensions = from.IncludeExtensions;
+  ExcludeExtensions = from.ExcludeExtensions;
+}
+
+void TMyFileStrings::SetIncludeExtensions(const std::vector<WString>& list) {
+  IncludeExtensions = list;
+}
+
+void TMyFileStrings::SetExcludeExtensions(const std::vector<WString>& list) {
+  ExcludeExtensions = list;
+}
+
+void TMyFileStrings::SetSources(TMyWStrings& list) {
+  if (&list == &Sources) return;
+  Sources.Clear();
+  const int n = list.Count();
+  for (int i = 0; i < n; ++i) Sources.Add(list.At(i));
+}
+
+// ---- Enumeration ------------------------------------------------------------------------
+
+void* TMyFileStrings::CreateFileObject(WStringView /*path*/, const TMyFindData& /*find_data*/) {
+  return nullptr;
+}
+
+bool TMyFileStrings::CheckContinue() {
+  ProcessMessages();
+  if (OnCancelQuery) return !OnCancelQuery();
+  return true;
+}
+
+bool TMyFileStrings::Enumerate() {
+  if (!Append) Clear();
+  const int start_count = Count();
+  int sort_start = Count();
+  Sources.SortPathsAndRemoveDuplicates();
+
+  bool go_on = false;
+  bool any_source = false;
+  TMyWStrings pending;
+  const int source_count = Sources.Count();
+  for (int s = 0; s < source_count; ++s) {
+    const WString source = Sources.Get(s);
+    if (source.empty()) continue;
+    any_source = true;
+    WString pattern = source;
+    if (EndsWithFolderSeparator(source)) {
+      pattern += u"*.*";
+    } else if (source.back() == u':') {
+      pattern += u"\\*.*";
+    }
+    pending.Clear();
+    pending.Add(pattern);
+    go_on = true;
+    while (pending.Count() > 0 && go_on) {
+      const WString current = pending.Get(0);
+      pending.Delete(0);
+      int first_added = -1;
+      int last_added = -1;
+      {
+        TMyFindFile find(current);
+        const WString& folder = find.Folder();
+        TMyFindData fd;
+        while (go_on && find.Next(fd)) {
+          if ((fd.attributes & ExcludeAttributes) != 0) {
+            go_on = CheckContinue();
+            continue;
+          }
+          if (fd.IsFolder()) {
+            WString sub = folder;
+            sub += fd.name;
+            sub += kPathSeparator;
+            sub += u"*.*";
+            pending.Add(sub);
+          } else {
+            WString path = folder;
+            path += fd.name;
+            void* obj = CreateFileObject(path, fd);
+            const int index = AddObject(path, obj);
+            if (index >= 0) {
+              if (first_added < 0) first_added = index;
+              last_added = std::max(last_added, index);
+              if (OnFileAdded) OnFileAdded(index - start_count + 1, path);
+            }
+          }
+          go_on = CheckContinue();
+        }
+      }
+      // One folder's files are sorted among themselves; earlier folders stay as they are.
+      if (last_added >= 0 && last_added >= sort_start) {
+        if (!Sorted) SortPathsRange(sort_start, last_added);
+        sort_start = last_added + 1;
+      }
+      // The smallest pending folder is walked next: depth-first in sorted order.
+      pending.SortPathsAndRemoveDuplicates();
+      if (go_on) go_on = CheckContinue();
+    }
+    pending.Clear();
+    if (!go_on) break;
+  }
+  return any_source && go_on;
+}
+
+bool TMyFileStrings::EnumerateCancellable() {
+  const FileAddedEvent saved_added = OnFileAdded;
+  const CancelQueryEvent saved_cancel = OnCancelQuery;
+  if (!OnCancelQuery && EscapeCancels) OnCancelQuery = [] { return IsEscapePressed(); };
+  const bool result = Enumerate();
+  OnFileAdded = saved_added;
+  OnCancelQuery = saved_cancel;
+  return result;
+}
+
+bool TMyFileStrings::AddFromSources(TMyWStrings& list) {
+  SetSources(list);
+  return Enumerate();
+}
+
+bool TMyFileStrings::AddFromSource(WStringView path) {
+  Sources.Clear();
+  Sources.Add(path);
+  return Enumerate();
+}
+
+bool TMyFileStrings::AppendFromSources(TMyWStrings& list) {
+  const bool saved = Append;
+  Append = true;
+  const bool result = AddFromSources(list);
+  Append = saved;
+  return result;
+}
+
+bool TMyFileStrings::AppendFromSource(WStringView path) {
+  const bool saved = Append;
+  Append = true;
+  const bool result = AddFromSource(path);
+  Append = saved;
+  return result;
+}
+
+// ---- Sorting ----------------------------------------------------------------------------
+
+bool TMyFileStrings::ClampRange(int& lo, int& hi) const {
+  const int n = Count();
+  if (hi < 0 || hi >= n) hi = n - 1;
+  if (lo < 0) lo = 0;
+  return lo < hi;
+}
+
+void TMyFileStrings::SortByTextKey(bool ascending, int lo, int hi,
+                                   const std::function<WString(int index)>& key) {
+  if (!ClampRange(lo, hi)) return;
+  std::vector<TMyNaturalKey> keys;
+  keys.reserve(static_cast<size_t>(hi - lo + 1));
+  for (int i = lo; i <= hi; ++i) {
+    keys.push_back(TMyNaturalKey::ForFileName(key(i)));
+    ProcessMessages();
+  }
+  const int dir = ascending ? 1 : -1;
+  MergeSortRange(lo, hi, [&keys, lo, dir](TMyWStrings&, int a, int b) {
+    return dir * TMyNaturalKey::Compare(keys[static_cast<size_t>(a - lo)],
+                                        keys[static_cast<size_t>(b - lo)]);
+  });
+}
+
+void TMyFileStrings::SortByNumberKey(bool ascending, int lo, int hi,
+                                     const std::function<int64_t(int index)>& key) {
+  if (!ClampRange(lo, hi)) return;
+  std::vector<int64_t> keys;
+  keys.reserve(static_cast<size_t>(hi - lo + 1));
+  for (int i = lo; i <= hi; ++i) keys.push_back(key(i));
+  const int dir = ascending ? 1 : -1;
+  MergeSortRange(lo, hi, [&keys, lo, dir](TMyWStrings&, int a, int b) {
+    const int64_t x = keys[static_cast<size_t>(a - lo)];
+    const int64_t y = keys[static_cast<size_t>(b - lo)];
+    return dir * (x < y ? -1 : (x > y ? 1 : 0));
+  });
+}
+
+void TMyFileStrings::SortByDoubleKey(bool ascending, int lo, int hi,
+                                     const std::function<double(int index)>& key) {
+  if (!ClampRange(lo, hi)) return;
+  std::vector<double> keys;
+  keys.reserve(static_cast<size_t>(hi - lo + 1));
+  for (int i = lo; i <= hi; ++i) {
+    const double v = key(i);
+    keys.push_back(v == v ? v : 0.0);  // NaN would break the order
+  }
+  const int dir = ascending ? 1 : -1;
+  MergeSortRange(lo, hi, [&keys, lo, dir](TMyWStrings&, int a, int b) {
+    const double x = keys[static_cast<size_t>(a - lo)];
+    const double y = keys[static_cast<size_t>(b - lo)];
+    return dir * (x < y ? -1 : (x > y ? 1 : 0));
+  });
+}
+
+void TMyFileStrings::SortByPath(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) { return WString(At(i)); });
+}
+
+void TMyFileStrings::SortByName(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) { return ExtractFileName(At(i)); });
+}
+
+void TMyFileStrings::SortByFolder(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) { return ExtractFilePath(At(i)); });
+}
+
+void TMyFileStrings::SortByExtension(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) { return ExtractFileExt(At(i)); });
+}
+
+void TMyFileStrings::SortBySize(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) { return GetFileSize64(At(i)); });
+}
+
+void TMyFileStrings::SortByWriteTime(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) { return GetFileWriteTime(At(i)); });
+}
+
+void TMyFileStrings::SortByCreateTime(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) { return GetFileCreateTime(At(i)); });
+}
+
+void TMyFileStrings::Shuffle(int lo, int hi) {
+  if (!ClampRange(lo, hi)) return;
+  const size_t n = static_cast<size_t>(hi - lo + 1);
+  std::vector<int> order(n);
+  std::iota(order.begin(), order.end(), lo);
+  {
+    // Fisher-Yates: every order equally likely.
+    std::unique_lock<std::mutex> lock;
+    std::mt19937_64& gen = RandomGenerator(lock);
+    for (size_t k = 0; k + 1 < n; ++k) {
+      std::uniform_int_distribution<size_t> pick(k, n - 1);
+      const size_t r = pick(gen);
+      if (r != k) std::swap(order[k], order[r]);
+    }
+  }
+  std::vector<TMyStringItem> items;
+  items.reserve(n);
+  for (int index : order) items.push_back({WString(At(index)), GetObject(index)});
+  BeginUpdate();
+  for (size_t k = 0; k < n; ++k) {
+    const int target = lo + static_cast<int>(k);
+    Put(target, items[k].text);
+    PutObject(target, items[k].object);
+  }
+  EndUpdate();
+}
+
+}  // namespace mivaro

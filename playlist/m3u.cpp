@@ -1,0 +1,62 @@
+// M3U and M3U8 playlists: one entry per line; "#EXTM3U" as the first line and "#EXTINF:"
+// lines are skipped, every other line (other comment lines included) names an entry.
+#include "core/paths.h"
+#include "core/text_file.h"
+#include "playlist/media_strings.h"
+
+namespace mivaro {
+namespace {
+
+bool IsM3u8Name(WStringView file) {
+  WString ext = ExtractFileExt(file);
+  for (char16_t& c : ext) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  }
+  return ext == u".m3u8";
+}
+
+}  // namespace
+
+std::vector<WString> ParseM3uEntries(WStringView text) {
+  std::vector<WString> lines;
+  // Lines end at CR, LF or CR LF; text after the last break is a last line.
+  size_t start = 0;
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char16_t c = text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    lines.emplace_back(text.substr(start, i - start));
+    if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+    start = i + 1;
+  }
+  if (start < n) lines.emplace_back(text.substr(start));
+
+  std::vector<WString> entries;
+  entries.reserve(lines.size());
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const WString& line = lines[i];
+    if (i == 0 && TrimEntry(line) == u"#EXTM3U") continue;
+    if (line.starts_with(u"#EXTINF:")) continue;
+    entries.push_back(std::move(lines[i]));
+  }
+  return entries;
+}
+
+bool TMyMediaStrings::ReadM3u(const WString& file, const WString& base, ExpandState& state,
+                              std::vector<TMyStringItem>& out, int depth) {
+  // ".m3u8" is UTF-8 by definition (a BOM stays in the first line as U+FEFF); other lists
+  // are detected.
+  const bool utf8 = IsM3u8Name(file);
+  TextEncoding code = utf8 ? kEncodingUtf8 : kEncodingDetect;
+  const WString text = ReadWholeTextFile(file, code);
+  const std::vector<WString> entries = ParseM3uEntries(text);
+  int taken = 0;
+  for (const WString& entry : entries) {
+    // Lines with a refused extension drop out before anything else happens to them.
+    if (!AcceptFile(TrimEntry(entry))) continue;
+    if (!TakeEntry(entry, base, state, out, depth, false, taken)) return false;
+  }
+  return true;
+}
+
+}  // namespace mivaro

@@ -1,0 +1,300 @@
+#include "playlist/media_strings.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "core/files.h"
+#include "core/hooks.h"
+#include "core/paths.h"
+#include "core/text_file.h"
+
+namespace mivaro {
+namespace {
+
+WString LowerAscii(WStringView s) {
+  WString out(s);
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  }
+  return out;
+}
+
+bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
+  return s.size() >= tail.size() && LowerAscii(s.substr(s.size() - tail.size())) == tail;
+}
+
+}  // namespace
+
+bool IsPlaylistFile(WStringView path) {
+  const WString ext = LowerAscii(ExtractFileExt(path));
+  return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl";
+}
+
+bool SavePlaylist(TMyWStrings& list, WStringView file_name, bool with_bom) {
+  WString name(file_name);
+  if (!EndsWithIgnoreCase(name, u".m3u8")) name += u".m3u8";
+  return WriteTextFile(name, list.GetText(), with_bom ? kEncodingUtf8Bom : kEncodingUtf8);
+}
+
+WString ResumeListFileName(WStringView program_file) {
+  return ChangeFileExt(program_file, u".resume.m3u8");
+}
+
+WString TrimEntry(WStringView text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && text[first] <= u' ') ++first;
+  while (last > first && text[last - 1] <= u' ') --last;
+  return WString(text.substr(first, last - first));
+}
+
+// ---- TMyMediaStrings --------------------------------------------------------------------
+
+TMyMediaStrings::TMyMediaStrings() : TMyMediaStrings(nullptr) {}
+
+TMyMediaStrings::TMyMediaStrings(TMyStringStore* storage) : TMyFileStrings(storage) {
+  ExpandCheckExists = true;
+}
+
+TMyMediaStrings::~TMyMediaStrings() {
+  // The tags belong to the list; an attached store keeps its items (and their owner).
+  if (OwnsStorage()) Clear();
+}
+
+void TMyMediaStrings::FreeObject(void* obj) { delete static_cast<TMyCustomTag*>(obj); }
+
+void TMyMediaStrings::Clear() {
+  const bool saved = OwnsObjects;
+  OwnsObjects = true;
+  TMyFileStrings::Clear();
+  OwnsObjects = saved;
+}
+
+void TMyMediaStrings::Delete(int i) {
+  const bool saved = OwnsObjects;
+  OwnsObjects = true;
+  TMyFileStrings::Delete(i);
+  OwnsObjects = saved;
+}
+
+TMyTag* TMyMediaStrings::Tag(int i) { return static_cast<TMyTag*>(GetObject(i)); }
+
+void* TMyMediaStrings::CreateFileObject(WStringView path, const TMyFindData& find_data) {
+  TMyTagValue value;
+  value.FileName.assign(path);
+  value.FileSize = find_data.size;
+  value.WriteTime = find_data.write_time;
+  value.CreateTime = find_data.create_time;
+  return new TMyTag(value);
+}
+
+TMyTag* TMyMediaStrings::CreateObjectForPath(WStringView path) {
+  TMyFindData fd;
+  {
+    TMyFindFile find(path);
+    if (!find.Next(fd)) fd = TMyFindData();
+  }
+  return static_cast<TMyTag*>(CreateFileObject(path, fd));
+}
+
+bool TMyMediaStrings::Enumerate() {
+  const bool result = TMyFileStrings::Enumerate();
+  if (result) ExpandPlaylists(ExpandCheckExists);
+  return result;
+}
+
+bool TMyMediaStrings::AddFromSources(TMyWStrings& list) {
+  SetSources(list);
+  return EnumerateCancellable();
+}
+
+bool TMyMediaStrings::AddFromSource(WStringView path) {
+  TMyWStrings one;
+  one.Add(path);
+  return AddFromSources(one);
+}
+
+int TMyMediaStrings::ExpandAllPlaylists() { return ExpandPlaylists(true); }
+
+int TMyMediaStrings::ExpandPlaylists(bool check_exists) {
+  const int before = Count();
+  ExpandState state;
+  state.check_exists = check_exists;
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (!CheckContinue()) break;
+    if (!IsPlaylistFile(At(i))) continue;
+    const WString file = Get(i);
+    Delete(i);
+    std::vector<TMyStringItem> items;
+    const bool go_on = ReadPlaylist(file, state, items, 0);
+    // The entries go in as one block: inserting 100,000 entries one by one in the middle
+    // of a list would move the tail 100,000 times.
+    if (!items.empty()) {
+      if (Sorted && Duplicates != TMyDuplicates::Accept) {
+        for (auto it = items.rbegin(); it != items.rend(); ++it) {
+          InsertItem(i, it->text, it->object);
+        }
+      } else {
+        const int at = std::min(i, Count());
+        try {
+          Store().InsertMany(at, std::move(items));
+          Changed();
+        } catch (const std::exception& e) {
+          for (TMyStringItem& item : items) FreeObject(item.object);
+          ShowMessage(dynamic_cast<const std::bad_alloc*>(&e) != nullptr ? kMsgOutOfMemory
+                                                                        : kMsgOperationFailed,
+                      MessageKind::Error);
+        }
+      }
+    }
+    if (!go_on) break;
+  }
+  return Count() - before;
+}
+
+bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
+                                   std::vector<TMyStringItem>& out, int depth) {
+  if (depth > kMaxPlaylistNesting) return true;
+  if (!state.visited.insert(file).second) return true;
+  const WString ext = LowerAscii(ExtractFileExt(file));
+  if (!FileExists(file)) return true;
+  const WString base = ExtractFilePath(file);
+  if (ext == u".m3u" || ext == u".m3u8") return ReadM3u(file, base, state, out, depth);
+  if (ext == u".pls") return ReadPls(file, base, state, out, depth);
+  if (ext == u".wpl") return ReadWpl(file, base, state, out, depth);
+  return true;
+}
+
+bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandState& state,
+                                std::vector<TMyStringItem>& out, int depth,
+                                bool decode_entities, int& taken) {
+  if (!CheckContinue()) return false;
+  const WString trimmed = TrimEntry(entry);
+  if (trimmed.empty()) return true;
+  WString path = ResolveFileName(trimmed, base);
+  if (decode_entities) path = DecodeWplEntities(path);
+  if (state.check_exists && !FileExists(path)) return true;
+  if (IsPlaylistFile(path)) return ReadPlaylist(path, state, out, depth + 1);
+  if (!AcceptFile(path)) return true;
+  TMyTag* tag = CreateObjectForPath(path);
+  out.push_back({std::move(path), tag});
+  ++taken;
+  if (OnFileAdded) OnFileAdded(taken, out.back().text);
+  return true;
+}
+
+// ---- Key sorts --------------------------------------------------------------------------
+
+void TMyMediaStrings::SortByName(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->FileNameOnly : ExtractFileName(At(i));
+  });
+}
+
+void TMyMediaStrings::SortByFolder(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->FileDir : ExtractFileDir(At(i));
+  });
+}
+
+void TMyMediaStrings::SortByExtension(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->FileExt : ExtractFileExt(At(i));
+  });
+}
+
+void TMyMediaStrings::SortBySize(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->FileSize : GetFileSize64(At(i));
+  });
+}
+
+void TMyMediaStrings::SortByWriteTime(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->WriteTime : GetFileWriteTime(At(i));
+  });
+}
+
+void TMyMediaStrings::SortByCreateTime(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->CreateTime : GetFileCreateTime(At(i));
+  });
+}
+
+void TMyMediaStrings::SortByDuration(bool ascending, int lo, int hi) {
+  SortByDoubleKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->Duration : 0.0;
+  });
+}
+
+void TMyMediaStrings::SortByDurationSeconds(bool ascending, int lo, int hi) {
+  SortByNumberKey(ascending, lo, hi, [this](int i) -> int64_t {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->DurationSeconds : 0;
+  });
+}
+
+void TMyMediaStrings::SortByVideoSize(bool ascending, int lo, int hi) {
+  // Width in the high half, height in the low half: one number orders by both.
+  SortByNumberKey(ascending, lo, hi, [this](int i) -> int64_t {
+    const TMyTag* tag = Tag(i);
+    if (tag == nullptr) return 0;
+    return static_cast<int64_t>(tag->VideoWidth) * (int64_t{1} << 32) +
+           static_cast<int64_t>(static_cast<uint32_t>(tag->VideoHeight) ^ 0x80000000u);
+  });
+}
+
+void TMyMediaStrings::SortByFrameRate(bool ascending, int lo, int hi) {
+  SortByDoubleKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->FrameRate : 0.0;
+  });
+}
+
+void TMyMediaStrings::SortByTagText(bool ascending, int lo, int hi, TMyTagField field) {
+  SortByTextKey(ascending, lo, hi, [this, field](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->Text(field) : WString();
+  });
+}
+
+void TMyMediaStrings::SortByAlbum(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Album);
+}
+void TMyMediaStrings::SortByAlbumArtist(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::AlbumArtist);
+}
+void TMyMediaStrings::SortByArtist(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Artist);
+}
+void TMyMediaStrings::SortByComposer(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Composer);
+}
+void TMyMediaStrings::SortByConductor(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Conductor);
+}
+void TMyMediaStrings::SortByGenre(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Genre);
+}
+void TMyMediaStrings::SortByTrackNumber(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Track);
+}
+void TMyMediaStrings::SortByWriter(bool a, int lo, int hi) {
+  SortByTagText(a, lo, hi, TMyTagField::Writer);
+}
+
+void TMyMediaStrings::SortByTitle(bool ascending, int lo, int hi) {
+  SortByTextKey(ascending, lo, hi, [this](int i) {
+    const TMyTag* tag = Tag(i);
+    return tag != nullptr ? tag->TitleOrFileTitle() : WString();
+  });
+}
+
+}  // namespace mivaro
