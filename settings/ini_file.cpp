@@ -53,6 +53,13 @@ std::vector<WString> CleanForWriting(const std::vector<WString>& items) {
   return out;
 }
 
+// A file read with an explicit Unicode code keeps its byte-order mark as a leading
+// U+FEFF, which would hide the first section header. The writer adds the mark again
+// for the codes that have one.
+WStringView WithoutByteOrderMark(WStringView text) {
+  return (!text.empty() && text[0] == u'\uFEFF') ? text.substr(1) : text;
+}
+
 WString IntText(int64_t value) { return U16(std::to_string(value)); }
 
 void FillList(TMyWStrings& list, const std::vector<WString>& lines) {
@@ -108,7 +115,7 @@ void TMyIniFile::LoadFile() {
       text = ReadWholeTextFile(file_name_, code);
     }
     load_encoding_ = code;
-    lines_ = ini::SplitLines(text, &line_break_);
+    lines_ = ini::SplitLines(WithoutByteOrderMark(text), &line_break_);
   }
   RebuildIndex();
 }
@@ -121,7 +128,7 @@ void TMyIniFile::LoadFromBytes(std::string_view bytes) {
     text = DecodeTextBytes(bytes, code);
   }
   load_encoding_ = code;
-  SetText(text);
+  SetText(WithoutByteOrderMark(text));
 }
 
 void TMyIniFile::SetText(WStringView text) {
