@@ -1,54 +1,497 @@
 #include "ui/main/app_mivaro.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QVBoxLayout>
-#include <QWidget>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSlider>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QWindow>
 
+#include "core/hooks.h"
+#include "core/paths.h"
+#include "core/shell.h"
+#include "core/version.h"
+#include "core/wstrings.h"
+#include "platform/desktop/desktop_hooks.h"
+#include "platform/desktop/icons.h"
+#include "platform/desktop/mpris.h"
+#include "platform/desktop/screensaver.h"
+#include "player/qt/directshow_player.h"
+#include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
+#include "ui/main/busy_guard.h"
+#include "ui/main/playlist_combo.h"
+#include "ui/main/properties_dialog.h"
 #include "ui/main/sub_player_link.h"
+#include "ui/main/track_bar.h"
 
 namespace mivaro {
+namespace {
 
-TApp_Mivaro::TApp_Mivaro(QWidget* parent) : QMainWindow(parent) {
+// Extensions never added to the playlist, in the program's order.
+const char16_t* const kExcludedExtensions[] = {
+    u".css", u".js",  u".htm", u".html", u".xml", u".chm", u".h1?", u".hlp", u".doc",
+    u".ini", u".log", u".txt", u".bin",  u".dat", u".db",  u".sys", u".bat", u".cmd",
+    u".com", u".dll", u".exe", u".ocx",  u".pif", u".scr", u".vbx", u".tvpid"};
+
+// The design heights of the panels and the width of the client area at start.
+constexpr int kClientWidth = 480;
+
+bool IsInputEvent(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TApp_Mivaro::TApp_Mivaro(QWidget* parent) : TApp_Mivaro(TApp_MivaroOptions{}, parent) {}
+
+TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
   setObjectName(QStringLiteral("App_Mivaro"));
-  setWindowTitle(QStringLiteral("Mivaro"));
-  resize(640, 480);
+  arguments_ = options_.arguments ? *options_.arguments : GlobalParam().Arguments();
 
-  auto* central = new QWidget(this);
-  auto* layout = new QVBoxLayout(central);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  Panel_Top = new QWidget(central);
-  Panel_Top->setObjectName(QStringLiteral("Panel_Top"));
-  Panel_Top->setFixedHeight(28);
-  Panel_Video = new QWidget(central);
-  Panel_Video->setObjectName(QStringLiteral("Panel_Video"));
-  Panel_Video->setAutoFillBackground(true);
-  QPalette pal = Panel_Video->palette();
-  pal.setColor(QPalette::Window, Qt::black);
-  Panel_Video->setPalette(pal);
-  Panel_Bottom = new QWidget(central);
-  Panel_Bottom->setObjectName(QStringLiteral("Panel_Bottom"));
-  Panel_Bottom->setFixedHeight(28);
-  layout->addWidget(Panel_Top);
-  layout->addWidget(Panel_Video, 1);
-  layout->addWidget(Panel_Bottom);
-  setCentralWidget(central);
+  // 1-2. Icon, caption and title: the product name of the version record.
+  product_name_ = QString::fromStdU16String(GetAppProductName());
+  if (product_name_.isEmpty()) product_name_ = QStringLiteral("Mivaro");
+  if (options_.install_hooks) InstallDesktopHooks(product_name_);
+  HeldKeys = options_.held_keys;
+  // The program's own properties window for every "properties" request.
+  SetShowFilePropertiesHook([this](WStringView path) {
+    TApp_MivaroProperties dialog(path, this);
+    dialog.exec();
+  });
+  setWindowIcon(ApplicationIcon());
+  QApplication::setWindowIcon(windowIcon());
+  setWindowTitle(product_name_);
+  setAttribute(Qt::WA_KeyCompression, false);
 
+  playlist_ = std::make_unique<TMyWStrings>();
+  excluded_extensions_ = std::make_unique<TMyWStrings>();
+
+  CreateActions();
+  CreatePanels();
+  CreateMenus();
+  ConnectActions();
+  MenuItem_Debug->menuAction()->setVisible(true);
+  Action_Opt_LargeIcon->setVisible(true);
+
+  // 3. Preferred decoders and the renderer that works on this display.
+  if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
+  DShow_Player->SetUseFFDShow(true);
+  renderer_ = TMyDirectShowPlayer::BestRenderer();
+  DShow_Player->SetRenderer(renderer_);
+
+  // 5. Player notifications.
+  DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
+  DShow_Player->OnMediaStart = [this](TMyMediaPlayer*) { DShow_PlayerMediaStart(); };
+  DShow_Player->OnMediaPlay = [this](TMyMediaPlayer*) { DShow_PlayerMediaPlay(); };
+  DShow_Player->OnMediaPaused = [this](TMyMediaPlayer*) { DShow_PlayerMediaPaused(); };
+  DShow_Player->OnMediaStopped = [this](TMyMediaPlayer*) { DShow_PlayerMediaStopped(); };
+  DShow_Player->OnMediaClosed = [this](TMyMediaPlayer*) { DShow_PlayerMediaClosed(); };
+  DShow_Player->OnVideoSizeChange = [this](TMyMediaPlayer*, std::uint16_t, std::uint16_t) {
+    DShow_PlayerVideoSizeChange();
+  };
+  DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+
+  // 6. Seek state, flags, the playlist (the combo box's items) and the excluded extensions.
+  pending_seek_ = -1.0;
+  deleting_ = false;
+  end_of_media_ = false;
+  playlist_->OwnsObjects = true;
+  PlaylistModel->SetStore(playlist_->Storage());
+  for (const char16_t* ext : kExcludedExtensions) excluded_extensions_->Add(ext);
+
+  // 7. Labels, colours.
+  Label_Size->clear();
+  Label_Time->clear();
+
+  // Timers.
+  Timer_Time = new QTimer(this);
+  Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
+  Timer_Time->setInterval(1000);
+  connect(Timer_Time, &QTimer::timeout, this, &TApp_Mivaro::Timer_TimeTimer);
+  Timer_IsPlay = new QTimer(this);
+  Timer_IsPlay->setObjectName(QStringLiteral("Timer_IsPlay"));
+  Timer_IsPlay->setInterval(500);
+  connect(Timer_IsPlay, &QTimer::timeout, this, &TApp_Mivaro::Timer_IsPlayTimer);
+  Timer_GetFile = new QTimer(this);
+  Timer_GetFile->setObjectName(QStringLiteral("Timer_GetFile"));
+  Timer_GetFile->setInterval(30);
+  connect(Timer_GetFile, &QTimer::timeout, this, &TApp_Mivaro::Timer_GetFileTimer);
+
+  // Controls that run commands.
+  connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
+          &TApp_Mivaro::ComboBoxSelect);
+  connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
+  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
+  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
+  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+
+  // The message panel of the sub player conversation.
   MyMessagePanel1 = new TMyMessagePanel(this);
+  MyMessagePanel1->setObjectName(QStringLiteral("MyMessagePanel1"));
   sub_player_ = std::make_unique<TMySubPlayerLink>(MyMessagePanel1);
   MyMessagePanel1->OnTextChange = [this](QObject*, const WString& text) {
     sub_player_->HandleText(text);
   };
+
+  // 8-9. A 480-wide client area with a 16:9 video area between the panels.
+  resize(kClientWidth, menuBar()->sizeHint().height() + Panel_Top->sizeHint().height() +
+                           static_cast<int>(kClientWidth * 0.5625) +
+                           Panel_Bottom->sizeHint().height());
+  resume_index_ = -1;
+
+  // 10. The initial folder of every dialog.
+  const WString initial = InitialFolder();
+  Dialog_File_OpenFile.title = QStringLiteral("開く");
+  Dialog_File_OpenFile.filter = QStringLiteral(
+      "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
+      "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
+      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
+      "すべて (*.*)|*.*");
+  Dialog_File_OpenFile.filter_index = 4;
+  Dialog_File_OpenFile.initial_dir = initial;
+  Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
+  Dialog_File_OpenThisFolder.title = QStringLiteral("フォルダを開く");
+  Dialog_Save.title = QStringLiteral("プレイリスト保存");
+  Dialog_Save.filter = QStringLiteral("プレイリスト (*.m3u8)|*.m3u8|すべて|*.*");
+  Dialog_FileCmd_Rename.title = QStringLiteral("ファイル名変更");
+  Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
+  Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
+  for (TMyDialogState* d : {&Dialog_File_OpenFolder, &Dialog_File_OpenThisFolder, &Dialog_FileCmd_Move,
+                            &Dialog_FileCmd_Copy, &Dialog_Debug_SaveAsGRF})
+    d->initial_dir = initial;
+
+  // 13. The mute image.
+  mute_image_index_ = Action_Play_Mute->property("ImageIndex").toInt();
+
+  // 14. An empty playlist, without a question.
+  Action_List_ClearExecute(nullptr);
+
+  // 15. Follow the clipboard.
+  connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
+          &TApp_Mivaro::ClipboardChanged);
+  ClipboardChanged();
+
+  // Keys, busy input blocking and media keys are seen application-wide.
+  qApp->installEventFilter(this);
+  SetBusyHandler([this](bool busy) { SetBusy(busy); });
+  inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
+
+  // 16-17. Created; settings.
+  created_ = 1;
+  LoadSettings();
+
+  // 18-19. Mute, volume, icon size; the rename dialog's filter.
+  ApplyMuteAndVolume();
+  if (Action_Opt_LargeIcon->isChecked()) ApplyIconSize();
+  Dialog_FileCmd_Rename.filter = Dialog_File_OpenFile.filter;
+
+  // 20. Action states.
+  UpdateActionStates();
+
+  // 22. Dropped files.
+  setAcceptDrops(true);
+
+  if (options_.register_mpris) {
+    TMyMprisCommands commands;
+    auto run = [this](QAction* action, void (TApp_Mivaro::*command)(QObject*)) {
+      return [this, action, command] {
+        if (!IsBusy() && action->isEnabled()) (this->*command)(action);
+      };
+    };
+    commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
+    commands.play = [this] {
+      if (!IsBusy() && DShow_Player->PlayState() != 3) DShow_Player->Play();
+    };
+    commands.pause = [this] {
+      if (!IsBusy() && DShow_Player->PlayState() == 3) DShow_Player->Pause();
+    };
+    commands.stop = [this] {
+      if (!IsBusy()) StopMedia();
+    };
+    commands.next = run(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
+    commands.previous = run(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
+    commands.raise = [this] {
+      showNormal();
+      raise();
+      activateWindow();
+    };
+    commands.quit = [this] { close(); };
+    mpris_ = new TMyMpris(product_name_, std::move(commands), this);
+    mpris_->Start();
+  }
 }
 
-TApp_Mivaro::~TApp_Mivaro() = default;
+TApp_Mivaro::~TApp_Mivaro() {
+  qApp->removeEventFilter(this);
+  FormDestroy();
+  SetShowFilePropertiesHook(nullptr);
+  SetBusyHandler(nullptr);
+  // The model must let go of the store before the playlist goes.
+  if (PlaylistModel) PlaylistModel->SetStore(nullptr);
+  DShow_Player->OnMediaOpen = nullptr;
+  DShow_Player->OnMediaStart = nullptr;
+  DShow_Player->OnMediaPlay = nullptr;
+  DShow_Player->OnMediaPaused = nullptr;
+  DShow_Player->OnMediaStopped = nullptr;
+  DShow_Player->OnMediaClosed = nullptr;
+  DShow_Player->OnVideoSizeChange = nullptr;
+  DShow_Player->OnResize = nullptr;
+}
 
-void TApp_Mivaro::FinishStartup() { sub_player_->Start(); }
+void TApp_Mivaro::FinishStartup() {
+  if (finished_startup_) return;
+  finished_startup_ = true;
+  // 24. Show the window and bring it to the front. The window comes before the sub player
+  // (which may take a moment to answer) so that it appears at once.
+  show();
+  raise();
+  activateWindow();
+  // 25. Fill the playlist.
+  if (arguments_.empty()) {
+    if (Action_Opt_Resume->isChecked() && resume_index_ >= 0) {
+      AddFiles({ResumeListFileName()});
+      DShow_Player->Play();
+    }
+  } else {
+    AddFiles(arguments_);
+  }
+  // 23. The sub player, once the window is up.
+  if (options_.start_sub_player) {
+    QTimer::singleShot(0, this, [this] {
+      if (created_ == 1) sub_player_->Start();
+    });
+  }
+}
+
+Qt::KeyboardModifiers TApp_Mivaro::Keys() const {
+  if (HeldKeys) return HeldKeys();
+  const Modifiers m = HeldModifiers();
+  Qt::KeyboardModifiers keys;
+  if (m.shift) keys |= Qt::ShiftModifier;
+  if (m.ctrl) keys |= Qt::ControlModifier;
+  if (m.alt) keys |= Qt::AltModifier;
+  return keys;
+}
+
+double TApp_Mivaro::PlayerPosition() const { return DShow_Player->Position(); }
+
+// ---- Caption and hints --------------------------------------------------------------------
+
+void TApp_Mivaro::UpdateCaption() {
+  if (DShow_Player->IsOpened()) {
+    setWindowTitle(QString::fromStdU16String(ExtractFileName(DShow_Player->FileName())));
+  } else {
+    setWindowTitle(product_name_);
+  }
+}
+
+QString TApp_Mivaro::ProgressCaption() const {
+  if (!file_path_.empty()) {
+    return QStringLiteral("[%1] %2").arg(file_count_).arg(QString::fromStdU16String(file_path_));
+  }
+  return QString::fromStdU16String(ExtractFileName(DShow_Player->FileName()));
+}
+
+void TApp_Mivaro::Timer_GetFileTimer() { setWindowTitle(ProgressCaption()); }
+
+// ---- Busy guard -----------------------------------------------------------------------------
+
+void TApp_Mivaro::SetBusy(bool busy) {
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    setAcceptDrops(false);
+    if (hooks.set_list_enabled) hooks.set_list_enabled(false);
+    return;
+  }
+  setAcceptDrops(true);
+  if (hooks.set_list_enabled) hooks.set_list_enabled(true);
+  QApplication::restoreOverrideCursor();
+  if (close_pending_) {
+    close_pending_ = false;
+    QTimer::singleShot(0, this, &QWidget::close);
+  }
+}
+
+bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (!IsInputEvent(type) || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);
+  auto* widget = static_cast<QWidget*>(watched);
+  if (widget->window() != this) return QMainWindow::eventFilter(watched, event);
+
+  if (IsBusy()) {
+    // A disabled window takes no input; Escape still reaches the long loop's check.
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
+    }
+    return true;
+  }
+  if (type == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (HandleMediaKey(key->key())) return true;
+    // The keys of the form are run on release; their press must not reach the focused
+    // control (a closed combo box would change the entry, a slider would move).
+    const int k = key->key();
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
+    const bool ctrl_key = mods == Qt::ControlModifier &&
+                          (k == Qt::Key_C || k == Qt::Key_F || k == Qt::Key_O || k == Qt::Key_V);
+    const bool plain = k == Qt::Key_Backspace || k == Qt::Key_Space || k == Qt::Key_PageUp ||
+                       k == Qt::Key_PageDown || k == Qt::Key_Left || k == Qt::Key_Right ||
+                       k == Qt::Key_Delete || (k == Qt::Key_Z && mods != Qt::NoModifier);
+    if (ctrl_key || plain) return true;
+  } else if (type == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat()) {
+      play_pause_tag_ = false;
+      if (HandleKeyUp(key->key(), key->modifiers())) return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Upkeep -----------------------------------------------------------------------------
+
+void TApp_Mivaro::ClipboardChanged() {
+  const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+  Action_List_Paste->setEnabled(clip && clip->hasText());
+}
+
+void TApp_Mivaro::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange && created_ == 1) {
+    auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    const bool was_min = change->oldState().testFlag(Qt::WindowMinimized);
+    const bool is_min = windowState().testFlag(Qt::WindowMinimized);
+    if (is_min && !was_min) {
+      Action_File_Restore->setEnabled(true);
+      Action_File_Minimize->setEnabled(false);
+      ApplicationMinimized();
+    } else if (!is_min && was_min) {
+      Action_File_Minimize->setEnabled(true);
+      Action_File_Restore->setEnabled(windowState().testFlag(Qt::WindowMaximized));
+      ApplicationRestored();
+    } else {
+      Action_File_Restore->setEnabled(windowState().testFlag(Qt::WindowMaximized));
+    }
+  }
+  QMainWindow::changeEvent(event);
+}
+
+void TApp_Mivaro::ApplicationMinimized() {
+  if (playlist_->Count() == 0 || Action_Zoom_Wallvideo->isChecked() || !DShow_Player->HasVideo())
+    return;
+  if (!options_.start_sub_player || !sub_player_->Need()) return;
+  const std::uint64_t host = sub_player_->HostWindow();
+  if (host != 0) DShow_Player->SetVideoOwner(static_cast<TMyWindowHandle>(host));
+}
+
+void TApp_Mivaro::ApplicationRestored() {
+  if (Action_Zoom_Wallvideo->isChecked()) return;
+  const TMyWindowHandle own = TMyDirectShowPlayer::WindowOf(DShow_Player);
+  if (DShow_Player->VideoOwner() != own) DShow_Player->SetVideoOwner(own);
+  DShow_Player->Resize();
+  UpdateSizeLabel();
+}
+
+void TApp_Mivaro::Action_File_RestoreExecute(QObject*) {
+  showNormal();
+  Action_File_Restore->setEnabled(false);
+  Action_File_Minimize->setEnabled(true);
+}
+
+void TApp_Mivaro::Action_File_MinimizeExecute(QObject*) {
+  showMinimized();
+  Action_File_Restore->setEnabled(true);
+  Action_File_Minimize->setEnabled(false);
+}
+
+void TApp_Mivaro::Action_Help_VersionInfoExecute(QObject*) {
+  TApp_MivaroVersion version(this);
+  version.exec();
+}
+
+void TApp_Mivaro::dragEnterEvent(QDragEnterEvent* event) {
+  if (!IsBusy() && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TApp_Mivaro::dropEvent(QDropEvent* event) {
+  if (IsBusy()) return;
+  std::vector<WString> names;
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) names.push_back(url.toLocalFile().toStdU16String());
+  }
+  event->acceptProposedAction();
+  // Handled after the drop returns, so the source program is not held meanwhile.
+  QTimer::singleShot(0, this, [this, names] { DropFiles(names); });
+}
+
+// ---- Shutdown -------------------------------------------------------------------------------
 
 void TApp_Mivaro::closeEvent(QCloseEvent* event) {
-  sub_player_->Close();
+  if (IsBusy()) {
+    // A window that is busy cannot be closed; it closes once the command ends.
+    close_pending_ = true;
+    event->ignore();
+    return;
+  }
+  DShow_Player->SetShowEvents(false);
+  FormDestroy();
   event->accept();
+  QMainWindow::closeEvent(event);
+}
+
+void TApp_Mivaro::FormDestroy() {
+  if (created_ != 1) return;
+  created_ = 0;
+  // 1-2.
+  DShow_Player->SetShowEvents(false);
+  setAcceptDrops(false);
+  Timer_Time->stop();
+  Timer_IsPlay->stop();
+  Timer_GetFile->stop();
+  DShow_Player->Pause();
+  // 3.
+  SaveSettings();
+  // 4-5.
+  if (DShow_Player->IsOpened()) {
+    DShow_Player->FadeOut();
+    DShow_Player->Close();
+  }
+  pending_seek_ = -1.0;
+  time_latch_ = 0;
+  DShow_Player->Clear();
+  inhibitor_->Release();
+  // 6. The video back home.
+  if (!windowState().testFlag(Qt::WindowMinimized)) {
+    const TMyWindowHandle own = TMyDirectShowPlayer::WindowOf(DShow_Player);
+    if (DShow_Player->VideoOwner() != own) DShow_Player->SetVideoOwner(own);
+  }
+  DShow_Player->StopWallVideo();
+  // 9. The sub player ends with us.
+  sub_player_->Close();
 }
 
 }  // namespace mivaro

@@ -1,40 +1,408 @@
 // TApp_Mivaro: the player's main window.
+//
+// The window owns the playlist (the items of ComboBox_Playlist, a TMyWStrings whose store
+// the combo box's model shows directly; the combo's current item is the current entry),
+// the player control DShow_Player, the sub player link and every action. Its work is split
+// by job over several files:
+//   app_mivaro.cpp   start-up, caption, busy-guard input blocking, upkeep events, shutdown
+//   app_actions.cpp  the action table (captions, hints, icons, groups, checks)
+//   app_menus.cpp    panels, tool bars, the main menu and the pop-up menus
+//   app_playback.cpp navigation, opening media, player events, timers, seek bar, skips,
+//                    rate, mute and volume, deleting and clearing, action states, keys
+//   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
+//                    paste, copy, save as, properties
+//   app_settings.cpp settings, resume play, icon size
+//
+// Commands are functions taking the `sender`: the action when the user ran it, nullptr
+// when the program runs it "without a sender" (no dialog, no question). While the busy
+// guard (busy_guard.h) is open, actions triggered by the user do nothing.
 #pragma once
 
 #include <QMainWindow>
+#include <QPoint>
+#include <QStringList>
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
-class QCloseEvent;
-class QWidget;
+#include "core/ustring.h"
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSlider;
+class QStyle;
+class QTimer;
+class QToolBar;
+class QToolButton;
 
 namespace mivaro {
 
+// From the media engine (platform/media/media_graph.h, media_types.h), declared here so
+// that this header stays light.
+class TMediaGraph;
+using TMediaGraphFactory = std::function<std::unique_ptr<TMediaGraph>()>;
+enum TMyVmMode : int;
+
+class TMyComboBox;
+class TMyDirectShowPlayer;
+class TMyIniFile;
 class TMyMessagePanel;
+class TMyMpris;
+class TMyPlaylistModel;
+class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
+class TMyTrackBar;
+class TMyWStrings;
+
+// What a file or folder dialog keeps between runs: its folder, its chosen paths and, for
+// the file dialogs, the file name and filter.
+struct TMyDialogState {
+  QString title;
+  QString filter;        // "text|patterns|text|patterns..." as the program writes filters
+  int filter_index = 1;  // 1-based
+  WString initial_dir;
+  WString file_name;
+  std::vector<WString> files;  // the chosen paths (files or folders)
+};
+
+enum class TMyDialogKind { OpenFile, OpenFolder, OpenThisFolder, Save };
+
+// Start-up choices; the defaults are those of the program.
+struct TApp_MivaroOptions {
+  // Every token after the program path (options included); unset: the process's own
+  // command line.
+  std::optional<std::vector<WString>> arguments;
+  // Start the sub player process at the end of start-up.
+  bool start_sub_player = true;
+  // Offer the MPRIS interface on the session bus.
+  bool register_mpris = true;
+  // Graphs for the player (tests give scripted graphs); empty: the real media engine.
+  TMediaGraphFactory graph_factory;
+  // Install the Qt hooks of core/hooks.h (message boxes, message pump, keys). Tests that
+  // answer message boxes themselves install their own.
+  bool install_hooks = true;
+  // The modifier keys as commands read them (start-up and exit included); unset: the
+  // keyboard's.
+  std::function<Qt::KeyboardModifiers()> held_keys;
+};
 
 class TApp_Mivaro : public QMainWindow {
   Q_OBJECT
 
  public:
   explicit TApp_Mivaro(QWidget* parent = nullptr);
+  explicit TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent = nullptr);
   ~TApp_Mivaro() override;
 
-  // The end of start-up: starts the sub player. Called by the program entry before the
-  // window is shown.
+  // The end of start-up: starts the sub player, shows the window and fills the playlist
+  // from the arguments or the resume list. Runs once; the program entry calls it.
   void FinishStartup();
 
   TMySubPlayerLink* SubPlayer() const { return sub_player_.get(); }
 
+  // ---- Operations other windows and tests use ------------------------------------------
+  TMyWStrings& Playlist() const { return *playlist_; }
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  void PlayIndex(int n);
+  void PlayCurrent();
+  void OpenAndPlay(WStringView path);
+  void StopMedia();
+  void DeleteEntry(int a);
+  void SeekTo(double seconds);
+  void AddFiles(const std::vector<WString>& paths);
+  void DropFiles(const std::vector<WString>& names);
+  void ShowEntryProperties(int index);
+  // The action-state update (PopupMenu_MainPopup).
+  void UpdateActionStates();
+  void LoadSettings();
+  void SaveSettings();
+  // The history rule: newest first, no duplicates ignoring case, at most 10 items.
+  void InsertHistory(QMenu* menu, WStringView path);
+  std::vector<WString> HistoryPaths(QMenu* menu) const;
+  // Files beside the program.
+  static WString ResumeListFileName();
+  static WString ListTextFileName();
+  // The first of My Videos, My Music, My Documents that exists.
+  static WString InitialFolder();
+  // The product name (caption, title, message boxes).
+  QString ProductName() const { return product_name_; }
+  // The caption that Timer_GetFile shows while files are added.
+  QString ProgressCaption() const;
+  bool Created() const { return created_ == 1; }
+  int ResumeIndex() const { return resume_index_; }
+  double ResumeTime() const { return resume_time_; }
+  double PendingSeek() const { return pending_seek_; }
+
+  // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
+  std::function<bool(TMyDialogKind kind, TMyDialogState& state)> ExecuteDialog;
+  // Opens a file with its program (the list copy with Ctrl); tests replace it.
+  std::function<void(WStringView path)> OpenWithProgram;
+  // Modifier keys as the commands read them; tests replace it.
+  std::function<Qt::KeyboardModifiers()> HeldKeys;
+
+  // Hooks where later windows attach (the playlist window, the Send-To menu, the tray).
+  struct Hooks {
+    std::function<void(int index)> mark_current;          // playlist window: current entry
+    std::function<void(int count)> refresh_list;          // playlist window: item count
+    std::function<void(bool enabled)> set_list_enabled;   // busy guard
+    std::function<void(WStringView file)> send_to_file;   // Send-To: the current file
+    std::function<void()> send_to_update;                 // Send-To: refresh entries
+  } hooks;
+
+  // ---- Components ----------------------------------------------------------------------
   QWidget* Panel_Top = nullptr;
-  QWidget* Panel_Video = nullptr;
+  TMyComboBox* ComboBox_Playlist = nullptr;
+  TMyPlaylistModel* PlaylistModel = nullptr;
+  QToolBar* ToolBar_Main = nullptr;
+  QLabel* Label_Size = nullptr;
+  TMyDirectShowPlayer* DShow_Player = nullptr;
+  QWidget* Panel_Video = nullptr;  // the video area (DShow_Player fills it)
   QWidget* Panel_Bottom = nullptr;
+  QWidget* Panel_Seek = nullptr;
+  QWidget* Panel_Control = nullptr;
+  QLabel* Label_Time = nullptr;
+  QToolBar* ToolBar_Control = nullptr;
+  QSlider* TrackBar_Volume = nullptr;
+  TMyTrackBar* TrackBar_Seek = nullptr;
+  QProgressBar* ProgressBar_FileCmd = nullptr;
   TMyMessagePanel* MyMessagePanel1 = nullptr;
+  QTimer* Timer_Time = nullptr;
+  QTimer* Timer_IsPlay = nullptr;
+  QTimer* Timer_GetFile = nullptr;
+
+  // Menus.
+  QMenu* PopupMenu_Main = nullptr;
+  QMenu* PopupMenu_List = nullptr;
+  QMenu* PopupMenu_Zoom = nullptr;
+  QMenu* PopupMenu_PlayRate = nullptr;
+  QMenu* PopupMenu_Volume = nullptr;
+  QMenu* PopupMenu_File_OpenFile = nullptr;
+  QMenu* PopupMenu_File_OpenFolder = nullptr;
+  QMenu* PopupMenu_File_OpenThisFolder = nullptr;
+  QMenu* MenuItem_SendTo = nullptr;
+  QMenu* MenuItem_PSendTo = nullptr;
+  QMenu* MenuItem_Debug = nullptr;
+  QMenu* MenuItem_PlayRate = nullptr;
+
+  // Dialogs.
+  TMyDialogState Dialog_File_OpenFile;
+  TMyDialogState Dialog_File_OpenFolder;
+  TMyDialogState Dialog_File_OpenThisFolder;
+  TMyDialogState Dialog_Save;
+  TMyDialogState Dialog_FileCmd_Rename;
+  TMyDialogState Dialog_FileCmd_Move;
+  TMyDialogState Dialog_FileCmd_Copy;
+  TMyDialogState Dialog_Debug_SaveAsGRF;
+
+  // Actions.
+  QAction* Action_File_OpenFile = nullptr;
+  QAction* Action_File_OpenFolder = nullptr;
+  QAction* Action_File_OpenThisFolder = nullptr;
+  QAction* Action_File_SaveAs = nullptr;
+  QAction* Action_File_Property = nullptr;
+  QAction* Action_File_Exit = nullptr;
+  QAction* Action_File_Restore = nullptr;
+  QAction* Action_File_Minimize = nullptr;
+  QAction* Action_List_Edit = nullptr;
+  QAction* Action_List_Clear = nullptr;
+  QAction* Action_List_Del = nullptr;
+  QAction* Action_List_Copy = nullptr;
+  QAction* Action_List_Paste = nullptr;
+  QAction* Action_List_FolderName = nullptr;
+  QAction* Action_FileCmd = nullptr;
+  QAction* Action_FileCmd_Rename = nullptr;
+  QAction* Action_FileCmd_Copy = nullptr;
+  QAction* Action_FileCmd_Move = nullptr;
+  QAction* Action_FileCmd_RemoveFromHDD = nullptr;
+  QAction* Action_FileCmd_Trash = nullptr;
+  QAction* Action_Sort = nullptr;
+  QAction* Action_Sort_FileName = nullptr;
+  QAction* Action_Sort_Path = nullptr;
+  QAction* Action_Sort_Name = nullptr;
+  QAction* Action_Sort_Ext = nullptr;
+  QAction* Action_Sort_Shuffle = nullptr;
+  QAction* Action_Play_PlayPause = nullptr;
+  QAction* Action_Play_Replay = nullptr;
+  QAction* Action_Play_Back = nullptr;
+  QAction* Action_Play_Next = nullptr;
+  QAction* Action_Play_SkipBack = nullptr;
+  QAction* Action_Play_SkipNext = nullptr;
+  QAction* Action_Play_FrameBack = nullptr;
+  QAction* Action_Play_FrameNext = nullptr;
+  QAction* Action_Play_Mute = nullptr;
+  QAction* Action_PlayRate = nullptr;
+  std::vector<QAction*> Action_PlayRates;  // Action_PlayRate_20 ... Action_PlayRate_01
+  QActionGroup* PlayRateGroup = nullptr;
+  QAction* Action_Zoom_Wallvideo = nullptr;
+  QAction* Action_Zoom_FullScreen = nullptr;
+  QAction* Action_Zoom_MaxScreen = nullptr;
+  QAction* Action_Zoom_50 = nullptr;
+  QAction* Action_Zoom_100 = nullptr;
+  QAction* Action_Zoom_200 = nullptr;
+  QAction* Action_Zoom_Up = nullptr;
+  QAction* Action_Zoom_Down = nullptr;
+  QAction* Action_Zoom_Fit = nullptr;
+  QAction* Action_Zoom_KeepAspect = nullptr;
+  QAction* Action_Zoom_AspectStandard = nullptr;
+  QAction* Action_Zoom_AspectHiVision = nullptr;
+  QAction* Action_Zoom_AspectEVista = nullptr;
+  QAction* Action_Zoom_AspectAVista = nullptr;
+  QAction* Action_Zoom_AspectWideScope = nullptr;
+  QAction* Action_Zoom_Capture = nullptr;
+  QAction* Action_Opt_Random = nullptr;
+  QAction* Action_Opt_Resume = nullptr;
+  QAction* Action_Opt_TimeVerbose = nullptr;
+  QAction* Action_Opt_LargeIcon = nullptr;
+  QAction* Action_Opt_AllowImage = nullptr;
+  QAction* Action_Debug_Window = nullptr;
+  QAction* Action_Debug_Event = nullptr;
+  QAction* Action_Debug_EnumFilters = nullptr;
+  QAction* Action_Debug_EnumSytemFilters = nullptr;
+  QAction* Action_Debug_SaveAsGRF = nullptr;
+  QAction* Action_Help_VersionInfo = nullptr;
+  // Every action, in creation order (ActionList1).
+  std::vector<QAction*> ActionList1;
+
+  // ---- Commands (sender nullptr = run without a sender) ---------------------------------
+  void Action_File_OpenFileExecute(QObject* sender);
+  void Action_File_OpenFolderExecute(QObject* sender);
+  void Action_File_OpenThisFolderExecute(QObject* sender);
+  void Action_File_SaveAsExecute(QObject* sender);
+  void Action_File_PropertyExecute(QObject* sender);
+  void Action_List_ClearExecute(QObject* sender);
+  void Action_List_DelExecute(QObject* sender);
+  void Action_List_CopyExecute(QObject* sender);
+  void Action_List_PasteExecute(QObject* sender);
+  void Action_Play_PlayPauseExecute(QObject* sender);
+  void Action_Play_ReplayExecute(QObject* sender);
+  void Action_Play_BackExecute(QObject* sender);
+  void Action_Play_NextExecute(QObject* sender);
+  void Action_Play_SkipBackExecute(QObject* sender);
+  void Action_Play_SkipNextExecute(QObject* sender);
+  void Action_Play_FrameBackExecute(QObject* sender);
+  void Action_Play_FrameNextExecute(QObject* sender);
+  void Action_Play_MuteExecute(QObject* sender);
+  void Action_PlayRateExecute(QObject* sender);
+  void Action_Opt_TimeVerboseExecute(QObject* sender);
+  void Action_Opt_LargeIconExecute(QObject* sender);
+  void Action_Zoom_KeepAspectExecute(QObject* sender);
+  void Action_File_RestoreExecute(QObject* sender);
+  void Action_File_MinimizeExecute(QObject* sender);
+  void Action_Help_VersionInfoExecute(QObject* sender);
+
+  // The time display (Timer_Time's tick), also run on pause and option change.
+  void Timer_TimeTimer();
+  // The end-of-media step.
+  void MediaEnded();
+  // Mute and volume (the mute action and the volume bar share it).
+  void ApplyMuteAndVolume();
+  // Keys as the form handles them on release; true when the key ran a command.
+  bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
+  // Multimedia keys; true when reported handled.
+  bool HandleMediaKey(int key);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Start-up pieces (app_actions.cpp, app_menus.cpp).
+  void CreateActions();
+  void ConnectActions();
+  void CreatePanels();
+  void CreateMenus();
+  QAction* MakeAction(const char* name, const QString& caption, const QString& hint,
+                      const QString& icon, bool checkable = false, bool checked = false);
+  void ApplyIcons();
+  // Connects `action` so that the user's trigger runs `command(action)` unless busy.
+  void Bind(QAction* action, void (TApp_Mivaro::*command)(QObject*));
+
+  // app_mivaro.cpp
+  void SetBusy(bool busy);
+  void FormDestroy();
+  void UpdateCaption();
+  void UpdateHints();
+  void ClipboardChanged();
+  void ApplicationMinimized();
+  void ApplicationRestored();
+  Qt::KeyboardModifiers Keys() const;
+  double PlayerPosition() const;
+
+  // app_playback.cpp
+  void Navigate(bool forward);
+  void Skip(int direction);
+  void FrameStep(int count);
+  void ApplyPlayRate();
+  void ComboBoxSelect(int index);
+  void DShow_PlayerMediaOpen();
+  void DShow_PlayerMediaStart();
+  void DShow_PlayerMediaPlay();
+  void DShow_PlayerMediaPaused();
+  void DShow_PlayerMediaStopped();
+  void DShow_PlayerMediaClosed();
+  void DShow_PlayerVideoSizeChange();
+  void Timer_IsPlayTimer();
+  void Timer_GetFileTimer();
+  void UnplayableEntry();
+  void RefreshListWindow();
+  void SeekBarMouseDown(Qt::MouseButton button, QPoint pos);
+  void SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos);
+  void SeekBarMouseUp(Qt::MouseButton button, QPoint pos);
+  void UpdateSizeLabel();
+  void UpdateRemoteStatus();
+
+  // app_open.cpp
+  void StartFolderRule(TMyDialogState& dialog, bool file_dialog);
+  bool RunDialog(TMyDialogKind kind, TMyDialogState& state);
+  void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
+                         bool with_subfolders);
+  void HistoryClicked(QMenu* menu, const WString& path);
+  bool WriteM3u8(WStringView file_name);
+
+  // app_settings.cpp
+  void ApplyIconSize();
+
+  TApp_MivaroOptions options_;
+  std::vector<WString> arguments_;
+  QString product_name_;
+  std::unique_ptr<TMyWStrings> playlist_;
+  std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
+  TMyScreenSaverInhibitor* inhibitor_ = nullptr;
+  TMyMpris* mpris_ = nullptr;
+  QStyle* menu_style_ = nullptr;
+  QList<QToolButton*> history_buttons_;
+  QStringList image_names_;  // ImageList1: the icon of each image index
+  int image_size_ = 16;
+  TMyVmMode renderer_{};
+  int resume_index_ = -1;
+  double resume_time_ = 0;
+  double pending_seek_ = -1.0;
+  std::int64_t wait_start_ = 0;
+  int file_count_ = 0;
+  WString file_path_;
+  int mute_image_index_ = 0;
+  bool deleting_ = false;
+  bool end_of_media_ = false;
+  int created_ = 0;
+  int time_latch_ = 0;       // Timer_Time's Tag
+  bool finished_startup_ = false;
+  bool close_pending_ = false;
+  bool destroyed_ = false;
+  bool play_pause_tag_ = false;  // Action_Play_PlayPause's Tag (click-to-pause)
+  int seek_height_ = 0;         // the seek bar's height with small icons
+  // Keys of the playlist window, kept until that window reads and writes them itself.
+  bool list_folder_name_ = false;
+  std::vector<WString> find_history_;
 };
 
 }  // namespace mivaro

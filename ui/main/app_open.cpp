@@ -1,0 +1,393 @@
+// Opening files, folders and playlists: the one adding operation AddFiles, the three open
+// commands with their dialogs and histories, dropped files, paste, copy, save as and the
+// properties of an entry.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMimeData>
+#include <QStringList>
+#include <QTimer>
+#include <algorithm>
+#include <random>
+
+#include "core/files.h"
+#include "core/hooks.h"
+#include "core/paths.h"
+#include "core/shell.h"
+#include "core/version.h"
+#include "core/wstrings.h"
+#include "player/qt/directshow_player.h"
+#include "playlist/media_strings.h"
+#include "settings/param.h"
+#include "ui/main/app_mivaro.h"
+#include "ui/main/busy_guard.h"
+#include "ui/main/message_boxes.h"
+#include "ui/main/properties_dialog.h"
+
+namespace mivaro {
+namespace {
+
+constexpr int kHistoryMax = 10;
+
+QString Q(WStringView s) { return QString::fromStdU16String(WString(s)); }
+
+WString FormatPath(WStringView pattern, WStringView path) {
+  QString text = Q(pattern);
+  text.replace(QStringLiteral("%s"), Q(path));
+  return text.toStdU16String();
+}
+
+// "text|patterns|text|patterns" as Qt's "text (patterns);;..." list.
+QStringList QtFilters(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QString text = parts[i];
+    const int paren = static_cast<int>(text.indexOf(QLatin1Char('(')));
+    if (paren >= 0) text = text.left(paren).trimmed();
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    out << QStringLiteral("%1 (%2)").arg(text, patterns);
+  }
+  return out;
+}
+
+// Lines of a text, cut at CR, LF or CR LF; empty lines are left out.
+std::vector<WString> SplitLines(WStringView text) {
+  std::vector<WString> lines;
+  WString line;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c == u'\r' || c == u'\n') {
+      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+      if (!line.empty()) lines.push_back(line);
+      line.clear();
+    } else {
+      line += c;
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+}  // namespace
+
+WString TApp_Mivaro::ResumeListFileName() {
+  return ChangeFileExt(GetAppBaseFileName(), u".resume.m3u8");
+}
+
+WString TApp_Mivaro::ListTextFileName() { return ChangeFileExt(GetAppBaseFileName(), u".txt"); }
+
+WString TApp_Mivaro::InitialFolder() {
+  for (const WString& folder : {GetMyVideosFolder(), GetMyMusicFolder(), GetMyDocumentsFolder()}) {
+    if (!folder.empty()) return folder;
+  }
+  return {};
+}
+
+// ---- AddFiles ---------------------------------------------------------------------------------
+
+void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
+  const int old = playlist_->Count();
+  TMyMediaStrings found;
+  std::vector<WString> excluded;
+  for (int i = 0; i < excluded_extensions_->Count(); ++i) excluded.push_back(excluded_extensions_->Get(i));
+  found.SetExcludeExtensions(excluded);
+  found.OnFileAdded = [this](int number, WStringView path) {
+    file_count_ = number;
+    file_path_ = WString(path);
+  };
+  found.EscapeCancels = true;
+  TMyWStrings sources;
+  for (const WString& path : paths) {
+    if (!path.empty()) sources.Add(path);
+  }
+  file_count_ = 0;
+  file_path_.clear();
+  Timer_GetFile->start();
+  found.AddFromSources(sources);
+  Timer_GetFile->stop();
+  file_count_ = 0;
+  file_path_.clear();
+  UpdateCaption();
+
+  const int count = found.Count();
+  if (count == 0) {
+    if (resume_index_ < 0) {
+      ShowNotice(u"取得ファイルがありませんでした");
+      setWindowTitle(product_name_);
+    }
+    return;
+  }
+  playlist_->AddWStrings(found);
+  RefreshListWindow();
+  UpdateActionStates();
+  if (resume_index_ >= 0) {
+    SetItemIndex(std::min(std::max(resume_index_, 0), playlist_->Count() - 1));
+    resume_index_ = -1;
+    PlayCurrent();
+  } else if (Action_Opt_Random->isChecked()) {
+    static std::mt19937 engine{std::random_device{}()};
+    SetItemIndex(old + std::uniform_int_distribution<int>(0, count - 1)(engine));
+    PlayCurrent();
+  } else {
+    SetItemIndex(old - 1);
+    Action_Play_NextExecute(nullptr);
+  }
+}
+
+// ---- Dialogs ------------------------------------------------------------------------------
+
+void TApp_Mivaro::StartFolderRule(TMyDialogState& dialog, bool file_dialog) {
+  if (Keys().testFlag(Qt::ShiftModifier)) {
+    dialog.initial_dir = InitialFolder();
+    if (file_dialog) dialog.file_name.clear();
+  } else if (!FolderExists(dialog.initial_dir)) {
+    dialog.initial_dir = NearestExistingFolder(dialog.initial_dir);
+  }
+}
+
+bool TApp_Mivaro::RunDialog(TMyDialogKind kind, TMyDialogState& state) {
+  if (ExecuteDialog) return ExecuteDialog(kind, state);
+  const QString dir = Q(state.initial_dir);
+  const QStringList filters = QtFilters(state.filter);
+  const QString selected =
+      state.filter_index >= 1 && state.filter_index <= filters.size() ? filters[state.filter_index - 1] : QString();
+  QString chosen_filter = selected;
+  switch (kind) {
+    case TMyDialogKind::OpenFile: {
+      const QStringList files = QFileDialog::getOpenFileNames(
+          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter);
+      if (files.isEmpty()) return false;
+      state.files.clear();
+      for (const QString& f : files) state.files.push_back(f.toStdU16String());
+      state.file_name = state.files.front();
+      break;
+    }
+    case TMyDialogKind::OpenFolder:
+    case TMyDialogKind::OpenThisFolder: {
+      const QString folder = QFileDialog::getExistingDirectory(this, state.title, dir);
+      if (folder.isEmpty()) return false;
+      state.files = {folder.toStdU16String()};
+      state.file_name = folder.toStdU16String();
+      break;
+    }
+    case TMyDialogKind::Save: {
+      const QString file = QFileDialog::getSaveFileName(
+          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter);
+      if (file.isEmpty()) return false;
+      state.file_name = file.toStdU16String();
+      state.files = {state.file_name};
+      break;
+    }
+  }
+  const int index = static_cast<int>(filters.indexOf(chosen_filter));
+  if (index >= 0) state.filter_index = index + 1;
+  return true;
+}
+
+// ---- Open commands --------------------------------------------------------------------------
+
+void TApp_Mivaro::Action_File_OpenFileExecute(QObject* sender) {
+  TMyBusyScope busy;
+  TMyDialogState& dialog = Dialog_File_OpenFile;
+  StartFolderRule(dialog, true);
+  if (sender && !RunDialog(TMyDialogKind::OpenFile, dialog)) return;
+  std::vector<WString> paths = dialog.files;
+  if (paths.empty() && !dialog.file_name.empty()) paths.push_back(dialog.file_name);
+  if (!paths.empty()) dialog.initial_dir = ExtractFileDir(paths.front());
+  AddFiles(paths);
+  for (const WString& path : paths) {
+    if (FolderExists(path)) {
+      InsertHistory(PopupMenu_File_OpenFolder, path);
+    } else if (FileExists(path)) {
+      InsertHistory(PopupMenu_File_OpenFile, path);
+    }
+  }
+}
+
+void TApp_Mivaro::OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
+                                    bool with_subfolders) {
+  TMyBusyScope busy;
+  StartFolderRule(dialog, false);
+  const TMyDialogKind kind = with_subfolders ? TMyDialogKind::OpenFolder : TMyDialogKind::OpenThisFolder;
+  if (sender && !RunDialog(kind, dialog)) return;
+  if (dialog.files.empty() && !dialog.file_name.empty()) dialog.files = {dialog.file_name};
+  if (dialog.files.empty()) return;
+  const WString selected = dialog.file_name.empty() ? dialog.files.front() : dialog.file_name;
+  dialog.initial_dir = ExtractFileDir(ExcludeTrailingPathDelimiter(selected));
+  if (with_subfolders) {
+    AddFiles(dialog.files);
+  } else {
+    // The chosen folders' own files only, without their subfolders.
+    std::vector<WString> files;
+    for (const WString& folder : dialog.files) {
+      const WString base = IncludeTrailingPathDelimiter(folder);
+      std::vector<WString> here;
+      ForEachFileMatch(base + u"*.*", [&](const TMyFindData& entry) {
+        if (!entry.IsFolder()) here.push_back(base + entry.name);
+        ProcessMessages();
+        return true;
+      });
+      // Folders list their files in no particular order here; show them sorted.
+      std::stable_sort(here.begin(), here.end(), [](const WString& a, const WString& b) {
+        return TMyWStrings::ComparePaths(a, b) < 0;
+      });
+      files.insert(files.end(), here.begin(), here.end());
+    }
+    AddFiles(files);
+  }
+  InsertHistory(history, selected);
+}
+
+void TApp_Mivaro::Action_File_OpenFolderExecute(QObject* sender) {
+  OpenFolderCommand(sender, Dialog_File_OpenFolder, PopupMenu_File_OpenFolder, true);
+}
+
+void TApp_Mivaro::Action_File_OpenThisFolderExecute(QObject* sender) {
+  OpenFolderCommand(sender, Dialog_File_OpenThisFolder, PopupMenu_File_OpenThisFolder, false);
+}
+
+// ---- Histories ------------------------------------------------------------------------------
+
+void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) {
+  if (path.empty()) return;
+  const WString upper = ParamUpper(path);
+  for (QAction* item : menu->actions()) {
+    if (ParamUpper(item->data().toString().toStdU16String()) == upper) {
+      menu->removeAction(item);
+      item->deleteLater();
+    }
+  }
+  static int serial = 0;
+  const QString full = Q(path);
+  auto* item = new QAction(QString(full).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
+  item->setObjectName(QStringLiteral("OpenHistory%1").arg(++serial));
+  item->setData(full);
+  item->setToolTip(full);
+  connect(item, &QAction::triggered, this, [this, menu, item] {
+    if (!IsBusy()) HistoryClicked(menu, item->data().toString().toStdU16String());
+  });
+  const QList<QAction*> items = menu->actions();
+  menu->insertAction(items.isEmpty() ? nullptr : items.front(), item);
+  while (menu->actions().size() > kHistoryMax) {
+    QAction* last = menu->actions().back();
+    menu->removeAction(last);
+    last->deleteLater();
+  }
+}
+
+std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const {
+  std::vector<WString> paths;
+  for (QAction* item : menu->actions()) paths.push_back(item->data().toString().toStdU16String());
+  return paths;
+}
+
+void TApp_Mivaro::HistoryClicked(QMenu* menu, const WString& path) {
+  if (menu == PopupMenu_File_OpenFile) {
+    Dialog_File_OpenFile.files.clear();
+    Dialog_File_OpenFile.file_name = path;
+    Action_File_OpenFileExecute(nullptr);
+  } else if (menu == PopupMenu_File_OpenFolder) {
+    Dialog_File_OpenFolder.files = {path};
+    Dialog_File_OpenFolder.file_name = path;
+    Action_File_OpenFolderExecute(nullptr);
+  } else if (menu == PopupMenu_File_OpenThisFolder) {
+    Dialog_File_OpenThisFolder.files = {path};
+    Dialog_File_OpenThisFolder.file_name = path;
+    Action_File_OpenThisFolderExecute(nullptr);
+  }
+}
+
+// ---- Drops, clipboard -------------------------------------------------------------------------
+
+void TApp_Mivaro::DropFiles(const std::vector<WString>& names) {
+  if (IsBusy()) return;
+  TMyBusyScope busy;
+  std::vector<WString> keep;
+  for (const WString& name : names) {
+    if (FileExists(name) || FolderExists(name)) keep.push_back(name);
+  }
+  if (keep.empty()) return;
+  Dialog_File_OpenFile.files = keep;
+  Dialog_File_OpenFile.file_name = keep.front();
+  Action_File_OpenFileExecute(nullptr);
+}
+
+void TApp_Mivaro::Action_List_PasteExecute(QObject*) {
+  TMyBusyScope busy;
+  if (Keys().testFlag(Qt::ShiftModifier)) {
+    DShow_Player->Clear();
+    UpdateCaption();
+  }
+  const QString text = QGuiApplication::clipboard()->text();
+  AddFiles(SplitLines(text.toStdU16String()));
+}
+
+void TApp_Mivaro::Action_List_CopyExecute(QObject*) {
+  if (playlist_->Count() == 0) return;
+  WString text;
+  for (int i = 0; i < playlist_->Count(); ++i) text += playlist_->At(i) + u"\r\n";
+  QGuiApplication::clipboard()->setText(Q(text));
+  if (!Keys().testFlag(Qt::ControlModifier)) return;
+  const WString file = ListTextFileName();
+  TMyWStrings copy;
+  copy.AddWStrings(*playlist_);
+  copy.LineBreak = kLineBreakCrLf;
+  copy.SaveToFileEnc(file, kEncodingUtf8Bom);
+  if (!FileExists(file)) return;
+  if (OpenWithProgram) {
+    OpenWithProgram(file);
+  } else {
+    ShellExecuteFile(file, u"");
+  }
+}
+
+// ---- Save as ------------------------------------------------------------------------------
+
+bool TApp_Mivaro::WriteM3u8(WStringView file_name) {
+  const WString base = ExtractFilePath(file_name);
+  TMyWStrings lines;
+  lines.BeginUpdate();
+  for (int i = 0; i < playlist_->Count(); ++i) lines.Add(MakeRelativeFileName(playlist_->At(i), base));
+  lines.EndUpdate();
+  lines.LineBreak = kLineBreakCrLf;
+  return lines.SaveToFileEnc(file_name, kEncodingUtf8);
+}
+
+void TApp_Mivaro::Action_File_SaveAsExecute(QObject* sender) {
+  if (playlist_->Count() == 0) return;
+  if (sender && !RunDialog(TMyDialogKind::Save, Dialog_Save)) return;
+  WString name = Dialog_Save.file_name;
+  if (name.empty()) return;
+  WString ext = ExtractFileExt(name);
+  std::transform(ext.begin(), ext.end(), ext.begin(),
+                 [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; });
+  if (ext != u".m3u8") name += u".m3u8";
+  Dialog_Save.initial_dir = ExtractFileDir(name);
+  if (FileExists(name) && sender &&
+      AskYesNo(FormatPath(u"%s\rは既に存在します。上書きしますか?", name)) != kIdYes)
+    return;
+  if (!WriteM3u8(name)) ShowNotice(FormatPath(u"%s\rに保存できませんでした", name));
+}
+
+// ---- Properties ---------------------------------------------------------------------------
+
+void TApp_Mivaro::Action_File_PropertyExecute(QObject*) {
+  if (ItemIndex() >= 0) ShowEntryProperties(ItemIndex());
+}
+
+void TApp_Mivaro::ShowEntryProperties(int index) {
+  const WString path = playlist_->Get(index);
+  if (path.empty()) return;
+  if (Keys().testFlag(Qt::ShiftModifier)) {
+    OpenContainingFolder(path);
+    return;
+  }
+  TApp_MivaroProperties dialog(path, this);
+  dialog.exec();
+}
+
+}  // namespace mivaro
