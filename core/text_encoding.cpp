@@ -410,7 +410,21 @@ TextEncoding CodePageToEncoding(int codePage) {
 
 // ---- Detection ----------------------------------------------------------------------------------
 
-bool IsPlausibleUtf16(WStringView text) {
+namespace {
+
+// Share of "text-like" characters (printable ASCII, hiragana, katakana) in per mille.
+std::size_t Utf16TextShare(WStringView text) {
+  if (text.empty()) return 1000;
+  std::size_t good = 0;
+  for (char16_t c : text) {
+    if ((c >= 0x20 && c <= 0x7E) || (c >= 0x3041 && c <= 0x3093) || (c >= 0x30A1 && c <= 0x30F6)) {
+      ++good;
+    }
+  }
+  return good * 1000 / text.size();
+}
+
+bool PassesUtf16(WStringView text) {
   if (text.empty()) return true;
   std::size_t good = 0;
   for (char16_t c : text) {
@@ -420,6 +434,24 @@ bool IsPlausibleUtf16(WStringView text) {
   }
   return good * 100 > text.size();
 }
+
+// UTF-16 by plausibility: 1200, 1201 or -1. When both byte orders pass, the one with
+// more text-like characters wins (a big-endian text often passes the little-endian test
+// by a few characters, never by the majority).
+int GuessUtf16(std::string_view bytes) {
+  const WString le = Utf16FromBytes(bytes, false);
+  const WString be = Utf16FromBytes(bytes, true);
+  const bool leOk = PassesUtf16(le);
+  const bool beOk = PassesUtf16(be);
+  if (leOk && beOk) return Utf16TextShare(be) > Utf16TextShare(le) ? kCodePageUtf16Be : kCodePageUtf16Le;
+  if (leOk) return kCodePageUtf16Le;
+  if (beOk) return kCodePageUtf16Be;
+  return kCodePageBinary;
+}
+
+}  // namespace
+
+bool IsPlausibleUtf16(WStringView text) { return PassesUtf16(text); }
 
 int ScanCodePage(std::string_view bytes) {
   bool trailExpected = false;
@@ -439,10 +471,11 @@ int ScanCodePage(std::string_view bytes) {
     if ((b == 0x80 || b == 0xA0 || (b >= 0xF0 && b <= 0xFC)) && !trailExpected) valid = false;
     trailExpected = false;
   }
-  if (!zeros) return valid ? kAnsiCodePage : kCodePageBinary;
-  if (IsPlausibleUtf16(Utf16FromBytes(bytes, false))) return kCodePageUtf16Le;
-  if (IsPlausibleUtf16(Utf16FromBytes(bytes, true))) return kCodePageUtf16Be;
-  return kCodePageBinary;
+  if (valid) return kAnsiCodePage;
+  // Text of kanji and kana alone has no zero bytes in UTF-16 either: such a buffer gets
+  // the UTF-16 test too before it counts as binary. Random bytes fail that test.
+  if (!zeros && bytes.size() % 2 != 0) return kCodePageBinary;
+  return GuessUtf16(bytes);
 }
 
 namespace {
@@ -468,8 +501,8 @@ int DetectWithIcu(std::string_view bytes) {
   if (n == "EUC-JP") return kCodePageEuc;
   if (n == "ISO-2022-JP") return kCodePageJis;
   if (n == "UTF-8") return kCodePageUtf8;
-  if (n == "UTF-16LE") return kCodePageUtf16Le;
-  if (n == "UTF-16BE") return kCodePageUtf16Be;
+  // UTF-16 without BOM is left to the plausibility test, which also tells the byte
+  // order apart; the detector guesses it from too little.
   if (n == "ISO-8859-1" || n == "windows-1252") return kCodePageWestern;
   return 0;
 }

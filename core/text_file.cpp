@@ -142,7 +142,13 @@ WString DecodeTextBytes(std::string_view bytes, TextEncoding& code) {
   code = NormalizeEncoding(code);
   if (bytes.empty()) return {};
   bool bomDecided = false;
-  if (code == kEncodingDetect) {
+  if (code == kEncodingUtf8Bom) {
+    bomDecided = StartsWith(bytes, "\xEF\xBB\xBF");
+  } else if (code == kEncodingUtf16LeBom) {
+    bomDecided = StartsWith(bytes, "\xFF\xFE");
+  } else if (code == kEncodingUtf16BeBom) {
+    bomDecided = StartsWith(bytes, "\xFE\xFF");
+  } else if (code == kEncodingDetect) {
     if (bytes.size() >= 3 && StartsWith(bytes, "\xEF\xBB\xBF")) {
       code = kEncodingUtf8Bom;
       bomDecided = true;
