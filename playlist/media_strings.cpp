@@ -155,7 +155,8 @@ int TMyMediaStrings::ExpandPlaylists(bool check_exists) {
 bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
                                    std::vector<TMyStringItem>& out, int depth) {
   if (depth > kMaxPlaylistNesting) return true;
-  if (!state.visited.insert(file).second) return true;
+  // One file reached by two spellings ("d/l.pls" and "/music/d/l.pls") is one playlist.
+  if (!state.visited.insert(ExpandFileName(file)).second) return true;
   const WString ext = LowerAscii(ExtractFileExt(file));
   if (!FileExists(file)) return true;
   const WString base = ExtractFilePath(file);
