@@ -428,6 +428,9 @@ bool PassesUtf16(WStringView text) {
   if (text.empty()) return true;
   std::size_t good = 0;
   for (char16_t c : text) {
+    // Text never holds U+0000; binary data read as UTF-16 nearly always does, and with
+    // the low bar below it would otherwise pass as text.
+    if (c == 0) return false;
     if ((c >= 0x20 && c <= 0x7E) || (c >= 0x3041 && c <= 0x3093) || (c >= 0x30A1 && c <= 0x30F6)) {
       ++good;
     }

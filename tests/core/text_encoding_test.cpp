@@ -71,6 +71,10 @@ TEST(TextEncodingTest, OwnScan) {
   EXPECT_EQ(ScanCodePage(Utf16ToBytes(u"Hello, world", false)), 1200);
   EXPECT_EQ(ScanCodePage(Utf16ToBytes(u"Hello, world", true)), 1201);
   EXPECT_EQ(ScanCodePage(std::string("\x00\x01\x02\x03\x04\x05\x06\x07", 8)), -1);
+  // An executable's header has a few printable units among zeros: still binary.
+  EXPECT_EQ(ScanCodePage(std::string("\x7f" "ELF\x02\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+                                     "\x03\x00>\x00", 20)),
+            -1);
 }
 
 TEST(TextEncodingTest, Plausibility) {
