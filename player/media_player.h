@@ -150,7 +150,7 @@ class TMyMediaPlayer {
   virtual void PostGraphNotify() {}
   // Monitors for wallpaper video: bounds by index, and the monitor holding a window.
   virtual int MonitorCount() const { return 1; }
-  virtual TMyRect MonitorBounds(int index) const;
+  virtual TMyBounds MonitorBounds(int index) const;
   virtual int MonitorIndexOfWindow(TMyWindowHandle window) const;
   // Milliseconds of a monotonic clock, and sleeping (the fades; tests may fake them).
   virtual std::int64_t TickCount() const;
@@ -166,8 +166,8 @@ class TMyMediaPlayer {
 
   TMediaGraphFactory factory_;
   std::shared_ptr<TMediaGraph> graph_;
-  // The graph whose events are still pumped after Close (the event queue is kept).
-  std::shared_ptr<TMediaGraph> eventGraph_;
+  // The event queue of the last graph; kept after Close, replaced by the next Open.
+  std::shared_ptr<TMediaEventQueue> mediaEvent_;
   TMediaFilterPtr videoDecoder_;
   TMediaFilterPtr audioDecoder_;
   TMediaFilterPtr videoRenderer_;

@@ -168,7 +168,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   int capsWidth_ = 0;
   int capsHeight_ = 0;
   TMyWindowHandle owner_ = 0;
-  TMyRect rect_;
+  TMyBounds rect_;
 
   int logical_ = State_Stopped;
   bool clockPosted_ = false;
@@ -792,7 +792,7 @@ HRESULT TGstGraph::Step(long count) {
 void TGstGraph::ApplyWindow() {
   if (!videoSink_ || !GST_IS_VIDEO_OVERLAY(videoSink_)) return;
   TMyWindowHandle owner;
-  TMyRect rect;
+  TMyBounds rect;
   {
     std::lock_guard lock(mutex_);
     owner = owner_;
@@ -808,7 +808,7 @@ void TGstGraph::ApplyWindow() {
 
 void TGstGraph::UpdateScalerCaps() {
   if (!scaler_) return;
-  TMyRect rect;
+  TMyBounds rect;
   {
     std::lock_guard lock(mutex_);
     rect = rect_;
@@ -842,7 +842,7 @@ HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
   bool changed;
   {
     std::lock_guard lock(mutex_);
-    TMyRect r{left, top, width, height};
+    TMyBounds r{left, top, width, height};
     changed = !(r == rect_);
     rect_ = r;
   }

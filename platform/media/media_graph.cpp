@@ -124,22 +124,22 @@ void TMediaGraph::MarkConnected(TMediaPin* out, TMediaPin* in, const TMediaType&
   in->type_ = type;
 }
 
-void TMediaGraph::SetNotifyWindow(std::function<void()> notify) {
-  std::lock_guard lock(eventMutex_);
+void TMediaEventQueue::SetNotifyWindow(std::function<void()> notify) {
+  std::lock_guard lock(mutex_);
   notify_ = std::move(notify);
   noNotify_ = false;
 }
 
-void TMediaGraph::SetNotifyFlags(int flags) {
-  std::lock_guard lock(eventMutex_);
+void TMediaEventQueue::SetNotifyFlags(int flags) {
+  std::lock_guard lock(mutex_);
   noNotify_ = (flags & AM_MEDIAEVENT_NONOTIFY) != 0;
 }
 
-HRESULT TMediaGraph::GetEvent(int* code, std::intptr_t* param1, std::intptr_t* param2,
+HRESULT TMediaEventQueue::GetEvent(int* code, std::intptr_t* param1, std::intptr_t* param2,
                               int timeoutMs) {
-  std::unique_lock lock(eventMutex_);
+  std::unique_lock lock(mutex_);
   if (events_.empty() && timeoutMs > 0) {
-    eventCv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+    cv_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                       [this] { return !events_.empty(); });
   }
   if (events_.empty()) return E_ABORT;
@@ -151,19 +151,19 @@ HRESULT TMediaGraph::GetEvent(int* code, std::intptr_t* param1, std::intptr_t* p
   return S_OK;
 }
 
-void TMediaGraph::PostEvent(int code, std::intptr_t param1, std::intptr_t param2) {
+void TMediaEventQueue::PostEvent(int code, std::intptr_t param1, std::intptr_t param2) {
   std::function<void()> notify;
   {
-    std::lock_guard lock(eventMutex_);
+    std::lock_guard lock(mutex_);
     events_.push_back({code, param1, param2});
     if (!noNotify_) notify = notify_;
   }
-  eventCv_.notify_all();
+  cv_.notify_all();
   if (notify) notify();
 }
 
-std::size_t TMediaGraph::PendingEvents() const {
-  std::lock_guard lock(eventMutex_);
+std::size_t TMediaEventQueue::PendingEvents() const {
+  std::lock_guard lock(mutex_);
   return events_.size();
 }
 

@@ -131,6 +131,32 @@ using TMediaFilterPtr = std::shared_ptr<TMediaFilter>;
 // the ASF reader, the audio device), with their usual pins.
 TMediaFilterPtr MakeMediaFilter(TFilterKind kind, std::string element, WString friendlyName);
 
+// The event queue of a graph (IMediaEventEx): engines post, the player pumps.
+class TMediaEventQueue {
+ public:
+  // `notify` is called (from any thread) whenever an event is queued, until
+  // SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY). It must only post, never call back in.
+  void SetNotifyWindow(std::function<void()> notify);
+  void SetNotifyFlags(int flags);
+  // Pops the next event; E_ABORT when the queue is empty (no waiting beyond timeoutMs).
+  HRESULT GetEvent(int* code, std::intptr_t* param1, std::intptr_t* param2, int timeoutMs);
+  HRESULT FreeEventParams(int, std::intptr_t, std::intptr_t) { return S_OK; }
+  void PostEvent(int code, std::intptr_t param1 = 0, std::intptr_t param2 = 0);
+  std::size_t PendingEvents() const;
+
+ private:
+  struct Event {
+    int code;
+    std::intptr_t param1;
+    std::intptr_t param2;
+  };
+  mutable std::mutex mutex_;
+  std::condition_variable cv_;
+  std::deque<Event> events_;
+  std::function<void()> notify_;
+  bool noNotify_ = false;
+};
+
 class TMediaGraph {
  public:
   TMediaGraph() = default;
@@ -164,16 +190,12 @@ class TMediaGraph {
   virtual HRESULT GetState(int timeoutMs, int* state) = 0;
 
   // --- events (IMediaEventEx) ---
-  // `notify` is called (from any thread) whenever an event is queued, until
-  // SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY). It must only post, never call back in.
-  void SetNotifyWindow(std::function<void()> notify);
-  void SetNotifyFlags(int flags);
-  // Pops the next event; E_ABORT when the queue is empty (no waiting beyond timeoutMs).
-  HRESULT GetEvent(int* code, std::intptr_t* param1, std::intptr_t* param2, int timeoutMs);
-  HRESULT FreeEventParams(int, std::intptr_t, std::intptr_t) { return S_OK; }
-  // Queues an event and notifies.
-  void PostEvent(int code, std::intptr_t param1 = 0, std::intptr_t param2 = 0);
-  std::size_t PendingEvents() const;
+  // The graph's event queue. It may outlive the graph (the player keeps it after Close).
+  const std::shared_ptr<TMediaEventQueue>& MediaEvent() const { return events_; }
+  // Queues an event and notifies (engines call this from any thread).
+  void PostEvent(int code, std::intptr_t param1 = 0, std::intptr_t param2 = 0) {
+    events_->PostEvent(code, param1, param2);
+  }
 
   // --- position (IMediaPosition); seconds ---
   virtual HRESULT get_Duration(double* seconds) = 0;
@@ -216,18 +238,9 @@ class TMediaGraph {
   void MarkConnected(TMediaPin* out, TMediaPin* in, const TMediaType& type);
 
  private:
-  struct Event {
-    int code;
-    std::intptr_t param1;
-    std::intptr_t param2;
-  };
   std::vector<TMediaFilterPtr> filters_;
   WString renderedFile_;
-  mutable std::mutex eventMutex_;
-  std::condition_variable eventCv_;
-  std::deque<Event> events_;
-  std::function<void()> notify_;
-  bool noNotify_ = false;
+  std::shared_ptr<TMediaEventQueue> events_ = std::make_shared<TMediaEventQueue>();
 };
 
 // Creates a graph. The player uses a factory so that tests can hand it scripted graphs.

@@ -77,13 +77,13 @@ enum TMyVmMode : int {
 // A native window (an X11 window id on Linux); 0 is no window.
 using TMyWindowHandle = std::uintptr_t;
 
-// A rectangle in pixels: left, top, width, height.
-struct TMyRect {
+// A rectangle in pixels by its position and size: left, top, width, height.
+struct TMyBounds {
   int left = 0;
   int top = 0;
   int width = 0;
   int height = 0;
-  bool operator==(const TMyRect&) const = default;
+  bool operator==(const TMyBounds&) const = default;
 };
 
 }  // namespace mivaro

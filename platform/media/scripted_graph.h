@@ -69,7 +69,7 @@ class TScriptedGraph : public TMediaGraph {
   TMyWindowHandle owner = 0;
   TMyWindowHandle messageDrain = 0;
   std::uint32_t windowStyle = 0;
-  std::vector<TMyRect> windowPositions;  // every SetWindowPosition
+  std::vector<TMyBounds> windowPositions;  // every SetWindowPosition
   std::vector<int> aspectModes;
   std::vector<long> steps;
   std::vector<double> seeks;

@@ -52,7 +52,7 @@ class TMyDirectShowPlayer : public QWidget, public TMyMediaPlayer {
   bool WindowClientSize(TMyWindowHandle window, int* width, int* height) const override;
   void PostGraphNotify() override;
   int MonitorCount() const override;
-  TMyRect MonitorBounds(int index) const override;
+  TMyBounds MonitorBounds(int index) const override;
   int MonitorIndexOfWindow(TMyWindowHandle window) const override;
 
   void resizeEvent(QResizeEvent* event) override;
