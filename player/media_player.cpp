@@ -52,8 +52,13 @@ TMyMediaPlayer::~TMyMediaPlayer() {
 
 void TMyMediaPlayer::SetGraphFactory(TMediaGraphFactory factory) { factory_ = std::move(factory); }
 
-void TMyMediaPlayer::Raise(const TMyNotifyEvent& event) {
+void TMyMediaPlayer::Raise(const TMyNotifyEvent& event, TMyNotification which) {
   if (event) event(this);
+  NotificationRaised(which);
+}
+
+void TMyMediaPlayer::RepaintVideo() {
+  if (graph_ && HasVideo()) graph_->Expose();
 }
 
 bool TMyMediaPlayer::WindowClientSize(TMyWindowHandle, int* width, int* height) const {
@@ -86,7 +91,7 @@ bool TMyMediaPlayer::HasVideoSize() const {
 bool TMyMediaPlayer::HasVideo() const { return HasVideoSize() && duration_ > 0; }
 
 bool TMyMediaPlayer::OpenFailed() {
-  Raise(OnMediaError);
+  Raise(OnMediaError, TMyNotification::Error);
   return false;
 }
 
@@ -158,7 +163,7 @@ bool TMyMediaPlayer::Open(WStringView fileName) {
 
   SetVolume(volume_);
   SetBalance(balance_);
-  Raise(OnMediaOpen);
+  Raise(OnMediaOpen, TMyNotification::Open);
   return true;
 }
 
@@ -166,7 +171,7 @@ void TMyMediaPlayer::Play() {
   closing_ = false;
   if (graph_) {
     HRESULT hr = graph_->Run();
-    if (Succeeded(hr) && OnMediaPlay && PlayState() == 3) Raise(OnMediaPlay);
+    if (Succeeded(hr) && PlayState() == 3) Raise(OnMediaPlay, TMyNotification::Play);
     return;
   }
   if (!fileName_.empty() && FileExists(fileName_)) {
@@ -178,7 +183,7 @@ bool TMyMediaPlayer::Pause() {
   if (PlayState() == 2) return true;
   if (!graph_) return false;
   bool ok = Succeeded(graph_->Pause());
-  if (ok) Raise(OnMediaPaused);
+  if (ok) Raise(OnMediaPaused, TMyNotification::Paused);
   return ok;
 }
 
@@ -226,15 +231,17 @@ void TMyMediaPlayer::HandleGraphNotify() {
         OnMediaEvent(this, code, static_cast<std::int32_t>(p1), static_cast<std::int32_t>(p2));
       switch (code) {
         case EC_COMPLETE:
-          Raise(started_ ? OnMediaEnded : OnMediaError);
+          if (started_) Raise(OnMediaEnded, TMyNotification::Ended);
+          else Raise(OnMediaError, TMyNotification::Error);
           break;
         case EC_ERRORABORT:
-          Raise(OnMediaError);
+          Raise(OnMediaError, TMyNotification::Error);
           break;
         case EC_VIDEO_SIZE_CHANGED:
           if (OnVideoSizeChange)
             OnVideoSizeChange(this, static_cast<std::uint16_t>(p1 & 0xFFFF),
                               static_cast<std::uint16_t>((p1 >> 16) & 0xFFFF));
+          VideoSizeChangeRaised(static_cast<int>(p1 & 0xFFFF), static_cast<int>((p1 >> 16) & 0xFFFF));
           break;
         case EC_CLOCK_CHANGED:
           clockChanged_ = true;
@@ -243,13 +250,13 @@ void TMyMediaPlayer::HandleGraphNotify() {
           if (clockChanged_) {
             bool first = !started_;
             started_ = true;
-            if (first) Raise(OnMediaStart);
+            if (first) Raise(OnMediaStart, TMyNotification::Start);
             if (HasVideo()) {
               if (renderer_ == vmVMR9) Resize();
               else if (renderer_ == vmVMR7) SetKeepAspect(keepAspect_);
             }
           } else {
-            Raise(OnMediaError);
+            Raise(OnMediaError, TMyNotification::Error);
           }
           break;
         case EC_VMR_RENDERDEVICE_SET:
@@ -266,7 +273,7 @@ void TMyMediaPlayer::HandleGraphNotify() {
   if (closing_) {
     started_ = false;
     closing_ = false;
-    Raise(OnMediaClosed);
+    Raise(OnMediaClosed, TMyNotification::Closed);
   }
 }
 
@@ -295,7 +302,7 @@ bool TMyMediaPlayer::Close() {
   }
   ReleaseFilters();
   if (mediaEvent_) mediaEvent_->SetNotifyFlags(AM_MEDIAEVENT_NONOTIFY);
-  if (stopped) Raise(OnMediaStopped);
+  if (stopped) Raise(OnMediaStopped, TMyNotification::Stopped);
   // The closing notification comes from the next pass of the event pump; make sure one
   // comes even when the graph has nothing more to say.
   if (hadGraph) PostGraphNotify();
@@ -507,7 +514,7 @@ void TMyMediaPlayer::Resize() {
       graph_->SetWindowPosition(0, 0, w, h);
     }
   }
-  Raise(OnResize);
+  if (OnResize) OnResize(this);
 }
 
 void TMyMediaPlayer::StartWallVideo(int monitor) {

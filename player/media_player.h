@@ -24,6 +24,9 @@ namespace mivaro {
 
 class TMyMediaPlayer;
 
+// Which notification was raised (for hosts that mirror them, e.g. as Qt signals).
+enum class TMyNotification { Open, Start, Ended, Paused, Play, Stopped, Closed, Error };
+
 // Notification without arguments (`OnMediaOpen`, `OnMediaStart`, ...).
 using TMyNotifyEvent = std::function<void(TMyMediaPlayer* sender)>;
 // Every graph event as it is pumped.
@@ -96,6 +99,8 @@ class TMyMediaPlayer {
   bool WallVideo() const { return wallVideo_; }
   // The layout of the video window inside its owner (the control's resize handler).
   void Resize();
+  // Draws the current video picture again (after the video window was exposed).
+  void RepaintVideo();
 
   // --- properties ---
   const WString& FileName() const { return fileName_; }
@@ -155,9 +160,12 @@ class TMyMediaPlayer {
   // Milliseconds of a monotonic clock, and sleeping (the fades; tests may fake them).
   virtual std::int64_t TickCount() const;
   virtual void SleepMs(int ms);
+  // Called after each notification has been raised (whether assigned or not).
+  virtual void NotificationRaised(TMyNotification which) { (void)which; }
+  virtual void VideoSizeChangeRaised(int width, int height) { (void)width; (void)height; }
 
  private:
-  void Raise(const TMyNotifyEvent& event);
+  void Raise(const TMyNotifyEvent& event, TMyNotification which);
   void ReleaseFilters();
   void ApplyVolume();
   void ApplyBalance();

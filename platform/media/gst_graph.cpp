@@ -125,6 +125,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT put_MessageDrain(TMyWindowHandle window) override;
   HRESULT SetWindowForeground(long focus) override;
   HRESULT SetAspectRatioMode(int mode) override;
+  HRESULT Expose() override {
+    if (!videoSink_ || !GST_IS_VIDEO_OVERLAY(videoSink_)) return E_NOTIMPL;
+    gst_video_overlay_expose(GST_VIDEO_OVERLAY(videoSink_));
+    return S_OK;
+  }
 
   bool WaitUntilSettled(int timeoutMs) override;
   std::string VideoSinkName() const override { return videoSinkName_; }

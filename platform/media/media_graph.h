@@ -224,6 +224,8 @@ class TMediaGraph {
   virtual HRESULT put_MessageDrain(TMyWindowHandle window) = 0;
   virtual HRESULT SetWindowForeground(long focus) = 0;
   virtual HRESULT SetAspectRatioMode(int mode) = 0;
+  // Draws the current picture again (after the owner window was exposed).
+  virtual HRESULT Expose() { return E_NOTIMPL; }
 
   // --- persistent form (IPersistStream): the graph's own description ---
   virtual HRESULT SaveDescription(std::string* out);

@@ -14,6 +14,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 #include "platform/media/media_types.h"
 #include "player/media_player.h"
 
@@ -54,6 +56,8 @@ class TMyDirectShowPlayer : public QWidget, public TMyMediaPlayer {
   int MonitorCount() const override;
   TMyBounds MonitorBounds(int index) const override;
   int MonitorIndexOfWindow(TMyWindowHandle window) const override;
+  void NotificationRaised(TMyNotification which) override;
+  void VideoSizeChangeRaised(int width, int height) override;
 
   void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
