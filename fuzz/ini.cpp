@@ -4,6 +4,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <string>
@@ -47,9 +48,13 @@ void DropSection(std::map<Key, WString>& model, const WString& section) {
   }
 }
 
-void Check(bool ok) {
-  if (!ok) std::abort();
+void CheckAt(bool ok, int line) {
+  if (!ok) {
+    std::fprintf(stderr, "fuzz/ini.cpp:%d: check failed\n", line);
+    std::abort();
+  }
 }
+#define Check(ok) CheckAt((ok), __LINE__)
 
 }  // namespace
 
@@ -70,7 +75,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         WString before = store.ReadString(section, key, u"\x01");
         store.WriteString(section, key, value);
         WString after = store.ReadString(section, key, u"\x01");
-        if (value.empty()) break;  // an empty value reads as the default
+        if (value.empty()) {  // an empty value reads as the default
+          model.erase(KeyOf(section, key));
+          break;
+        }
         // Either accepted as written, or refused and unchanged.
         Check(after == value || after == before);
         if (after == value) model[KeyOf(section, key)] = value;

@@ -193,33 +193,37 @@ bool TMyIniFile::RemoveSectionLines(WStringView trimmed_name) {
   return true;
 }
 
-std::vector<TMyIniFile::CachedLine> TMyIniFile::CleanedSection(WStringView trimmed_name) const {
-  std::vector<CachedLine> out;
+std::vector<WString> TMyIniFile::CleanedSection(
+    WStringView trimmed_name, std::unordered_map<WString, size_t>* lookup) const {
+  std::vector<WString> out;
+  std::unordered_map<WString, size_t> own;
+  std::unordered_map<WString, size_t>& seen = lookup != nullptr ? *lookup : own;
+  seen.clear();
   ptrdiff_t index = FindSection(trimmed_name);
   if (index < 0) return out;
   size_t first = 0;
   size_t last = 0;
   BodyRange(static_cast<size_t>(index), &first, &last);
   // From the last line to the first, so that of a repeated key the last one wins.
-  std::unordered_set<WString> seen;
+  seen.reserve(last - first);
   for (size_t i = last; i > first; --i) {
     const WString& line = lines_[i - 1];
     if (ini::IsBlankLine(line)) continue;
     WStringView key = KeyOf(line);
     if (key.empty()) continue;
-    WString folded = FoldCase(key);
-    if (!seen.insert(folded).second) continue;
-    out.push_back({line, std::move(folded)});
+    if (!seen.emplace(FoldCase(key), out.size()).second) continue;
+    out.push_back(line);
   }
   std::reverse(out.begin(), out.end());
+  for (auto& entry : seen) entry.second = out.size() - 1 - entry.second;
   return out;
 }
 
 // ---- Section cache ------------------------------------------------------------------------
 
 bool TMyIniFile::IsCurrent(WStringView trimmed_name) const {
-  return !current_name_.empty() && !trimmed_name.empty() &&
-         FoldCase(trimmed_name) == current_folded_;
+  if (current_name_.empty() || trimmed_name.empty()) return false;
+  return trimmed_name == current_name_ || FoldCase(trimmed_name) == current_folded_;
 }
 
 void TMyIniFile::InvalidateCacheFor(WStringView trimmed_name) {
@@ -236,20 +240,15 @@ bool TMyIniFile::SelectSection(WStringView section) {
   if (name.empty()) return false;
   if (IsCurrent(name)) return true;
   PutBackSection();
-  current_lines_ = CleanedSection(name);
+  current_lines_ = CleanedSection(name, &current_lookup_);
   current_name_ = WString(name);
   current_folded_ = FoldCase(name);
-  current_lookup_.clear();
-  current_lookup_.reserve(current_lines_.size());
-  for (size_t i = 0; i < current_lines_.size(); ++i) {
-    current_lookup_.emplace(current_lines_[i].folded_key, i);
-  }
   section_changed_ = false;
   return true;
 }
 
-const TMyIniFile::CachedLine* TMyIniFile::FindCachedKey(WStringView folded_key) const {
-  auto it = current_lookup_.find(WString(folded_key));
+const WString* TMyIniFile::FindCachedKey(const WString& folded_key) const {
+  auto it = current_lookup_.find(folded_key);
   return it == current_lookup_.end() ? nullptr : &current_lines_[it->second];
 }
 
@@ -270,13 +269,10 @@ void TMyIniFile::AppendSection(WStringView name, const std::vector<WString>& lin
 void TMyIniFile::PutBackSection() {
   if (!section_changed_) return;
   file_changed_ = true;
-  std::vector<WString> texts;
-  texts.reserve(current_lines_.size());
-  for (const CachedLine& line : current_lines_) texts.push_back(line.text);
   RemoveSectionLines(current_name_);
   // The cache already holds one clean line per key, so it stays valid: it is exactly
   // what the section now holds.
-  AppendSection(current_name_, texts, true);
+  AppendSection(current_name_, current_lines_, true);
   section_changed_ = false;
 }
 
@@ -323,14 +319,8 @@ std::vector<WString> TMyIniFile::SectionNames() {
 
 std::vector<WString> TMyIniFile::SectionValues(WStringView section) {
   WStringView name = Trim(section);
-  std::vector<WString> out;
-  if (IsCurrent(name)) {
-    out.reserve(current_lines_.size());
-    for (const CachedLine& line : current_lines_) out.push_back(line.text);
-    return out;
-  }
-  for (CachedLine& line : CleanedSection(name)) out.push_back(std::move(line.text));
-  return out;
+  if (IsCurrent(name)) return current_lines_;
+  return CleanedSection(name, nullptr);
 }
 
 std::vector<WString> TMyIniFile::SectionKeys(WStringView section) {
@@ -414,9 +404,9 @@ WString TMyIniFile::ReadString(WStringView section, WStringView key, WStringView
   if (!SelectSection(section)) return WString(default_value);
   WStringView k = Trim(key);
   if (k.empty()) return WString(default_value);
-  const CachedLine* line = FindCachedKey(FoldCase(k));
+  const WString* line = FindCachedKey(FoldCase(k));
   if (line == nullptr) return WString(default_value);
-  WStringView value = ini::ValueOf(line->text);
+  WStringView value = ini::ValueOf(*line);
   return value.empty() ? WString(default_value) : WString(value);
 }
 
@@ -441,10 +431,10 @@ void TMyIniFile::WriteString(WStringView section, WStringView key, WStringView v
   WString folded = FoldCase(k);
   auto it = current_lookup_.find(folded);
   if (it != current_lookup_.end()) {
-    current_lines_[it->second].text = std::move(text);
+    current_lines_[it->second] = std::move(text);
   } else {
-    current_lookup_.emplace(folded, current_lines_.size());
-    current_lines_.push_back({std::move(text), std::move(folded)});
+    current_lookup_.emplace(std::move(folded), current_lines_.size());
+    current_lines_.push_back(std::move(text));
   }
 }
 

@@ -158,11 +158,6 @@ class TMyIniFile {
     WString name;     // trimmed name as written in the header
     size_t line = 0;  // index of the header line
   };
-  // One line of the cached section, with the folded key for lookups.
-  struct CachedLine {
-    WString text;
-    WString folded_key;
-  };
 
   void LoadFile();
   void RebuildIndex();
@@ -172,8 +167,10 @@ class TMyIniFile {
   void BodyRange(size_t index, size_t* first, size_t* last) const;
   // Removes every header and body of the section; true when something was removed.
   bool RemoveSectionLines(WStringView trimmed_name);
-  // Cleaned-up key=value lines of a stored section.
-  std::vector<CachedLine> CleanedSection(WStringView trimmed_name) const;
+  // Cleaned-up key=value lines of a stored section; `lookup` (optional) receives the
+  // folded key of each line with its index.
+  std::vector<WString> CleanedSection(WStringView trimmed_name,
+                                      std::unordered_map<WString, size_t>* lookup) const;
   // Makes the section the cached one; false when the name is not usable.
   bool SelectSection(WStringView section);
   void PutBackSection();
@@ -181,7 +178,7 @@ class TMyIniFile {
   void AppendSection(WStringView name, const std::vector<WString>& lines, bool trailing_empty);
   bool IsCurrent(WStringView trimmed_name) const;
   void InvalidateCacheFor(WStringView trimmed_name);
-  const CachedLine* FindCachedKey(WStringView folded_key) const;
+  const WString* FindCachedKey(const WString& folded_key) const;
 
   WString file_name_;
   std::vector<WString> lines_;
@@ -190,7 +187,7 @@ class TMyIniFile {
   std::unordered_map<WString, size_t> section_lookup_;
   WString current_name_;  // trimmed; empty when nothing is cached
   WString current_folded_;
-  std::vector<CachedLine> current_lines_;
+  std::vector<WString> current_lines_;
   std::unordered_map<WString, size_t> current_lookup_;  // folded key -> index
   bool section_changed_ = false;
   bool file_changed_ = false;

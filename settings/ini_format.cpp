@@ -32,10 +32,16 @@ bool IsBlankLine(WStringView text) {
 }
 
 WString FoldCase(WStringView text) {
-  WString out;
-  out.reserve(text.size());
   size_t i = 0;
   const size_t n = text.size();
+  // ASCII, the usual case: one pass into a string of the final size.
+  while (i < n && text[i] < 0x80) ++i;
+  WString out(text.substr(0, i));
+  for (char16_t& c : out) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+  }
+  if (i == n) return out;
+  out.reserve(n);
   while (i < n) {
     char16_t c = text[i];
     if (c < 0x80) {

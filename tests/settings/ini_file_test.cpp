@@ -190,6 +190,11 @@ TEST(IniFile, CachedSectionIsReadWithUnsavedChanges) {
   EXPECT_EQ(ini.SectionNames(), (Lines{u"B", u"A", u"New"}));
   EXPECT_TRUE(ini.ReadBool(u"New", u"On", false));
   EXPECT_EQ(ini.ReadString(u"A", u"z", u""), u"3");
+  // Keys of the section cached before do not leak into a section that is not in the file.
+  ini.WriteString(u"Fresh", u"y", u"9");
+  EXPECT_EQ(ini.ReadString(u"Fresh", u"x", u"d"), u"d");
+  EXPECT_EQ(ini.SectionValues(u"Fresh"), (Lines{u"y=9"}));
+  EXPECT_EQ(ini.ReadString(u"A", u"y", u""), u"2");
 }
 
 TEST(IniFile, SectionListsAndErasing) {
