@@ -81,9 +81,11 @@ WString FormatSecondsFraction(int digits, double seconds) {
   if (std::isnan(seconds)) seconds = 0;
   const bool negative = seconds < 0;
   double a = std::fabs(seconds);
-  if (a > 1e12) a = 1e12;  // far beyond any media time; keeps the arithmetic exact
   int64_t scale = 1;
   for (int i = 0; i < digits; ++i) scale *= 10;
+  // Far beyond any media time; keeps the tick count inside 64 bits.
+  const double limit = 9.0e18 / static_cast<double>(scale);
+  if (a > limit) a = limit;
   // Fraction digits are cut, not rounded. A tiny allowance keeps times such as 2.3 s (held
   // as 2.2999...) from showing one unit less in the last digit.
   const int64_t ticks = static_cast<int64_t>(a * static_cast<double>(scale) + 1e-6);

@@ -227,9 +227,10 @@ void SplitFileName(WStringView p, WString& folder, WString& name) {
   name.assign(p.substr(i + 1));
 }
 
-void SplitFileExt(WStringView name, WString& stem, WString& ext) {
-  const size_t i = LastDelimiter(name);
-  WStringView n = i == WStringView::npos ? name : name.substr(i + 1);
+namespace {
+
+// Stem and extension of a name that has already been split off its folder.
+void SplitNameAtLastDot(WStringView n, WString& stem, WString& ext) {
   const size_t dot = n.rfind(u'.');
   if (dot == WStringView::npos) {
     stem.assign(n);
@@ -240,10 +241,18 @@ void SplitFileExt(WStringView name, WString& stem, WString& ext) {
   ext.assign(n.substr(dot));
 }
 
+}  // namespace
+
+void SplitFileExt(WStringView name, WString& stem, WString& ext) {
+  const size_t i = LastDelimiter(name);
+  SplitNameAtLastDot(i == WStringView::npos ? name : name.substr(i + 1), stem, ext);
+}
+
 void SplitPathParts(WStringView path, WString& folder, WString& name, WString& ext,
                     WString& stem) {
   SplitFileName(path, folder, name);
-  SplitFileExt(name, stem, ext);
+  // The name is split as it is: "x:y" after a drive is a name, not another drive.
+  SplitNameAtLastDot(name, stem, ext);
 }
 
 void SplitDirAndName(WStringView p, WString& folder, WString& name) {
