@@ -185,6 +185,8 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   int nAudio_ = 0;
   double rate_ = 1.0;
   int aspectMode_ = VMR_ARMODE_LETTER_BOX;
+  // Position of the frame shown after frame steps (-1: none; guarded by mutex_).
+  double stepBase_ = -1;
 };
 
 GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
@@ -247,6 +249,16 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
     case GST_MESSAGE_STEP_DONE: {
       std::lock_guard lock(mutex_);
       if (opened_ && GST_MESSAGE_SRC(msg) == GST_OBJECT(videoSink_)) {
+        // The sink does not move its reported position over stepped frames: keep the
+        // position of the frame now shown.
+        GstFormat format;
+        guint64 amount = 0, duration = 0;
+        gdouble rate = 1.0;
+        gboolean flush = FALSE, intermediate = FALSE, eos = FALSE;
+        gst_message_parse_step_done(msg, &format, &amount, &rate, &flush, &intermediate,
+                                    &duration, &eos);
+        if (stepBase_ >= 0 && GST_CLOCK_TIME_IS_VALID(duration))
+          stepBase_ += static_cast<double>(duration) / GST_SECOND;
         post = true;
         code = EC_STEP_COMPLETE;
       }
@@ -625,6 +637,7 @@ void TGstGraph::Teardown() {
   duration_ = 0;
   frameTime_ = 0;
   logical_ = State_Stopped;
+  stepBase_ = -1;
 }
 
 void TGstGraph::PostFirstPause() {
@@ -641,6 +654,10 @@ HRESULT TGstGraph::Run() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
   if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  {
+    std::lock_guard lock(mutex_);
+    stepBase_ = -1;  // playing on from the stepped frame: the sinks know the position again
+  }
   int before = logical_;
   logical_ = State_Running;
   if (before == State_Stopped) PostFirstPause();
@@ -693,9 +710,17 @@ HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
       *seconds = duration_;  // at the end the position is exactly the length
       return S_OK;
     }
+    if (stepBase_ >= 0 && logical_ != State_Running) {
+      *seconds = duration_ > 0 && stepBase_ > duration_ ? duration_ : stepBase_;
+      return S_OK;
+    }
   }
   gint64 pos = -1;
-  if (gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0) {
+  // With video the picture decides: a frame step moves only the video sink.
+  bool known = videoSink_ && nVideo_ > 0 &&
+               gst_element_query_position(videoSink_, GST_FORMAT_TIME, &pos) && pos >= 0;
+  if (!known) known = gst_element_query_position(pipeline_, GST_FORMAT_TIME, &pos) && pos >= 0;
+  if (known) {
     *seconds = static_cast<double>(pos) / GST_SECOND;
     if (duration_ > 0 && *seconds > duration_) *seconds = duration_;
   }
@@ -711,6 +736,7 @@ HRESULT TGstGraph::SeekTo(double seconds, double rate) {
     std::lock_guard lock(mutex_);
     asyncDone_ = false;
     eos_ = false;
+    stepBase_ = -1;
   }
   gboolean ok = gst_element_seek(pipeline_, rate, GST_FORMAT_TIME,
                                  static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
@@ -784,9 +810,12 @@ HRESULT TGstGraph::CanStep(long count) {
 HRESULT TGstGraph::Step(long count) {
   if (CanStep(count) != S_OK || count < 1) return E_FAIL;
   if (logical_ == State_Running) Pause();
+  double here = 0;
+  get_CurrentPosition(&here);
   {
     std::lock_guard lock(mutex_);
     asyncDone_ = false;
+    stepBase_ = here;
   }
   gboolean ok = gst_element_send_event(
       videoSink_, gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(count), 1.0, TRUE,

@@ -1,0 +1,232 @@
+// The player over the real GStreamer engine, on media generated at test time. Without a
+// display the video frames go to a fake sink; under Xvfb they are drawn.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+#include "media_fixtures.h"
+#include "platform/media/graph_helpers.h"
+#include "platform/media/gst_graph.h"
+#include "player/media_player.h"
+
+namespace mivaro {
+namespace {
+
+using testing::MediaFixtures;
+
+// A player whose graph notifications are counted; the test pumps them itself.
+class PumpedPlayer : public TMyMediaPlayer {
+ public:
+  PumpedPlayer() {
+    SetRenderer(vmVideoRenderer);
+    OnMediaOpen = [this](TMyMediaPlayer*) { log.push_back("open"); };
+    OnMediaStart = [this](TMyMediaPlayer*) { log.push_back("start"); };
+    OnMediaEnded = [this](TMyMediaPlayer*) { log.push_back("ended"); };
+    OnMediaError = [this](TMyMediaPlayer*) { log.push_back("error"); };
+    OnMediaStopped = [this](TMyMediaPlayer*) { log.push_back("stopped"); };
+    OnMediaClosed = [this](TMyMediaPlayer*) { log.push_back("closed"); };
+    OnMediaEvent = [this](TMyMediaPlayer*, int code, int, int) { codes.push_back(code); };
+  }
+  ~PumpedPlayer() override { Clear(); }
+
+  // Pumps events until `done` or the time-out; true when done.
+  template <class Pred>
+  bool PumpUntil(Pred done, int timeoutMs = 10000) {
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < end) {
+      HandleGraphNotify();
+      if (done()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    HandleGraphNotify();
+    return done();
+  }
+  bool Logged(const std::string& what) const {
+    return std::find(log.begin(), log.end(), what) != log.end();
+  }
+
+  std::vector<std::string> log;
+  std::vector<int> codes;
+
+ protected:
+  void PostGraphNotify() override { ++notifies; }
+  std::atomic<int> notifies{0};
+};
+
+class PlayerGst : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!MediaFixtures::Get().HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is not installed";
+    ASSERT_TRUE(GstInitHolder::Ensure());
+  }
+  std::string Media(const std::string& kind) {
+    std::string p = MediaFixtures::Get().Path(kind);
+    if (p.empty()) ADD_FAILURE() << "could not make " << kind;
+    return p;
+  }
+};
+
+TEST_F(PlayerGst, OpensEveryContainerWithDurationAndVideoSize) {
+  for (const char* kind : {"mp4", "mkv", "webm", "ogg", "avi", "wmv"}) {
+    SCOPED_TRACE(kind);
+    PumpedPlayer p;
+    std::string file = Media(kind);
+    if (file.empty()) continue;
+    ASSERT_TRUE(p.Open(U16(file)));
+    EXPECT_TRUE(p.IsOpened());
+    EXPECT_NEAR(p.Duration(), 2.0, 0.15);
+    EXPECT_EQ(p.DurationSeconds(), 2);
+    EXPECT_EQ(p.VideoWidth(), 320);
+    EXPECT_EQ(p.VideoHeight(), 240);
+    EXPECT_TRUE(p.HasVideo());
+    EXPECT_EQ(p.PlayState(), 1) << "an opened file is stopped until played";
+    EXPECT_NEAR(p.TimePerFrame(), 0.04, 0.001);
+    EXPECT_EQ(Utf8(p.FrameRateText()), "25");
+    EXPECT_EQ(p.log, std::vector<std::string>{"open"});
+  }
+}
+
+TEST_F(PlayerGst, AudioOnlyFilesHaveNoVideoFilters) {
+  for (const char* kind : {"mp3", "wma"}) {
+    SCOPED_TRACE(kind);
+    PumpedPlayer p;
+    std::string file = Media(kind);
+    if (file.empty()) continue;
+    ASSERT_TRUE(p.Open(U16(file)));
+    EXPECT_NEAR(p.Duration(), 2.0, 0.2);
+    EXPECT_FALSE(p.HasVideo());
+    EXPECT_EQ(p.TimePerFrame(), 0);
+    EXPECT_EQ(Utf8(p.FrameRateText()), "-");
+    EXPECT_FALSE(p.CanFrameStep(1)) << "a frame step without frames would never finish";
+    for (const auto& f : p.Graph()->EnumFilters())
+      EXPECT_NE(f->Kind(), TFilterKind::VideoRenderer);
+  }
+}
+
+TEST_F(PlayerGst, StillImagesOpenWithTheirPictureSize) {
+  for (const char* kind : {"png", "jpg"}) {
+    SCOPED_TRACE(kind);
+    PumpedPlayer p;
+    std::string file = Media(kind);
+    if (file.empty()) continue;
+    ASSERT_TRUE(p.Open(U16(file)));
+    EXPECT_EQ(p.VideoWidth(), 200);
+    EXPECT_EQ(p.VideoHeight(), 100);
+  }
+}
+
+TEST_F(PlayerGst, PlaysToTheEndAndThePositionReadsTheDuration) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mp4"))));
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+  EXPECT_EQ(p.PlayState(), 3);
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("ended"); }, 15000));
+  EXPECT_FALSE(p.Logged("error"));
+  // The clock event comes before the first pause event, once.
+  auto clock = std::find(p.codes.begin(), p.codes.end(), EC_CLOCK_CHANGED);
+  auto paused = std::find(p.codes.begin(), p.codes.end(), EC_PAUSED);
+  ASSERT_NE(clock, p.codes.end());
+  EXPECT_LT(clock, paused);
+  EXPECT_EQ(p.Position(), p.Duration());
+}
+
+TEST_F(PlayerGst, PausePositionRateVolumeAndFrameSteps) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mkv"))));
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+  ASSERT_TRUE(p.Pause());
+  EXPECT_EQ(p.PlayState(), 2);
+  p.SetPosition(1.0);
+  ASSERT_TRUE(p.PumpUntil([&] { return p.PlayState() == 2 && std::fabs(p.Position() - 1.0) < 0.05; }));
+
+  // Forward by real steps, back by a seek of one frame time.
+  auto stepOnce = [&] {
+    std::size_t seen = std::count(p.codes.begin(), p.codes.end(), EC_STEP_COMPLETE);
+    EXPECT_TRUE(p.FrameStep(1));
+    return p.PumpUntil([&] {
+      return static_cast<std::size_t>(std::count(p.codes.begin(), p.codes.end(),
+                                                 EC_STEP_COMPLETE)) > seen;
+    });
+  };
+  ASSERT_TRUE(p.CanFrameStep(1));
+  ASSERT_TRUE(stepOnce());
+  double first = p.Position();
+  ASSERT_TRUE(stepOnce());
+  EXPECT_NEAR(p.Position() - first, 0.04, 0.002);
+  double before = p.Position();
+  ASSERT_TRUE(p.FrameStep(-1));
+  ASSERT_TRUE(p.PumpUntil([&] { return std::fabs(p.Position() - (before - 0.04)) < 0.02; }));
+
+  p.SetRate(0.5);
+  EXPECT_DOUBLE_EQ(p.Rate(), 0.5);
+  p.SetRate(2.0);
+  EXPECT_DOUBLE_EQ(p.Rate(), 2.0);
+  p.SetRate(-1);  // this engine does not play backwards
+  EXPECT_DOUBLE_EQ(p.Rate(), 1.0);
+
+  p.SetVolume(50);
+  EXPECT_EQ(p.Volume(), 50);
+  p.SetBalance(-30);
+  EXPECT_EQ(p.Balance(), -30);
+  EXPECT_FALSE(p.Logged("error"));
+}
+
+TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("webm"))));
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+  ASSERT_TRUE(p.Replay());
+  EXPECT_LT(p.Position(), 0.5);
+  EXPECT_TRUE(p.Close());
+  EXPECT_FALSE(p.IsOpened());
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("closed"); }));
+  auto stopped = std::find(p.log.begin(), p.log.end(), "stopped");
+  auto closed = std::find(p.log.begin(), p.log.end(), "closed");
+  EXPECT_LT(stopped, closed);
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "start"), 1);
+}
+
+TEST_F(PlayerGst, BadFilesFailWithAnErrorAndTheNextOpenWorks) {
+  PumpedPlayer p;
+  for (const char* kind : {"text.mp4", "empty.mp4"}) {
+    SCOPED_TRACE(kind);
+    p.log.clear();
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(p.Open(U16(Media(kind))));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    EXPECT_EQ(p.log, std::vector<std::string>{"error"});
+  }
+  // A truncated file opens or fails, but never hangs.
+  auto t1 = std::chrono::steady_clock::now();
+  p.Open(U16(Media("truncated.mp4")));
+  EXPECT_LT(std::chrono::steady_clock::now() - t1, std::chrono::seconds(10));
+  EXPECT_FALSE(p.Open(u"/nonexistent/file.mp4"));
+  p.log.clear();
+  EXPECT_TRUE(p.Open(U16(Media("avi"))));
+  EXPECT_EQ(p.log, std::vector<std::string>{"open"});
+}
+
+TEST_F(PlayerGst, SavedGraphIsACompoundFileThatOpensAgain) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mp4"))));
+  std::string grf = (MediaFixtures::Get().Dir() / "saved.GRF").string();
+  p.SaveGraph(U16(grf));
+  ASSERT_TRUE(std::filesystem::exists(grf));
+  EXPECT_TRUE(IsStorageFile(U16(grf)));
+  PumpedPlayer q;
+  ASSERT_TRUE(q.Open(U16(grf)));
+  EXPECT_NEAR(q.Duration(), 2.0, 0.15);
+  EXPECT_EQ(q.VideoWidth(), 320);
+  q.Play();
+  EXPECT_TRUE(q.PumpUntil([&] { return q.Logged("start"); }));
+}
+
+}  // namespace
+}  // namespace mivaro
