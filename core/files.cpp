@@ -119,11 +119,13 @@ struct TMyFindFile::Impl {
   // A pattern without wildcards names one entry: it is found once, without reading the folder.
   bool single = false;
   bool done = false;
+  bool details = true;
   WString single_name;
   std::string single_native;
 };
 
-TMyFindFile::TMyFindFile(WStringView pattern) : impl_(new Impl) {
+TMyFindFile::TMyFindFile(WStringView pattern, TMyFindDetail detail) : impl_(new Impl) {
+  impl_->details = detail == TMyFindDetail::Full;
   folder_ = ExtractFilePath(pattern);
   const WString name = ExtractFileName(pattern);
   if (name.empty() || name == u"." || name == u"..") {
@@ -165,8 +167,19 @@ bool TMyFindFile::Next(TMyFindData& out) {
         impl_->reader.reset();  // the folder is closed as soon as the iteration ends
         return false;
       }
-      out.name = os::FromNativeName(n);
+      os::FromNativeNameInto(n, out.name);
       if (!impl_->mask.Matches(out.name)) continue;
+      const int kind = impl_->reader->LastIsFolder();
+      if (!impl_->details && kind >= 0) {
+        // The folder told the kind: no statx call for this entry.
+        st = os::FileStat();
+        st.is_folder = kind == 1;
+        out.attributes = os::AttributesOf(st, n);
+        out.size = 0;
+        out.write_time = out.create_time = out.access_time = 0;
+        out.has_details = false;
+        return true;
+      }
       if (!os::StatAt(impl_->reader->Fd(), n, st)) continue;  // vanished meanwhile
       out.attributes = os::AttributesOf(st, n);
       break;
@@ -176,12 +189,29 @@ bool TMyFindFile::Next(TMyFindData& out) {
   out.write_time = st.write_time;
   out.create_time = st.create_time;
   out.access_time = st.access_time;
+  out.has_details = true;
   return true;
 }
 
-size_t ForEachFileMatch(WStringView pattern,
-                        const std::function<bool(const TMyFindData&)>& fn) {
-  TMyFindFile find(pattern);
+bool FillFindDetails(WStringView folder, TMyFindData& fd) {
+  if (fd.has_details) return true;
+  std::string native;
+  os::FileStat st;
+  if (!os::ToNativePath(WString(folder) + fd.name, native) || !os::StatPath(native, st))
+    return false;
+  const std::string leaf = os::NativePath(fd.name);
+  fd.attributes = os::AttributesOf(st, leaf.c_str());
+  fd.size = st.size;
+  fd.write_time = st.write_time;
+  fd.create_time = st.create_time;
+  fd.access_time = st.access_time;
+  fd.has_details = true;
+  return true;
+}
+
+size_t ForEachFileMatch(WStringView pattern, const std::function<bool(const TMyFindData&)>& fn,
+                        TMyFindDetail detail) {
+  TMyFindFile find(pattern, detail);
   TMyFindData fd;
   size_t count = 0;
   while (find.Next(fd)) {

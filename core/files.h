@@ -62,8 +62,21 @@ struct TMyFindData {
   FileTime write_time = 0;
   FileTime create_time = 0;  // birth time where the file system keeps one, else write time
   FileTime access_time = 0;
+  // False when the entry came from a names-only iteration: size, times and the read-only
+  // bit are then not filled (FillFindDetails reads them).
+  bool has_details = false;
   bool IsFolder() const { return (attributes & kFileAttrDirectory) != 0; }
 };
+
+// How much the iteration reads per entry. Reading size, times and permissions costs one
+// statx call per entry, about ten times the cost of reading the folder itself; a walk that
+// only needs names and folders should ask for NamesOnly (the folder and hidden bits are
+// still set; symbolic links are still followed to learn whether they lead to a folder).
+enum class TMyFindDetail { Full, NamesOnly };
+
+// Reads size, times and attributes of an entry found in `folder` (with its trailing
+// separator, as TMyFindFile::Folder gives it). False when the entry has gone.
+bool FillFindDetails(WStringView folder, TMyFindData& fd);
 
 // Iterates the entries of the folder part of `pattern` (ExtractFilePath) whose names match
 // its name part. "." and ".." are never reported. The order is the file system's.
@@ -75,7 +88,7 @@ struct TMyFindData {
 //   while (find.Next(fd)) ...
 class TMyFindFile {
  public:
-  explicit TMyFindFile(WStringView pattern);
+  explicit TMyFindFile(WStringView pattern, TMyFindDetail detail = TMyFindDetail::Full);
   ~TMyFindFile();
   TMyFindFile(const TMyFindFile&) = delete;
   TMyFindFile& operator=(const TMyFindFile&) = delete;
@@ -93,7 +106,8 @@ class TMyFindFile {
 
 // Calls `fn` for each match of `pattern` until it returns false. Returns the number of
 // entries passed to `fn`.
-size_t ForEachFileMatch(WStringView pattern, const std::function<bool(const TMyFindData&)>& fn);
+size_t ForEachFileMatch(WStringView pattern, const std::function<bool(const TMyFindData&)>& fn,
+                        TMyFindDetail detail = TMyFindDetail::Full);
 
 // ---- Queries ----------------------------------------------------------------------------
 

@@ -16,6 +16,7 @@ const char* DirReader::Next() {
   while (const dirent* e = readdir(dir_)) {
     const char* n = e->d_name;
     if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+    last_kind_ = e->d_type == DT_DIR ? 1 : (e->d_type == DT_LNK || e->d_type == DT_UNKNOWN) ? -1 : 0;
     return n;
   }
   return nullptr;

@@ -57,10 +57,15 @@ std::string NativePath(WStringView path) {
   return out;
 }
 
-WString FromNativeName(std::string_view s) {
-  WString out;
+void FromNativeNameInto(std::string_view s, WString& out) {
+  // Most names are ASCII: widen them in one pass.
+  size_t ascii = 0;
+  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+  out.resize(ascii);
+  for (size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(s[k]);
+  if (ascii == s.size()) return;
   out.reserve(s.size());
-  size_t i = 0;
+  size_t i = ascii;
   const size_t n = s.size();
   while (i < n) {
     const unsigned char c = static_cast<unsigned char>(s[i]);
@@ -93,6 +98,11 @@ WString FromNativeName(std::string_view s) {
     AppendCodePoint(out, cp);
     i += len;
   }
+}
+
+WString FromNativeName(std::string_view s) {
+  WString out;
+  FromNativeNameInto(s, out);
   return out;
 }
 

@@ -19,5 +19,7 @@ bool ToNativePath(WStringView path, std::string& out);
 std::string NativePath(WStringView path);
 // The UTF-16 name of a byte name found on disk.
 WString FromNativeName(std::string_view name);
+// The same into `out`, reusing its storage.
+void FromNativeNameInto(std::string_view name, WString& out);
 
 }  // namespace mivaro::os

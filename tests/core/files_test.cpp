@@ -195,6 +195,44 @@ TEST_F(FilesTest, FindFileListsMatchesOnce) {
   EXPECT_EQ(ForEachFileMatch(dir_, [](const TMyFindData&) { return true; }), 0u);
 }
 
+TEST_F(FilesTest, NamesOnlyIterationAndLateDetails) {
+  Write("song.mp3", "12345");
+  Write(".hidden.mp3", "1");
+  MakeDir("album");
+  fs::create_directory_symlink(root_ + "/album", root_ + "/link-to-album");
+  fs::create_symlink(root_ + "/song.mp3", root_ + "/link.mp3");
+  int seen = 0;
+  TMyFindFile find(P(u"*"), TMyFindDetail::NamesOnly);
+  TMyFindData fd;
+  while (find.Next(fd)) {
+    ++seen;
+    if (fd.name == u"album" || fd.name == u"link-to-album") {
+      EXPECT_TRUE(fd.IsFolder()) << Utf8(fd.name);
+    } else {
+      EXPECT_FALSE(fd.IsFolder()) << Utf8(fd.name);
+    }
+    if (fd.name == u".hidden.mp3") {
+      EXPECT_EQ(fd.attributes, kFileAttrHidden);
+    }
+    if (fd.name == u"song.mp3") {
+      EXPECT_FALSE(fd.has_details);
+      EXPECT_EQ(fd.size, 0);
+      ASSERT_TRUE(FillFindDetails(find.Folder(), fd));
+      EXPECT_TRUE(fd.has_details);
+      EXPECT_EQ(fd.size, 5);
+      EXPECT_NE(fd.write_time, 0);
+    }
+    if (fd.name == u"link.mp3") {
+      ASSERT_TRUE(FillFindDetails(find.Folder(), fd));
+      EXPECT_EQ(fd.size, 5);  // the link reports its target
+    }
+  }
+  EXPECT_EQ(seen, 5);
+  TMyFindData gone;
+  gone.name = u"gone.mp3";
+  EXPECT_FALSE(FillFindDetails(dir_, gone));
+}
+
 TEST_F(FilesTest, NamesThatAreNotUtf8SurviveTheRoundTrip) {
   Write("bad\xff\xfe.mp3", "abc");
   TMyFindFile find(P(u"*.mp3"));
