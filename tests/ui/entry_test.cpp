@@ -1,0 +1,289 @@
+// Process-level checks of the program entry: a player starts exactly one sub player, the
+// pair ends together, and a sub player never outlives its player by more than ~1 s.
+#include <dirent.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "settings/message_panel.h"
+#include "settings/param.h"
+
+extern char** environ;
+
+namespace mivaro {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr const char* kMarkVar = "MIVARO_ENTRY_TEST_MARK";
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> SplitNul(const std::string& raw) {
+  std::vector<std::string> out;
+  size_t start = 0;
+  while (start < raw.size()) {
+    size_t end = raw.find('\0', start);
+    if (end == std::string::npos) end = raw.size();
+    out.push_back(raw.substr(start, end - start));
+    start = end + 1;
+  }
+  return out;
+}
+
+struct Proc {
+  pid_t pid;
+  std::vector<std::string> args;
+};
+
+// Live (not zombie) processes whose environment carries `mark`.
+std::vector<Proc> MarkedProcesses(const std::string& mark) {
+  std::vector<Proc> found;
+  const std::string needle = std::string(kMarkVar) + "=" + mark;
+  DIR* dir = ::opendir("/proc");
+  if (!dir) return found;
+  while (dirent* e = ::readdir(dir)) {
+    const pid_t pid = static_cast<pid_t>(std::atoi(e->d_name));
+    if (pid <= 0) continue;
+    const std::string base = std::string("/proc/") + e->d_name;
+    bool marked = false;
+    for (const std::string& var : SplitNul(ReadWhole(base + "/environ"))) {
+      if (var == needle) marked = true;
+    }
+    if (!marked) continue;
+    const std::string stat = ReadWhole(base + "/stat");
+    const size_t paren = stat.rfind(')');
+    if (paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] == 'Z') continue;
+    found.push_back({pid, SplitNul(ReadWhole(base + "/cmdline"))});
+  }
+  ::closedir(dir);
+  return found;
+}
+
+bool IsSubPlayer(const Proc& p) {
+  for (const std::string& a : p.args) {
+    if (a == "/SUBPLAYER") return true;
+  }
+  return false;
+}
+
+std::vector<Proc> SubPlayers(const std::string& mark) {
+  std::vector<Proc> subs;
+  for (Proc& p : MarkedProcesses(mark)) {
+    if (IsSubPlayer(p)) subs.push_back(std::move(p));
+  }
+  return subs;
+}
+
+// Waits up to `timeout` for `pred`; true when it held.
+template <typename Pred>
+bool WaitFor(Pred pred, std::chrono::milliseconds timeout) {
+  const auto end = Clock::now() + timeout;
+  while (true) {
+    if (pred()) return true;
+    if (Clock::now() >= end) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+}
+
+class EntryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    std::random_device rd;
+    mark_ = std::to_string(::getpid()) + "-" + std::to_string(rd());
+    home_ = std::filesystem::temp_directory_path() / ("mivaro-entry-" + mark_);
+    std::filesystem::create_directories(home_);
+  }
+
+  void TearDown() override {
+    for (const std::string& m : {mark_, mark_ + "a", mark_ + "b"}) {
+      for (const Proc& p : MarkedProcesses(m)) ::kill(p.pid, SIGKILL);
+    }
+    for (pid_t pid : children_) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+    std::error_code ec;
+    std::filesystem::remove_all(home_, ec);
+  }
+
+  // Starts mivaro with `args`, marked with `mark` (default: this test's mark).
+  pid_t Start(const std::vector<std::string>& args, const std::string& mark = {}) {
+    std::vector<std::string> env_strings;
+    for (char** e = environ; *e; ++e) {
+      const std::string var = *e;
+      if (var.rfind("MIVARO_HOME=", 0) == 0 || var.rfind(kMarkVar, 0) == 0) continue;
+      env_strings.push_back(var);
+    }
+    env_strings.push_back("MIVARO_HOME=" + home_.string());
+    env_strings.push_back(std::string(kMarkVar) + "=" + (mark.empty() ? mark_ : mark));
+    env_strings.push_back("MIVARO_AUDIO_SINK=fakesink");
+    std::vector<std::string> argv_strings{MIVARO_EXE};
+    argv_strings.insert(argv_strings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& s : argv_strings) argv.push_back(s.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& s : env_strings) envp.push_back(s.data());
+    envp.push_back(nullptr);
+    pid_t pid = 0;
+    EXPECT_EQ(::posix_spawn(&pid, MIVARO_EXE, nullptr, nullptr, argv.data(), envp.data()), 0);
+    children_.push_back(pid);
+    return pid;
+  }
+
+  // Waits for our child `pid` to end; its exit status, or -1 on timeout.
+  int WaitExit(pid_t pid, std::chrono::milliseconds timeout) {
+    int status = -1;
+    const bool ended = WaitFor(
+        [&] {
+          int st = 0;
+          if (::waitpid(pid, &st, WNOHANG) != pid) return false;
+          status = st;
+          return true;
+        },
+        timeout);
+    if (!ended) return -1;
+    std::erase(children_, pid);
+    return status;
+  }
+
+  // Waits until the player marked `mark` has exactly one sub player; returns it.
+  Proc WaitForOneSubPlayer(const std::string& mark) {
+    EXPECT_TRUE(WaitFor([&] { return !SubPlayers(mark).empty(); }, 20s))
+        << "no sub player appeared";
+    // Give a wrongly started second one the time to show up.
+    std::this_thread::sleep_for(700ms);
+    const std::vector<Proc> subs = SubPlayers(mark);
+    EXPECT_EQ(subs.size(), 1u);
+    return subs.empty() ? Proc{0, {}} : subs.front();
+  }
+
+  std::string mark_;
+  std::filesystem::path home_;
+  std::vector<pid_t> children_;
+};
+
+int FromHandle(const Proc& sub) {
+  WString line;
+  for (const std::string& a : sub.args) line += QuoteParamToken(U16(a)) + u" ";
+  const TMyParam param(line);
+  return param.Item(2).IsName(u"FROM") ? param.Item(2).AsInteger() : 0;
+}
+
+TEST_F(EntryTest, PlayerStartsOneSubPlayerAndClosingEndsBoth) {
+  const pid_t player = Start({});
+  const Proc sub = WaitForOneSubPlayer(mark_);
+  ASSERT_GT(sub.pid, 0);
+  // It was started as "/SUBPLAYER /FROM:<the player's panel>", and that panel is alive.
+  ASSERT_EQ(sub.args.size(), 3u);
+  EXPECT_EQ(sub.args[1], "/SUBPLAYER");
+  EXPECT_TRUE(IsPanelAlive(FromHandle(sub)));
+
+  // SIGTERM closes the window the normal way; the player tells its sub player to close.
+  ASSERT_EQ(::kill(player, SIGTERM), 0);
+  const int status = WaitExit(player, 10s);
+  ASSERT_NE(status, -1) << "the player did not end";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const auto closed = Clock::now();
+  EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_).empty(); }, 2s));
+  EXPECT_LT(Clock::now() - closed, 2s);
+}
+
+TEST_F(EntryTest, KillingThePlayerEndsTheSubPlayerWithinTwoSeconds) {
+  const pid_t player = Start({});
+  const Proc sub = WaitForOneSubPlayer(mark_);
+  ASSERT_GT(sub.pid, 0);
+  ASSERT_EQ(::kill(player, SIGKILL), 0);
+  ASSERT_NE(WaitExit(player, 5s), -1);
+  EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_).empty(); }, 2s))
+      << "the sub player outlived its killed player";
+}
+
+TEST_F(EntryTest, SubPlayerAloneEndsByItself) {
+  const auto t0 = Clock::now();
+  const pid_t sub = Start({"/SUBPLAYER"});
+  const int status = WaitExit(sub, 10s);
+  ASSERT_NE(status, -1) << "a sub player without a player kept running";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  // About a second of Timer2 after the start of the process.
+  EXPECT_LT(Clock::now() - t0, 2s);
+}
+
+TEST_F(EntryTest, SubPlayerGreetsItsPlayerAndEndsOnClose) {
+  // This test plays the player: its own panel receives the greeting.
+  TMyMessagePanelChannel panel;
+  ASSERT_GT(panel.Handle(), 0);
+  int sub_handle = 0;
+  panel.SetTextHandler([&](const WString& text) {
+    const TMyParam p(text);
+    if (p.HasOption(u"TO_SUBPLAYER")) sub_handle = p.Item(0).AsInteger();
+  });
+  const pid_t sub = Start({"/SUBPLAYER", "/FROM:" + std::to_string(panel.Handle())});
+  const bool greeted = WaitFor(
+      [&] {
+        pollfd p{panel.Fd(), POLLIN, 0};
+        if (::poll(&p, 1, 20) > 0) panel.ProcessPending();
+        return sub_handle != 0;
+      },
+      20s);
+  ASSERT_TRUE(greeted) << "no /TO_SUBPLAYER greeting";
+  EXPECT_TRUE(IsPanelAlive(sub_handle));
+  EXPECT_NE(PanelHostWindow(sub_handle), 0u) << "the sub player reports no window";
+
+  // While its player's panel lives, the sub player stays.
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_EQ(WaitExit(sub, 0ms), -1);
+  // Junk is ignored, /CLOSE ends it.
+  EXPECT_TRUE(SendPanelText(sub_handle, u"/SOMETHING:1"));
+  EXPECT_TRUE(IsPanelAlive(sub_handle));
+  EXPECT_TRUE(SendPanelText(sub_handle, u"/CLOSE"));
+  const int status = WaitExit(sub, 2s);
+  ASSERT_NE(status, -1) << "/CLOSE did not end the sub player";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_FALSE(IsPanelAlive(sub_handle));
+}
+
+TEST_F(EntryTest, TwoStartsMakeTwoIndependentPairs) {
+  const std::string mark_a = mark_ + "a";
+  const std::string mark_b = mark_ + "b";
+  const pid_t a = Start({}, mark_a);
+  const pid_t b = Start({}, mark_b);
+  const Proc sub_a = WaitForOneSubPlayer(mark_a);
+  const Proc sub_b = WaitForOneSubPlayer(mark_b);
+  ASSERT_GT(sub_a.pid, 0);
+  ASSERT_GT(sub_b.pid, 0);
+  EXPECT_NE(FromHandle(sub_a), FromHandle(sub_b));
+  // Ending one pair leaves the other alone.
+  ::kill(a, SIGTERM);
+  EXPECT_NE(WaitExit(a, 10s), -1);
+  EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_a).empty(); }, 2s));
+  EXPECT_EQ(SubPlayers(mark_b).size(), 1u);
+  EXPECT_EQ(WaitExit(b, 0ms), -1);
+  ::kill(b, SIGTERM);
+  EXPECT_NE(WaitExit(b, 10s), -1);
+  EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_b).empty(); }, 2s));
+}
+
+}  // namespace
+}  // namespace mivaro
