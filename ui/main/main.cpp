@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
   }
 
   TApp_Mivaro window;
+  // Builds the rest, shows the window, starts the sub player and fills the playlist.
   window.FinishStartup();
-  window.show();
   return app.exec();
 }
