@@ -90,7 +90,10 @@ TMyIniFile::TMyIniFile(WStringView file_name) : TMyIniFile(file_name, kEncodingD
 TMyIniFile::TMyIniFile(WStringView file_name, uint8_t encoding)
     : file_name_(file_name),
       load_encoding_(NormalizeEncoding(encoding)),
-      save_encoding_(NormalizeEncoding(encoding)) {
+      // "Binary" has no text form of its own (the writer would fall back to lossy ANSI):
+      // such a store saves like the default, as ANSI or as UTF-8 with BOM.
+      save_encoding_(NormalizeEncoding(encoding) == kEncodingBinary ? kEncodingDetect
+                                                                    : NormalizeEncoding(encoding)) {
   LoadFile();
 }
 

@@ -16,10 +16,15 @@
 //   rest exactly as written. "=" as the first character means no key.
 // - Section names and keys match ignoring case. When a section name occurs twice,
 //   only the first occurrence counts.
-// - A written section moves to the end of the file, followed by an empty line.
+// - A written section moves to the end of the file, followed by an empty line; every
+//   earlier occurrence of its name goes, so what was written is what reads back.
 //
 // Values are strings; integers are decimal, booleans "1"/"0", floats use the user's
 // decimal separator. The file may be stored in any of the text-file encodings.
+//
+// Writes that could not read back as written are ignored: an empty section name or one
+// holding "]", a key that is empty or holds "=", a line break or U+0000 in a name, key
+// or value, and lines that would read as a section header.
 #pragma once
 
 #include <cstdint>
