@@ -334,7 +334,10 @@ std::vector<WString> TMyIniFile::SectionKeys(WStringView section) {
 
 std::vector<WString> TMyIniFile::SectionLines(WStringView section) {
   WStringView name = Trim(section);
-  if (IsCurrent(name)) return SectionValues(name);
+  // Unsaved changes live in the cache (cleaned up, as they will be written). Without
+  // changes the stored lines are exact, also lines without a key that a list section
+  // such as a history holds.
+  if (IsCurrent(name) && section_changed_) return current_lines_;
   std::vector<WString> out;
   ptrdiff_t index = FindSection(name);
   if (index < 0) return out;

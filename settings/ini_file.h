@@ -92,7 +92,7 @@ class TMyIniFile {
   // a key skipped, a repeated key written once: its first line).
   virtual void WriteSectionValues(WStringView section, const TMyWStrings& list);
   // Clears `list` and fills it with the section's lines exactly as stored, empty lines
-  // included (the cached lines when it is the cached section).
+  // included; for the cached section with unsaved changes, its cleaned-up lines.
   virtual void ReadSectionLines(WStringView section, TMyWStrings& list);
   // Replaces the section by the lines of `list` exactly as passed (no empty line is
   // added after them). Lines that would read back as a section header are left out.

@@ -179,7 +179,9 @@ TEST(IniFile, WrittenSectionMovesToTheEndCleanedUp) {
 
 TEST(IniFile, CachedSectionIsReadWithUnsavedChanges) {
   TextIni ini(u"[A]\r\nx=1\r\n\r\ny=2\r\n[B]\r\nb=1\r\n");
-  EXPECT_EQ(ini.SectionLines(u"A"), (Lines{u"x=1", u"", u"y=2"}));  // exactly as stored
+  EXPECT_EQ(ini.ReadString(u"A", u"x", u""), u"1");
+  // Cached but unchanged: still exactly as stored.
+  EXPECT_EQ(ini.SectionLines(u"A"), (Lines{u"x=1", u"", u"y=2"}));
   ini.WriteString(u"A", u"z", u"3");
   EXPECT_TRUE(ini.SectionExists(u"A"));
   EXPECT_EQ(ini.SectionLines(u"A"), (Lines{u"x=1", u"y=2", u"z=3"}));
