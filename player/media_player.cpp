@@ -533,7 +533,7 @@ void TMyMediaPlayer::StartWallVideo(int monitor) {
     width = static_cast<int>(static_cast<double>(videoWidth_) / videoHeight_ * m.height);
   }
   graph_->SetWindowPosition((m.width - width) / 2, (m.height - height) / 2, width, height);
-  ShowWallVideo(monitor, ProbeOverlayColorKey(factory_));
+  ShowWallVideo(monitor, ProbeOverlayColorKey());
 }
 
 void TMyMediaPlayer::StopWallVideo() {

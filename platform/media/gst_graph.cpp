@@ -12,6 +12,7 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <sys/stat.h>
@@ -30,6 +31,20 @@ constexpr unsigned kPlaySoftVolume = 1u << 4;
 
 // How long Open waits for the first frame (or the first audio) at most.
 constexpr int kPrerollTimeoutMs = 15000;
+// How long a file may take to show its first stream.
+constexpr int kNoStreamTimeoutMs = 3000;
+
+// The ASF header object's GUID: the start of every Windows Media file.
+bool LooksLikeAsf(const std::string& path) {
+  static const unsigned char kAsf[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
+                                         0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+  unsigned char head[16] = {};
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  std::size_t n = std::fread(head, 1, sizeof head, f);
+  std::fclose(f);
+  return n == sizeof head && std::memcmp(head, kAsf, sizeof head) == 0;
+}
 
 std::atomic<long> g_xErrors{0};
 
@@ -433,11 +448,30 @@ HRESULT TGstGraph::Preroll() {
   }
   std::unique_lock lock(mutex_);
   if (r != GST_STATE_CHANGE_SUCCESS) {
-    bool done = cv_.wait_for(lock, std::chrono::milliseconds(kPrerollTimeoutMs),
-                             [this] { return asyncDone_ || errored_ || eos_; });
-    if (!done) {
-      error_ = "timed out while opening";
-      return VFW_E_TIMEOUT;
+    // A demuxer that fails while the decoder bin is still trying it can have its error
+    // swallowed; the pipeline then waits for ever. A file that shows no stream at all
+    // after kNoStreamTimeoutMs is taken as unplayable.
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+      if (cv_.wait_for(lock, std::chrono::milliseconds(100),
+                       [this] { return asyncDone_ || errored_ || eos_; }))
+        break;
+      auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now() - start).count();
+      if (waited >= kPrerollTimeoutMs) {
+        error_ = "timed out while opening";
+        return VFW_E_TIMEOUT;
+      }
+      if (waited >= kNoStreamTimeoutMs) {
+        lock.unlock();
+        gint video = 0, audio = 0;
+        g_object_get(pipeline_, "n-video", &video, "n-audio", &audio, nullptr);
+        lock.lock();
+        if (video == 0 && audio == 0) {
+          error_ = "no playable stream found";
+          return VFW_E_CANNOT_RENDER;
+        }
+      }
     }
   }
   if (errored_) return VFW_E_CANNOT_RENDER;
@@ -592,6 +626,8 @@ HRESULT TGstGraph::RenderFile(WStringView file) {
 HRESULT TGstGraph::RenderSource(const TMediaFilterPtr& source) {
   if (!source || !GstInitHolder::Ensure()) return E_POINTER;
   std::string path = Path8(source->SourceFile());
+  // The Windows Media reader takes Windows Media files only.
+  if (!LooksLikeAsf(path)) return VFW_E_CANNOT_RENDER;
   gchar* uri = gst_filename_to_uri(path.c_str(), nullptr);
   if (!uri) return VFW_E_NOT_FOUND;
   SetRenderedFile(source->SourceFile());
