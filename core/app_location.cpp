@@ -35,8 +35,13 @@ WString GetAppBaseDir() {
     ForceFolders(home);
     return home;
   }
+  // Portable use: beside the program when its folder is writable. System folders never
+  // count, even for root, who may write everywhere.
   const WString exe_dir = GetExeDir();
-  if (!exe_dir.empty() && os::IsWritableFolder(os::NativePath(exe_dir))) return exe_dir;
+  const bool system_folder = exe_dir.starts_with(u"/usr/") || exe_dir.starts_with(u"/bin/") ||
+                             exe_dir.starts_with(u"/sbin/") || exe_dir.starts_with(u"/lib");
+  if (!exe_dir.empty() && !system_folder && os::IsWritableFolder(os::NativePath(exe_dir)))
+    return exe_dir;
   WString config = EnvPath("XDG_CONFIG_HOME");
   if (config.empty() || config[0] != u'/') {
     const WString user_home = EnvPath("HOME");

@@ -49,7 +49,8 @@ WString GetExeDir();
 //   ChangeFileExt(GetAppBaseFileName(), u".ini")          -> .../mivaro.ini
 //   ChangeFileExt(GetAppBaseFileName(), u".resume.m3u8")  -> .../mivaro.resume.m3u8
 // It is "<folder>mivaro", where the folder is, in order: $MIVARO_HOME when set; the
-// program's own folder when that is writable (portable use); else $XDG_CONFIG_HOME/mivaro/
+// program's own folder when that is writable and not a system folder (/usr, /bin, /sbin,
+// /lib...: portable use); else $XDG_CONFIG_HOME/mivaro/
 // (~/.config/mivaro/), created when missing. The player and mivaro-tool share these files.
 WString GetAppBaseFileName();
 // ExtractFilePath of GetAppBaseFileName (with its trailing "/"); "SendTo" lives here.

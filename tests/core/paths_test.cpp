@@ -1,9 +1,12 @@
 #include "core/paths.h"
 
+#include "core/component_names.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 namespace mivaro {
 namespace {
@@ -260,6 +263,19 @@ TEST(PathSplit, StrangeInput) {
   EXPECT_EQ(ExtractFileExt(nul), u".mp3");
   EXPECT_EQ(ExtractFileExt(lone), u".x");
   EXPECT_EQ(ExtractFileName(long_path), u"b.c");
+}
+
+TEST(ComponentNames, CounterFromZeroAndCaseInsensitiveNames) {
+  const std::vector<WString> taken = {u"item_0", u"Item_1"};
+  auto exists = [&](WStringView n) {
+    for (const WString& t : taken)
+      if (SameComponentName(t, n)) return true;
+    return false;
+  };
+  EXPECT_EQ(UniqueComponentName(u"Item", exists), u"Item_2");
+  EXPECT_EQ(UniqueComponentName(u"Other", exists), u"Other_0");
+  EXPECT_EQ(UniqueComponentName(u"X", nullptr), u"X_0");
+  EXPECT_FALSE(SameComponentName(u"a", u"ab"));
 }
 
 }  // namespace
