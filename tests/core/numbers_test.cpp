@@ -84,6 +84,15 @@ TEST(StrToInt64Loose, DocumentedExamples) {
   EXPECT_EQ(StrToInt64Loose(u"－５"), -5);
 }
 
+TEST(StrToInt64Loose, HalfWidthMapping) {
+  EXPECT_EQ(ToHalfWidth(u"ＡＢＣ１２３！"), u"ABC123!");
+  EXPECT_EQ(ToHalfWidth(u"アイウ"), u"ｱｲｳ");
+  EXPECT_EQ(ToHalfWidth(u"a\u3000b"), u"a b");
+  EXPECT_EQ(ToHalfWidth(u"plain"), u"plain");
+  EXPECT_EQ(StrToInt64Loose(u"ＦＦ"), 255);
+  EXPECT_EQ(StrToInt64Loose(u"ａｂｃ"), 2748);
+}
+
 TEST(StrToInt64Loose, NothingReadableGivesZero) {
   for (const char16_t* t : {u"", u"-", u"$", u",", u"X", u" ", u"\u3000", u"+-1"})
     EXPECT_EQ(StrToInt64Loose(t), 0) << Utf8(t);
