@@ -9,9 +9,11 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <string>
 
+#include "core/numbers.h"
+#include "core/paths.h"
+#include "platform/os/native_path.h"
 #include "platform/media/media_probe.h"
 #include "tags/asf_reader.h"
 #include "tags/id3_reader.h"
@@ -20,57 +22,18 @@
 namespace mivaro {
 namespace {
 
-constexpr std::int64_t kTicksPerSecond = 10000000LL;
-// Seconds from 1601-01-01 (FILETIME epoch) to 1970-01-01 (Unix epoch).
-constexpr std::int64_t kEpochDelta = 11644473600LL;
-
-FileTime ToFileTime(std::int64_t sec, std::int64_t nsec) {
-  if (sec + kEpochDelta < 0) {
-    return 0;
-  }
-  return (sec + kEpochDelta) * kTicksPerSecond + nsec / 100;
+std::int32_t ToInt32(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-bool IsSeparator(char16_t c) { return c == u'/' || c == u'\\'; }
+std::int32_t RoundHalfAwayInt(double x) { return ToInt32(RoundHalfAway(x)); }
 
-// Index just past the last separator (0 when there is none).
-std::size_t NameStart(WStringView path) {
-  for (std::size_t i = path.size(); i > 0; --i) {
-    if (IsSeparator(path[i - 1])) {
-      return i;
-    }
-  }
-  return 0;
-}
-
-std::int32_t RoundHalfAwayInt(double x) {
-  if (!(x == x)) {
-    return 0;
-  }
-  const double r = x >= 0 ? std::trunc(x + 0.5) : std::trunc(x - 0.5);
-  return static_cast<std::int32_t>(std::clamp(r, static_cast<double>(INT32_MIN),
-                                              static_cast<double>(INT32_MAX)));
-}
-
-std::int32_t RoundAwayFromZeroInt(double x) {
-  if (!(x == x)) {
-    return 0;
-  }
-  const double r = x >= 0 ? std::ceil(x) : std::floor(x);
-  return static_cast<std::int32_t>(std::clamp(r, static_cast<double>(INT32_MIN),
-                                              static_cast<double>(INT32_MAX)));
-}
+std::int32_t RoundAwayFromZeroInt(double x) { return ToInt32(RoundAwayFromZero(x)); }
 
 bool PathIsFolder(const std::string& path) {
   struct stat st;
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-bool PathIsFile(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
-}
-
 
 }  // namespace
 
@@ -153,9 +116,8 @@ TMyCustomTag::TMyCustomTag(const TMyTagValue& value) : TMyCustomTag() {
     const auto f = static_cast<TMyTagField>(i);
     Text(f) = value.Text(f);
   }
-  const std::string name = Utf8(FileName);
-  FileExists = PathIsFile(name);
-  FolderExists = !FilePath.empty() && PathIsFolder(Utf8(FilePath));
+  FileExists = mivaro::FileExists(FileName);
+  FolderExists = mivaro::FolderExists(ExtractFilePath(FileName));
 }
 
 TMyCustomTag& TMyCustomTag::operator=(const TMyCustomTag& tag) {
@@ -242,18 +204,8 @@ TMyTagValue TMyCustomTag::ToValue() const {
 
 void TMyCustomTag::SetNameParts(WStringView fileName) {
   FileName.assign(fileName);
-  const std::size_t nameStart = NameStart(fileName);
-  FilePath.assign(fileName.substr(0, nameStart));
-  FileDir.assign(nameStart > 0 ? fileName.substr(0, nameStart - 1) : WStringView());
-  FileNameOnly.assign(fileName.substr(nameStart));
-  const std::size_t dot = FileNameOnly.rfind(u'.');
-  if (dot == WString::npos) {
-    FileExt.clear();
-    FileTitle = FileNameOnly;
-  } else {
-    FileExt = FileNameOnly.substr(dot);
-    FileTitle = FileNameOnly.substr(0, dot);
-  }
+  SplitPathParts(fileName, FilePath, FileNameOnly, FileExt, FileTitle);
+  FileDir = ExtractFileDir(fileName);
 }
 
 void TMyCustomTag::LoadFileFacts(WStringView fileName) {
@@ -267,7 +219,10 @@ void TMyCustomTag::LoadFileFacts(WStringView fileName) {
   if (FileName.empty()) {
     return;
   }
-  const std::string name = Utf8(FileName);
+  const std::string name = os::NativePath(FileName);
+  if (name.empty()) {
+    return;
+  }
   // Shared read access: the file stays usable by everybody else while a reader works.
   int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   bool haveStat = false;
@@ -295,17 +250,17 @@ void TMyCustomTag::LoadFileFacts(WStringView fileName) {
       FileSize = static_cast<std::int64_t>(sx.stx_size);
     }
     if (sx.stx_mask & STATX_MTIME) {
-      WriteTime = ToFileTime(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
+      WriteTime = FileTimeFromUnix(sx.stx_mtime.tv_sec, sx.stx_mtime.tv_nsec);
     }
     if (sx.stx_mask & STATX_BTIME) {
-      CreateTime = ToFileTime(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec);
+      CreateTime = FileTimeFromUnix(sx.stx_btime.tv_sec, sx.stx_btime.tv_nsec);
     } else {
       CreateTime = WriteTime;
     }
   }
   if (!FilePath.empty()) {
     // A file found through the folder proves the folder.
-    FolderExists = FileExists || isFolder || PathIsFolder(Utf8(FilePath));
+    FolderExists = FileExists || isFolder || PathIsFolder(os::NativePath(FilePath));
   }
 }
 
@@ -338,43 +293,20 @@ void TMyCustomTag::LoadMediaProperties() {
 WString TMyCustomTag::TitleOrFileTitle() const { return Title.empty() ? FileTitle : Title; }
 
 WString TMyCustomTag::WriteTimeText() const {
-  if (WriteTime <= 0) {
+  TMySystemTime t;
+  if (WriteTime == 0 || !FileTimeToLocalSystemTime(WriteTime, t)) {
     return {};
   }
-  const std::int64_t unixSec =
-      WriteTime / kTicksPerSecond - kEpochDelta;
-  const std::time_t t = static_cast<std::time_t>(unixSec);
-  struct tm local {};
-  if (::localtime_r(&t, &local) == nullptr) {
+  // The time passes through a DOS date and time: two-second steps, years 1980 to 2107.
+  if (t.year < 1980 || t.year > 2107) {
     return {};
   }
-  // DOS times step by two seconds.
-  local.tm_sec -= local.tm_sec % 2;
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d/%02d/%02d %d:%02d:%02d", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-  return U16(text);
+  t.second &= ~1;
+  t.milliseconds = 0;
+  return SystemTimeText(t);
 }
 
-WString TMyCustomTag::SizeText() const {
-  const std::int64_t n = FileSize;
-  char text[64];
-  if (n < 1024) {
-    std::snprintf(text, sizeof text, "%lldB", static_cast<long long>(n));
-    return U16(text);
-  }
-  const std::int64_t k = (n + 1023) / 1024;
-  if (n < 1048576) {
-    std::snprintf(text, sizeof text, "%lldKB", static_cast<long long>(k));
-  } else if (n < 1073741824) {
-    std::snprintf(text, sizeof text, "%.1fMB",
-                  std::trunc(static_cast<double>(k) / 1024.0 * 10.0) / 10.0);
-  } else {
-    std::snprintf(text, sizeof text, "%.2fGB",
-                  std::trunc(static_cast<double>(k) / 1048576.0 * 100.0) / 100.0);
-  }
-  return U16(text);
-}
+WString TMyCustomTag::SizeText() const { return mivaro::SizeText(FileSize); }
 
 bool TMyCustomTag::HasVideoSize() const { return VideoWidth >= 1 && VideoHeight >= 1; }
 

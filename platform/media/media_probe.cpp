@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "platform/os/native_path.h"
+
 namespace mivaro {
 namespace {
 
@@ -33,7 +35,7 @@ MediaProbeResult ProbeMediaFile(WStringView path, int timeoutMs) {
   if (path.empty() || !EnsureGstreamer()) {
     return result;
   }
-  const std::string uri = FileUri(Utf8(path));
+  const std::string uri = FileUri(os::NativePath(path));
   if (uri.empty()) {
     return result;
   }
