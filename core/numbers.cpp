@@ -101,7 +101,7 @@ WString FormatSecondsFraction(int digits, double seconds) {
     std::snprintf(buf, sizeof buf, "%lld%s", static_cast<long long>(s), frac);
     out = Ascii(buf);
   }
-  if (negative && ticks != 0) out.insert(out.begin(), u'-');
+  if (negative) out.insert(out.begin(), u'-');
   return out;
 }
 

@@ -31,6 +31,7 @@ TEST(FormatSeconds, FractionLongForm) {
   EXPECT_EQ(FormatSecondsFraction(3, 65.5), u"1:05.500");
   EXPECT_EQ(FormatSecondsFraction(3, 3723.25), u"1:02:03.250");
   EXPECT_EQ(FormatSecondsFraction(1, -1.5), u"-1.5");
+  EXPECT_EQ(FormatSecondsFraction(1, -0.01), u"-0.0");
   EXPECT_EQ(FormatSecondsFraction(3, 5.25), u"5.250");
   EXPECT_EQ(FormatSecondsFraction(1, 1.5), u"1.5");
   // Stored as 2.2999...; the last digit must not drop by one.
