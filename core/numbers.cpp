@@ -187,18 +187,13 @@ bool TryStrToInt64(WStringView text, int64_t& out) {
     // is -1).
     size_t i = 0;
     while (i + 1 < t.size() && t[i] == u'0') ++i;  // leading zeros do not count
-    if (t.size() - i > 16) {
-      for (char16_t c : t)
-        if (HexDigit(c) < 0) return false;
-      return false;
-    }
+    if (t.size() - i > 16) return false;  // more than 64 bits
     for (char16_t c : t) {
       const int d = HexDigit(c);
       if (d < 0) return false;
       v = (v << 4) | static_cast<uint64_t>(d);
     }
-    int64_t s = static_cast<int64_t>(v);
-    out = negative ? static_cast<int64_t>(0ULL - v) : s;
+    out = static_cast<int64_t>(negative ? 0ULL - v : v);
     return true;
   }
   for (char16_t c : t) {
