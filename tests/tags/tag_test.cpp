@@ -52,6 +52,25 @@ TEST(TagObject, FileWithoutTagTextShowsItsFileTitle) {
   EXPECT_EQ(w.Title, u"empty title");
 }
 
+TEST(TagObject, ReadsTagsLargerThanTheFirstBlockOfTheFile) {
+  fx::TempDir dir;
+  // A tag of about 20 KiB (past the first read of the file) and a SEEK to a second tag.
+  const std::string lyrics(20000, 'l');
+  const Bytes second = fx::Id3v2(4, fx::Frame24("TPE1", fx::Text(0, B("Band"))));
+  const Bytes first = fx::Id3v2(4, fx::Frame24("USLT", fx::Described(0, B(""), B(lyrics))) +
+                                       fx::Frame24("TIT2", fx::Text(0, B("Song"))) +
+                                       fx::Frame24("SEEK", fx::BigEndian(3000, 4)));
+  const TMyTag big(U16(dir.Write("big.mp3", first + fx::Audio(3000) + second + fx::Audio(500))));
+  EXPECT_EQ(big.Lyrics.size(), lyrics.size());
+  EXPECT_EQ(big.Title, u"Song");
+  EXPECT_EQ(big.Artist, u"Band");
+  // An ID3v1 tag at the end of a file larger than that first read.
+  const TMyTag v1(U16(dir.Write("v1.mp3", fx::Audio(20000) + fx::Id3v1(B("T1"), B("A1"), B(""),
+                                                                         B(""), B(""), 2, 0))));
+  EXPECT_EQ(v1.Title, u"T1");
+  EXPECT_EQ(v1.Track, u"2");
+}
+
 TEST(TagObject, ReadsFileFacts) {
   fx::TempDir dir;
   const std::string path = dir.Write("track.01.mp3", kId3File);
