@@ -31,7 +31,8 @@ WString GetExeDir() { return ExtractFilePath(GetExeFileName()); }
 WString GetAppBaseDir() {
   WString home = EnvPath("MIVARO_HOME");
   if (!home.empty()) {
-    home = IncludeTrailingPathDelimiter(home, u'/');
+    // Absolute, so that a later change of the current folder does not move the files.
+    home = IncludeTrailingPathDelimiter(ExpandFileName(home), u'/');
     ForceFolders(home);
     return home;
   }

@@ -92,6 +92,12 @@ TEST_F(AppBaseTest, MivaroHomeNamesTheFolder) {
   // A folder name with a dot does not disturb the extension.
   setenv("MIVARO_HOME", (root_ + "/my.cfg/").c_str(), 1);
   EXPECT_EQ(ChangeFileExt(GetAppBaseFileName(), u".ini"), U16(root_) + u"/my.cfg/mivaro.ini");
+  // A relative folder is taken against the current folder once, and kept absolute.
+  const fs::path old_cwd = fs::current_path();
+  fs::current_path(root_);
+  setenv("MIVARO_HOME", "rel/../rel2", 1);
+  EXPECT_EQ(GetAppBaseFileName(), U16(root_) + u"/rel2/mivaro");
+  fs::current_path(old_cwd);
 }
 
 TEST_F(AppBaseTest, BesideTheProgramWhenItsFolderIsWritable) {
