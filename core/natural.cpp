@@ -244,9 +244,11 @@ std::string SortKey(WStringView s) {
   UCollator* coll = ThreadCollator().coll;
   std::string key;
   if (coll == nullptr) {
+    // Without collation data: code unit order, in bytes that are never 0.
     for (char16_t c : s) {
-      key.push_back(static_cast<char>(c >> 8));
-      key.push_back(static_cast<char>(c & 0xFF));
+      key.push_back(static_cast<char>((c >> 14) + 1));
+      key.push_back(static_cast<char>(((c >> 7) & 0x7F) + 1));
+      key.push_back(static_cast<char>((c & 0x7F) + 1));
     }
     return key;
   }
@@ -283,15 +285,40 @@ WString Upper(WStringView s) {
   return out;
 }
 
-using Token = TMyNaturalKey::Token;
 using Parts = TMyNaturalKey::Parts;
 
-Token MakeToken(WStringView prefix, int64_t value) {
-  Token t;
-  t.prefix.assign(prefix);
-  if (!prefix.empty()) t.prefix_key = SortKey(FoldText(prefix, true));
-  t.value = value;
-  return t;
+// Byte markers of the encoded parts: a text that has ended sorts before one that goes on.
+constexpr char kEndMark = 0x01;
+constexpr char kTailMark = 0x02;
+constexpr char kPartMark = 0x03;
+
+void AppendBigEndian(std::string& out, uint64_t v, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// One part as bytes: the prefix's collation key ignoring case and accents, then the value.
+// An empty prefix (a text that starts with its number) sorts where "0" does, before the
+// prefixes that collate equal to it. Collation keys hold no 0 byte, so a 0 byte ends each
+// of them and the parts stay apart.
+//
+// Prefixes that collate equal but are not the same text (accents, dakuten, ignorable
+// characters) are told apart only when everything else is equal: `ties` holds, part by
+// part, the longer prefix first, then the prefix's code units.
+void AppendPart(Parts& parts, WStringView prefix, int64_t value) {
+  std::string& out = parts.bytes;
+  out.push_back(kPartMark);
+  if (prefix.empty()) {
+    out += ZeroKey();
+    out.push_back('\0');
+    out.push_back('\0');
+  } else {
+    out += SortKey(FoldText(prefix, true));
+    out.push_back('\0');
+    out.push_back('\1');
+  }
+  AppendBigEndian(out, static_cast<uint64_t>(value) ^ 0x8000000000000000ull, 8);
+  AppendBigEndian(parts.ties, 0xFFFFFFFFu - static_cast<uint32_t>(prefix.size()), 4);
+  for (char16_t c : prefix) AppendBigEndian(parts.ties, c, 2);
 }
 
 // Cuts an upper-cased text into (prefix, number) parts as ExtractFirstNumber does again and
@@ -299,61 +326,68 @@ Token MakeToken(WStringView prefix, int64_t value) {
 Parts MakeParts(WStringView text) {
   Parts parts;
   while (!text.empty()) {
+    parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
     const NumberRun run = FindFirstNumber(text);
     if (run.start == WString::npos) {
-      parts.tokens.push_back(MakeToken(text, 0));
+      AppendPart(parts, text, 0);
+      parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
+      parts.bytes.push_back(kTailMark);
+      AppendPart(parts, text.substr(text.size() - 1), 0);
       parts.has_tail = true;
-      parts.tail = MakeToken(text.substr(text.size() - 1), 0);
-      break;
+      return parts;
     }
-    parts.tokens.push_back(MakeToken(text.substr(0, run.start), run.value));
+    AppendPart(parts, text.substr(0, run.start), run.value);
     text.remove_prefix(run.stop);
   }
+  parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
+  parts.bytes.push_back(kEndMark);
   return parts;
 }
 
-// The texts before two numbers: by the locale ignoring case and accents; equal ones that
-// still differ put the longer first, then the finer collation, then code units decide. An
-// empty prefix (the text starts with its number) sorts where "0" would, before texts that
-// collate equal to it.
-int ComparePrefix(const Token& a, const Token& b) {
-  const bool ae = a.prefix.empty();
-  const bool be = b.prefix.empty();
-  if (ae && be) return 0;
-  if (ae) return b.prefix_key < ZeroKey() ? 1 : -1;
-  if (be) return a.prefix_key < ZeroKey() ? -1 : 1;
-  const int c = a.prefix_key.compare(b.prefix_key);
-  if (c != 0) return Sign(c);
-  if (a.prefix == b.prefix) return 0;
-  if (a.prefix.size() != b.prefix.size()) return a.prefix.size() > b.prefix.size() ? -1 : 1;
-  const int t = Collate(a.prefix, b.prefix);
-  if (t != 0) return t;
-  return CodeUnitCompare(a.prefix, b.prefix);
+size_t PartCount(const Parts& p) { return p.starts.size() - 1; }
+
+std::string_view PartBytes(const Parts& p, size_t i) {
+  return std::string_view(p.bytes).substr(p.starts[i], p.starts[i + 1] - p.starts[i]);
 }
 
-int CompareToken(const Token& a, const Token& b) {
-  const int c = ComparePrefix(a, b);
-  if (c != 0) return c;
-  if (a.value != b.value) return a.value < b.value ? -1 : 1;
-  return 0;
+std::string_view TailBytes(const Parts& p) {
+  return std::string_view(p.bytes).substr(p.starts.back() + 1);
+}
+
+int SignOf(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
+
+// `a` ran out of parts, all equal to the first parts of `b`: its tail goes on against the
+// rest of `b`.
+int CompareTailWithRest(const Parts& a, const Parts& b) {
+  const std::string_view tail = TailBytes(a);
+  for (size_t i = PartCount(a); i < PartCount(b); ++i) {
+    const int c = tail.compare(PartBytes(b, i));
+    if (c != 0) return SignOf(c);
+  }
+  if (!b.has_tail) return 1;
+  return SignOf(tail.compare(TailBytes(b)));
 }
 
 // Lexicographic over the parts; a text that has ended sorts first, one ending in a tail
 // continues with that tail for ever.
-int CompareParts(const Parts& a, const Parts& b) {
-  const size_t n = std::max(a.tokens.size(), b.tokens.size());
-  for (size_t i = 0; i < n; ++i) {
-    const Token* ta = i < a.tokens.size() ? &a.tokens[i] : (a.has_tail ? &a.tail : nullptr);
-    const Token* tb = i < b.tokens.size() ? &b.tokens[i] : (b.has_tail ? &b.tail : nullptr);
-    if (ta == nullptr) return -1;
-    if (tb == nullptr) return 1;
-    const int c = CompareToken(*ta, *tb);
-    if (c != 0) return c;
+int ComparePrimary(const Parts& a, const Parts& b) {
+  const int c = a.bytes.compare(b.bytes);
+  if (c == 0) return 0;
+  const size_t na = PartCount(a);
+  const size_t nb = PartCount(b);
+  if (na < nb && a.has_tail && b.bytes.compare(0, a.starts.back(), a.bytes, 0, a.starts.back()) == 0) {
+    return CompareTailWithRest(a, b);
   }
-  if (!a.has_tail && !b.has_tail) return 0;
-  if (!a.has_tail) return -1;
-  if (!b.has_tail) return 1;
-  return CompareToken(a.tail, b.tail);
+  if (nb < na && b.has_tail && a.bytes.compare(0, b.starts.back(), b.bytes, 0, b.starts.back()) == 0) {
+    return -CompareTailWithRest(b, a);
+  }
+  return SignOf(c);
+}
+
+int CompareParts(const Parts& a, const Parts& b) {
+  const int c = ComparePrimary(a, b);
+  if (c != 0) return c;
+  return SignOf(a.ties.compare(b.ties));
 }
 
 // Folder without its trailing "\" or "/" (a drive colon kept), and the name.
@@ -392,25 +426,38 @@ void ExtractFirstNumber(WStringView text, WString& prefix, int64_t& value, WStri
   rest.assign(text.substr(run.stop));
 }
 
+void TMyNaturalKey::SetHead(bool from_folder) {
+  // Keys of file names start with the folder (an empty one is only an end mark, and then
+  // the head is not valid); keys of texts with the text.
+  const Parts& p = from_folder ? folder_ : name_;
+  head_valid_ = p.starts.back() >= 8;
+  head_ = 0;
+  for (size_t i = 0; i < 8 && i < p.bytes.size(); ++i) {
+    head_ |= static_cast<uint64_t>(static_cast<unsigned char>(p.bytes[i])) << (8 * (7 - i));
+  }
+}
+
 TMyNaturalKey TMyNaturalKey::ForText(WStringView text) {
   TMyNaturalKey key;
-  key.upper_ = Upper(text);
-  key.name_ = MakeParts(key.upper_);
+  key.folder_ = MakeParts(WStringView());
+  key.name_ = MakeParts(Upper(text));
+  key.SetHead(false);
   return key;
 }
 
 TMyNaturalKey TMyNaturalKey::ForFileName(WStringView path) {
   TMyNaturalKey key;
-  key.upper_ = Upper(path);
+  const WString upper = Upper(path);
   WStringView folder, name;
-  SplitFolderAndName(key.upper_, folder, name);
+  SplitFolderAndName(upper, folder, name);
   key.folder_ = MakeParts(folder);
   key.name_ = MakeParts(name);
+  key.SetHead(true);
   return key;
 }
 
 int TMyNaturalKey::Compare(const TMyNaturalKey& a, const TMyNaturalKey& b) {
-  if (a.upper_ == b.upper_) return 0;
+  if (a.head_valid_ && b.head_valid_ && a.head_ != b.head_) return a.head_ < b.head_ ? -1 : 1;
   const int c = CompareParts(a.folder_, b.folder_);
   if (c != 0) return c;
   return CompareParts(a.name_, b.name_);

@@ -28,9 +28,10 @@ void ExtractFirstNumber(WStringView text, WString& prefix, int64_t& value, WStri
 
 // -1 when a sorts first, 1 when b sorts first, 0 when they are equivalent: the text before
 // each number by the locale (ignoring case and accents), then the numbers by value, then
-// the rest in the same way. Texts that differ only in case, or only in how a number is
-// written (a01 / a1 / a一), are equivalent. An empty text sorts first; a text that starts
-// with a number sorts where a digit would.
+// the rest in the same way; texts still equal then are told apart by the accents and marks
+// of those texts (the longer one first, then by code units). Texts that differ only in
+// case, or only in how a number is written (a01 / a1 / a一), are equivalent. An empty
+// text sorts first; a text that starts with a number sorts where a digit would.
 int CompareNatural(WStringView a, WStringView b);
 
 // CompareNatural of the folders (without trailing separator), then of the names. A path
@@ -67,24 +68,26 @@ class TMyNaturalKey {
   // keys with ForFileName keys.
   static int Compare(const TMyNaturalKey& a, const TMyNaturalKey& b);
 
-  // One part of a text: the text before a number (upper-cased) and the number's value.
-  struct Token {
-    WString prefix;
-    std::string prefix_key;  // collation key of the prefix ignoring case and accents
-    int64_t value = 0;
-  };
-  // One text cut into its parts. A text that ends without a number ends in `tail`, its
-  // last character, which repeats for ever (so "abc" sorts after "abc0", before "abc1").
+  // One text cut into parts (the text before a number, the number), each encoded as
+  // bytes whose plain byte order is the order of the parts, all in one string. A text that
+  // ends without a number ends in a tail, its last character, that repeats for ever (so
+  // "abc" sorts after "abc0" and before "abc1"); `starts` marks where each part begins.
   struct Parts {
-    std::vector<Token> tokens;
+    std::string bytes;
+    std::vector<uint32_t> starts;  // one per part, then where the end (or the tail) begins
     bool has_tail = false;
-    Token tail;
+    std::string ties;  // what tells apart parts that collate equal, compared last
   };
 
  private:
-  WString upper_;     // the whole text upper-cased (equal texts are equivalent at once)
-  Parts folder_;      // ForFileName: the folder part
-  Parts name_;        // the name (ForText: the whole text)
+  void SetHead(bool from_folder);
+
+  Parts folder_;  // ForFileName: the folder part
+  Parts name_;    // the name (ForText: the whole text)
+  // The first 8 bytes of the first parts that tell two keys apart (big-endian), valid when
+  // those bytes lie within complete parts: most comparisons of a sort end here.
+  uint64_t head_ = 0;
+  bool head_valid_ = false;
 };
 
 }  // namespace mivaro

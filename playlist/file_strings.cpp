@@ -44,7 +44,12 @@ TMyFileStrings::~TMyFileStrings() = default;
 
 bool TMyFileStrings::ExtensionListed(const std::vector<WString>& list, WStringView ext) const {
   for (const WString& e : list) {
-    if (e.size() == ext.size() && CompareTextIgnoreCaseLocale(e, ext) == 0) return true;
+    // An entry may hold wildcards: ".h1?" takes ".h10" and ".h1a", ".mp*" takes ".mp3".
+    if (HasWildcards(e)) {
+      if (!ext.empty() && MatchesFileMask(ext, e)) return true;
+    } else if (e.size() == ext.size() && CompareTextIgnoreCaseLocale(e, ext) == 0) {
+      return true;
+    }
   }
   return false;
 }

@@ -27,8 +27,9 @@ class TMyFileStrings : public TMyWStrings {
 
   // ---- Filter -------------------------------------------------------------------------
   // Accepted when IncludeExtensions is empty or holds the path's extension, and
-  // ExcludeExtensions does not; extensions (with the dot) compare ignoring case. The
-  // answer is also kept in LastAccepted.
+  // ExcludeExtensions does not; extensions (with the dot) compare ignoring case, and an
+  // entry with "*" or "?" is a pattern (".h1?" takes ".h10"). The answer is also kept in
+  // LastAccepted.
   bool AcceptFile(WStringView path);
 
   // As in TMyWStrings when AcceptFile passes; otherwise the object is freed (FreeObject)

@@ -156,10 +156,13 @@ bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
                                    std::vector<TMyStringItem>& out, int depth) {
   if (depth > kMaxPlaylistNesting) return true;
   // One file reached by two spellings ("d/l.pls" and "/music/d/l.pls") is one playlist.
-  if (!state.visited.insert(ExpandFileName(file)).second) return true;
+  const WString absolute = ExpandFileName(file);
+  if (!state.visited.insert(absolute).second) return true;
   const WString ext = LowerAscii(ExtractFileExt(file));
   if (!FileExists(file)) return true;
-  const WString base = ExtractFilePath(file);
+  // Entries resolve against the playlist's absolute folder (a relative one would make
+  // every entry ask for the current folder again).
+  const WString base = ExtractFilePath(absolute);
   if (ext == u".m3u" || ext == u".m3u8") return ReadM3u(file, base, state, out, depth);
   if (ext == u".pls") return ReadPls(file, base, state, out, depth);
   if (ext == u".wpl") return ReadWpl(file, base, state, out, depth);

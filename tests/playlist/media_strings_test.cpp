@@ -1,0 +1,305 @@
+#include "playlist/media_strings.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/text_file.h"
+#include "temp_tree.h"
+
+namespace mivaro {
+namespace {
+
+using testing::TempTree;
+
+std::vector<std::string> Items(TMyWStrings& list, const std::string& strip = "") {
+  std::vector<std::string> out;
+  for (int i = 0; i < list.Count(); ++i) {
+    std::string s = Utf8(list.Get(i));
+    if (!strip.empty() && s.starts_with(strip)) s = s.substr(strip.size());
+    out.push_back(s);
+  }
+  return out;
+}
+
+TEST(MediaStrings, PlaylistFileNamesAndSaving) {
+  EXPECT_TRUE(IsPlaylistFile(u"/a/b.M3U"));
+  EXPECT_TRUE(IsPlaylistFile(u"b.m3u8"));
+  EXPECT_TRUE(IsPlaylistFile(u"b.Pls"));
+  EXPECT_TRUE(IsPlaylistFile(u"b.wpl"));
+  EXPECT_FALSE(IsPlaylistFile(u"b.m3u.mp3"));
+  EXPECT_FALSE(IsPlaylistFile(u"/a.m3u/b"));
+  EXPECT_EQ(ResumeListFileName(u"/opt/mivaro/mivaro"), u"/opt/mivaro/mivaro.resume.m3u8");
+
+  TempTree t;
+  TMyWStrings list;
+  list.Add(u"a.mp3");
+  list.Add(u"曲/b.mp3");
+  ASSERT_TRUE(SavePlaylist(list, t.WPath("list.m3u"), false));
+  TextEncoding code = kEncodingDetect;
+  std::string bytes;
+  {
+    std::ifstream in(t.Path("list.m3u.m3u8"), std::ios::binary);
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  EXPECT_EQ(bytes, "a.mp3\r\n\xE6\x9B\xB2/b.mp3\r\n");
+  ASSERT_TRUE(SavePlaylist(list, t.WPath("x.M3U8"), true));
+  EXPECT_EQ(ReadWholeTextFile(t.WPath("x.M3U8"), code), u"a.mp3\r\n曲/b.mp3\r\n");
+  EXPECT_EQ(code, kEncodingUtf8Bom);
+  EXPECT_FALSE(SavePlaylist(list, t.WPath("missing/folder/y.m3u8"), false));
+}
+
+TEST(MediaStrings, TagObjectsCarryTheDirectoryEntry) {
+  TempTree t;
+  t.Write("a.mp3", std::string(1234, 'x'));
+  TMyMediaStrings list;
+  ASSERT_TRUE(list.AddFromSource(t.WPath("a.mp3")));
+  ASSERT_EQ(list.Count(), 1);
+  const TMyTag* tag = list.Tag(0);
+  ASSERT_NE(tag, nullptr);
+  EXPECT_EQ(tag->FileName, t.WPath("a.mp3"));
+  EXPECT_EQ(tag->FileSize, 1234);
+  EXPECT_NE(tag->WriteTime, 0);
+  EXPECT_TRUE(tag->Title.empty());
+
+  std::unique_ptr<TMyTag> missing(list.CreateObjectForPath(t.WPath("gone.mp3")));
+  EXPECT_EQ(missing->FileSize, 0);
+  EXPECT_EQ(missing->WriteTime, 0);
+  EXPECT_EQ(missing->CreateTime, 0);
+
+  list.Delete(0);  // frees the tag (the sanitizer run would see a leak otherwise)
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(list.Tag(5), nullptr);
+}
+
+TEST(MediaStringsM3u, EntryReplacesThePlaylistAtItsPosition) {
+  TempTree t;
+  t.Write("m/1.mp3", "");
+  t.Write("m/sub/song.mp3", "");
+  t.Write("m/5.m3u", "#EXTM3U\r\n#EXTINF:123,Artist - Title\r\nsub/song.mp3\r\n");
+  t.Write("m/9.mp3", "");
+  TMyMediaStrings list;
+  TMyWStrings sources;
+  sources.Add(t.WPath("m/9.mp3"));
+  sources.Add(t.WPath("m/5.m3u"));
+  sources.Add(t.WPath("m/1.mp3"));
+  ASSERT_TRUE(list.AddFromSources(sources));
+  EXPECT_EQ(Items(list, t.Path()),
+            (std::vector<std::string>{"m/1.mp3", "m/sub/song.mp3", "m/9.mp3"}));
+  ASSERT_NE(list.Tag(1), nullptr);
+  EXPECT_EQ(list.Tag(1)->FileName, t.WPath("m/sub/song.mp3"));
+}
+
+TEST(MediaStringsM3u, LinesAreTrimmedCommentsKeptAndMissingFilesSkipped) {
+  TempTree t;
+  t.Write("a.mp3", "");
+  t.Write("b c.mp3", "");
+  t.Write("#note", "");  // a comment line names a file when one has that name
+  t.Write("l.m3u", "\t a.mp3 \n#note\nmissing.mp3\n\n b c.mp3\x01\r#EXTINF:1,x\n#EXTM3U\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.m3u"));
+  EXPECT_EQ(list.ExpandAllPlaylists(), 2);
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"a.mp3", "#note", "b c.mp3"}));
+
+  TMyMediaStrings unchecked;
+  unchecked.Add(t.WPath("l.m3u"));
+  unchecked.ExpandPlaylists(false);
+  EXPECT_EQ(Items(unchecked, t.Path()),
+            (std::vector<std::string>{"a.mp3", "#note", "missing.mp3", "b c.mp3", "#EXTM3U"}));
+  ASSERT_NE(unchecked.Tag(2), nullptr);
+  EXPECT_EQ(unchecked.Tag(2)->FileSize, 0);
+}
+
+TEST(MediaStringsM3u, Utf8BomStaysInTheFirstLine) {
+  TempTree t;
+  t.Write("曲.mp3", "");
+  t.Write("l.m3u8", "\xEF\xBB\xBF#EXTM3U\n\xE6\x9B\xB2.mp3\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.m3u8"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"曲.mp3"}));
+
+  TMyMediaStrings unchecked;
+  unchecked.Add(t.WPath("l.m3u8"));
+  unchecked.ExpandPlaylists(false);
+  ASSERT_EQ(unchecked.Count(), 2);  // the header with its U+FEFF is taken as a name
+  EXPECT_EQ(unchecked.Get(0), t.WPath("") + u"\uFEFF#EXTM3U");
+}
+
+TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
+  TempTree t;
+  t.Write("曲.mp3", "");
+  t.Write("l.m3u", "#EXTM3U\r\n\x8B\xC8.mp3\r\n");  // 曲 in code page 932
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.m3u"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"曲.mp3"}));
+}
+
+TEST(MediaStringsExpand, EachPlaylistIsReadOnce) {
+  TempTree t;
+  t.Write("a.mp3", "");
+  t.Write("b.mp3", "");
+  t.Write("self.m3u", "a.mp3\nself.m3u\n./self.m3u\n");
+  t.Write("x.m3u", "a.mp3\ny.m3u\n");
+  t.Write("y.m3u", "b.mp3\nx.m3u\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("self.m3u"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"a.mp3"}));
+
+  TMyMediaStrings pair;
+  pair.Add(t.WPath("x.m3u"));
+  pair.ExpandPlaylists(true);
+  EXPECT_EQ(Items(pair, t.Path()), (std::vector<std::string>{"a.mp3", "b.mp3"}));
+
+  // Given twice: the entries once, at the later position; both items go.
+  TMyMediaStrings twice;
+  twice.Add(t.WPath("self.m3u"));
+  twice.Add(t.WPath("b.mp3"));
+  twice.Add(t.WPath("self.m3u"));
+  EXPECT_EQ(twice.ExpandPlaylists(true), -1);
+  EXPECT_EQ(Items(twice, t.Path()), (std::vector<std::string>{"b.mp3", "a.mp3"}));
+
+  // A folder walk expands the playlists it finds.
+  TMyMediaStrings walked;
+  walked.AddFromSource(t.WPath(""));
+  EXPECT_EQ(Items(walked, t.Path()),
+            (std::vector<std::string>{"a.mp3", "b.mp3", "a.mp3", "b.mp3", "a.mp3"}));
+}
+
+TEST(MediaStringsExpand, FilterAppliesToEntries) {
+  TempTree t;
+  t.Write("a.mp3", "");
+  t.Write("b.txt", "");
+  t.Write("l.m3u", "a.mp3\nb.txt\n");
+  TMyMediaStrings list;
+  list.ExcludeExtensions = {u".txt"};
+  int added = 0;
+  list.OnFileAdded = [&added](int n, WStringView) { added = n; };
+  list.AddFromSource(t.WPath("l.m3u"));
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"a.mp3"}));
+  EXPECT_EQ(added, 1);
+}
+
+TEST(MediaStringsExpand, CancelStopsAndKeepsTheRest) {
+  TempTree t;
+  std::string body;
+  for (int i = 0; i < 50; ++i) {
+    t.Write(std::to_string(i) + ".mp3", "");
+    body += std::to_string(i) + ".mp3\n";
+  }
+  t.Write("l.m3u", body);
+  TMyMediaStrings list;
+  list.Add(t.WPath("first.mp3"));
+  list.Add(t.WPath("l.m3u"));
+  int asked = 0;
+  list.OnCancelQuery = [&asked] { return ++asked > 10; };
+  list.ExpandPlaylists(true);
+  EXPECT_GT(list.Count(), 1);
+  EXPECT_LT(list.Count(), 51);
+  EXPECT_EQ(Utf8(list.Get(0)), t.Path("first.mp3"));
+}
+
+TEST(MediaStringsPls, EntriesInOrderUpToTheCount) {
+  TempTree t;
+  for (const char* n : {"1.mp3", "2.mp3", "3.mp3", "4.mp3"}) t.Write(n, "");
+  t.Write("l.pls",
+          "[playlist]\nFile3=3.mp3\nfile1=1.mp3\nTitle1=one\nFile2= 2.mp3 \nFile4=4.mp3\n"
+          "NumberOfEntries=3\nVersion=2\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.pls"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"1.mp3", "2.mp3", "3.mp3"}));
+
+  // A count of two billion finishes at once with the entries that are there.
+  t.Write("huge.pls", "[playlist]\nNumberOfEntries=2000000000\nFile7=4.mp3\n");
+  TMyMediaStrings huge;
+  huge.Add(t.WPath("huge.pls"));
+  const auto start = std::chrono::steady_clock::now();
+  huge.ExpandPlaylists(true);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_EQ(Items(huge, t.Path()), (std::vector<std::string>{"4.mp3"}));
+
+  t.Write("none.pls", "[playlist]\nFile1=1.mp3\n");
+  TMyMediaStrings none;
+  none.Add(t.WPath("none.pls"));
+  EXPECT_EQ(none.ExpandPlaylists(true), -1);
+}
+
+TEST(MediaStringsWpl, LastSequenceAndEntities) {
+  TempTree t;
+  t.Write("a&b.mp3", "");
+  t.Write("it's.mp3", "");
+  t.Write("sub/c.mp3", "");
+  t.Write("old.mp3", "");
+  t.Write("l.wpl",
+          "<?wpl version=\"1.0\"?>\r\n<smil>\r\n<body>\r\n<seq>\r\n"
+          "<media src=\"old.mp3\"/>\r\n</seq>\r\n<seq>\r\n"
+          "  <media src=\"a&amp;b.mp3\" tid=\"{x}\"/>\r\n"
+          "<MEDIA src=\"it&apos;s.mp3\"/>\r\n"
+          "<media src=\"sub\\c.mp3\"/>\r\n"
+          "<media src='single.mp3'/>\r\n"
+          "</seq>\r\n</body>\r\n</smil>\r\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.wpl"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()),
+            (std::vector<std::string>{"a&b.mp3", "it's.mp3", "sub/c.mp3"}));
+}
+
+TEST(MediaStringsReaders, GarbageAndHugeListsFinishPromptly) {
+  TempTree t;
+  std::string garbage;
+  for (int i = 0; i < 200000; ++i) garbage.push_back(static_cast<char>((i * 7919) % 256));
+  t.Write("junk.m3u", garbage);
+  t.Write("junk.wpl", garbage);
+  t.Write("junk.pls", garbage);
+  std::string lines;  // a million lines, a quarter of them entries of missing files
+  for (int i = 0; i < 250000; ++i) lines += "#EXTINF:1,t\n#EXTINF:2,u\n#EXTINF:3,v\nx\n";
+  t.Write("million.m3u8", lines);
+  TMyMediaStrings list;
+  for (const char* n : {"junk.m3u", "junk.wpl", "junk.pls", "million.m3u8"}) {
+    list.Add(t.WPath(n));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  list.ExpandPlaylists(true);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST(MediaStringsSort, TagKeys) {
+  TMyMediaStrings list;
+  auto add = [&list](const char16_t* path, const char16_t* title, double duration,
+                     int width, int height) {
+    TMyTagValue v;
+    v.FileName = path;
+    v.Title = title;
+    v.Duration = duration;
+    v.VideoWidth = width;
+    v.VideoHeight = height;
+    list.AddObject(path, new TMyTag(v));
+  };
+  add(u"/m/Track 10.mp3", u"", 5.5, 640, 480);
+  add(u"/m/c.mp3", u"Track 9", 120.0, 640, 360);
+  add(u"/m/b.mp3", u"Alpha", 61.2, 1920, 1080);
+  list.Add(u"/m/untagged.mp3");
+
+  list.SortByTitle(true);  // the title, or the file title; no tag gives ""
+  EXPECT_EQ(Items(list), (std::vector<std::string>{"/m/untagged.mp3", "/m/b.mp3", "/m/c.mp3",
+                                                   "/m/Track 10.mp3"}));
+  list.SortByDuration(false);
+  EXPECT_EQ(Items(list), (std::vector<std::string>{"/m/c.mp3", "/m/b.mp3", "/m/Track 10.mp3",
+                                                   "/m/untagged.mp3"}));
+  list.SortByVideoSize(true);
+  EXPECT_EQ(Items(list), (std::vector<std::string>{"/m/untagged.mp3", "/m/c.mp3",
+                                                   "/m/Track 10.mp3", "/m/b.mp3"}));
+  list.SortByName(true);
+  EXPECT_EQ(Items(list), (std::vector<std::string>{"/m/b.mp3", "/m/c.mp3", "/m/Track 10.mp3",
+                                                   "/m/untagged.mp3"}));
+}
+
+}  // namespace
+}  // namespace mivaro
