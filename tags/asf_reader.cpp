@@ -1,5 +1,6 @@
 #include "tags/asf_reader.h"
 
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -19,6 +20,13 @@ constexpr std::uint8_t kContentDescriptionGuid[16] = {0x33, 0x26, 0xB2, 0x75, 0x
 constexpr std::uint8_t kExtendedContentDescriptionGuid[16] = {
     0x40, 0xA4, 0xD0, 0xD2, 0x07, 0xE3, 0xD2, 0x11,
     0x97, 0xF0, 0x00, 0xA0, 0xC9, 0x5E, 0xA8, 0x50};
+
+constexpr std::uint8_t kHeaderExtensionGuid[16] = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9,
+                                                   0xCF, 0x11, 0x8E, 0xE3, 0x00, 0xC0,
+                                                   0x0C, 0x20, 0x53, 0x65};
+constexpr std::uint8_t kExtendedStreamPropertiesGuid[16] = {
+    0xCB, 0xA5, 0xE6, 0x14, 0x72, 0xC6, 0x32, 0x43,
+    0x83, 0x99, 0xA9, 0x69, 0x52, 0x06, 0x5B, 0x5A};
 
 constexpr std::size_t kHeaderLength = 30;
 constexpr std::size_t kObjectHeaderLength = 24;
@@ -153,47 +161,91 @@ bool ReadExtendedContentDescription(Bytes object, TMyCustomTag& tag) {
   return true;
 }
 
-}  // namespace
+// Calls fn(guid, object) for each object of a block of consecutive objects, until fn
+// returns false, `count` objects were seen, or an object is damaged.
+template <typename Fn>
+void ForEachObject(Bytes objects, std::uint64_t count, Fn fn) {
+  std::size_t offset = 0;
+  for (; count > 0; --count) {
+    if (objects.size() - offset < kObjectHeaderLength) {
+      return;
+    }
+    const std::uint8_t* p = objects.data() + offset;
+    const std::uint64_t objectSize = LittleEndian(p + 16, 8) & 0xFFFFFFFFu;
+    if (objectSize < kObjectHeaderLength || objectSize > objects.size() - offset) {
+      return;
+    }
+    if (!fn(p, objects.subspan(offset, static_cast<std::size_t>(objectSize)))) {
+      return;
+    }
+    offset += static_cast<std::size_t>(objectSize);
+  }
+}
 
-bool ReadAsfTags(TagByteSource& source, TMyCustomTag& tag) {
+// The objects of the ASF header (the bytes after its 30-byte start), and their count; false
+// when the data is not ASF or its header cannot be read whole.
+bool ReadHeaderObjects(TagByteSource& source, Bytes& objects, std::uint64_t& count) {
   const Bytes header = source.ReadAt(0, kHeaderLength);
   if (header.size() != kHeaderLength || std::memcmp(header.data(), kHeaderGuid, 16) != 0) {
     return false;
   }
   const std::uint64_t size = LittleEndian(header.data() + 16, 8);
-  std::uint64_t count = LittleEndian(header.data() + 24, 4);
+  count = LittleEndian(header.data() + 24, 4);
   // The size counts the 30 bytes just read; the objects are the rest of it.
-  if (size > 0xFFFFFFFFu || size <= kHeaderLength) {
+  if (size > 0xFFFFFFFFu || size < kHeaderLength) {
     return false;
   }
   const std::size_t objectsLength = static_cast<std::size_t>(size) - kHeaderLength;
-  const Bytes objects = source.ReadAt(kHeaderLength, objectsLength);
-  if (objects.size() != objectsLength) {
+  objects = source.ReadAt(kHeaderLength, objectsLength);
+  return objects.size() == objectsLength;
+}
+
+}  // namespace
+
+bool ReadAsfTags(TagByteSource& source, TMyCustomTag& tag) {
+  Bytes objects;
+  std::uint64_t count = 0;
+  if (!ReadHeaderObjects(source, objects, count)) {
     return false;
   }
-  std::size_t offset = 0;
-  for (; count > 0; --count) {
-    if (objects.size() - offset < kObjectHeaderLength) {
-      break;
+  ForEachObject(objects, count, [&](const std::uint8_t* guid, Bytes object) {
+    if (std::memcmp(guid, kContentDescriptionGuid, 16) == 0) {
+      return ReadContentDescription(object, tag);
     }
-    const std::uint8_t* p = objects.data() + offset;
-    const std::uint64_t objectSize = LittleEndian(p + 16, 8) & 0xFFFFFFFFu;
-    if (objectSize < kObjectHeaderLength || objectSize > objects.size() - offset) {
-      break;
+    if (std::memcmp(guid, kExtendedContentDescriptionGuid, 16) == 0) {
+      return ReadExtendedContentDescription(object, tag);
     }
-    const Bytes object = objects.subspan(offset, static_cast<std::size_t>(objectSize));
-    if (std::memcmp(p, kContentDescriptionGuid, 16) == 0) {
-      if (!ReadContentDescription(object, tag)) {
-        break;
-      }
-    } else if (std::memcmp(p, kExtendedContentDescriptionGuid, 16) == 0) {
-      if (!ReadExtendedContentDescription(object, tag)) {
-        break;
-      }
-    }
-    offset += static_cast<std::size_t>(objectSize);
-  }
+    return true;
+  });
   return true;
+}
+
+double ReadAsfFrameRate(TagByteSource& source) {
+  Bytes objects;
+  std::uint64_t count = 0;
+  if (!ReadHeaderObjects(source, objects, count)) {
+    return -1.0;
+  }
+  // Header Extension: reserved GUID (16), reserved word (2), data size (4), then objects.
+  constexpr std::size_t kExtensionData = kObjectHeaderLength + 22;
+  // Extended Stream Properties: the average time per frame (100 ns units) at offset 80.
+  constexpr std::size_t kTimePerFrame = kObjectHeaderLength + 56;
+  std::uint64_t timePerFrame = 0;
+  ForEachObject(objects, count, [&](const std::uint8_t* guid, Bytes object) {
+    if (std::memcmp(guid, kHeaderExtensionGuid, 16) != 0 || object.size() < kExtensionData) {
+      return true;
+    }
+    ForEachObject(object.subspan(kExtensionData), UINT64_MAX,
+                  [&](const std::uint8_t* inner, Bytes ext) {
+                    if (std::memcmp(inner, kExtendedStreamPropertiesGuid, 16) == 0 &&
+                        ext.size() >= kTimePerFrame + 8) {
+                      timePerFrame = LittleEndian(ext.data() + kTimePerFrame, 8);
+                    }
+                    return timePerFrame == 0;
+                  });
+    return timePerFrame == 0;
+  });
+  return timePerFrame > 0 ? 10000000.0 / static_cast<double>(timePerFrame) : 0.0;
 }
 
 TMyTagWMA::TMyTagWMA(WStringView fileName) : TMyTagWMA() { Load(fileName); }

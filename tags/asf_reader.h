@@ -17,6 +17,11 @@ class TagByteSource;
 // header was found and read whole.
 bool ReadAsfTags(TagByteSource& source, TMyCustomTag& tag);
 
+// Frame rate stated by the ASF header: the first Extended Stream Properties object (inside
+// the Header Extension) with a non-zero average time per frame gives 10^7 / that time.
+// Returns -1 when the data is not ASF, 0 when the header states no frame time.
+double ReadAsfFrameRate(TagByteSource& source);
+
 class TMyTagWMA : public TMyCustomTag {
  public:
   TMyTagWMA() = default;

@@ -279,8 +279,20 @@ void TMyCustomTag::LoadMediaProperties() {
   }
   VideoWidth = probe.videoWidth;
   VideoHeight = probe.videoHeight;
-  if (probe.frameRate > 0) {
-    FrameRate = RoundHalfAwayInt(probe.frameRate * 100.0) / 100.0;
+  double frameRate = probe.frameRate;
+  if (frameRate > 0) {
+    // The ASF demuxer reports a made-up 25 frames per second when the header states no
+    // frame time; the header itself decides for ASF files.
+    TMyCustomTag file;
+    file.LoadFileFacts(FileName);
+    TagFileSource source(file);
+    const double stated = ReadAsfFrameRate(source);
+    if (stated >= 0) {
+      frameRate = stated;
+    }
+  }
+  if (frameRate > 0) {
+    FrameRate = RoundHalfAwayInt(frameRate * 100.0) / 100.0;
   }
   BitRate = probe.bitRate;
   if (BitRate <= 0 && Duration > 0 && FileSize > 0) {

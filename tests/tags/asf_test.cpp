@@ -4,6 +4,7 @@
 
 #include "tag_fixtures.h"
 #include "tags/asf_reader.h"
+#include "tags/tag_source.h"
 
 namespace mivaro {
 namespace {
@@ -174,6 +175,36 @@ TEST(Asf, DamagedHeadersKeepWhatWasRead) {
     EXPECT_EQ(t.Title, u"Song");
     EXPECT_EQ(t.Artist, u"");
   }
+}
+
+TEST(Asf, FrameRateFromExtendedStreamProperties) {
+  const Bytes extensionGuid = {0xB5, 0x03, 0xBF, 0x5F, 0x2E, 0xA9, 0xCF, 0x11,
+                               0x8E, 0xE3, 0x00, 0xC0, 0x0C, 0x20, 0x53, 0x65};
+  const Bytes espGuid = {0xCB, 0xA5, 0xE6, 0x14, 0x72, 0xC6, 0x32, 0x43,
+                         0x83, 0x99, 0xA9, 0x69, 0x52, 0x06, 0x5B, 0x5A};
+  // Stream properties up to the average time per frame (56 bytes), then that time.
+  auto esp = [&](std::uint64_t timePerFrame) {
+    return fx::AsfObject(espGuid, Bytes(56, 0) + fx::LittleEndian(timePerFrame, 8) + Bytes(4, 0));
+  };
+  auto extension = [&](const Bytes& inner) {
+    return fx::AsfObject(extensionGuid, Bytes(16, 0) + Bytes(2, 0) +
+                                            fx::LittleEndian(inner.size(), 4) + inner);
+  };
+  auto rate = [](const Bytes& file) {
+    TagMemorySource source(file.data(), file.size());
+    return ReadAsfFrameRate(source);
+  };
+  // The audio stream's record states no time; the video stream's 333667 (29.97 fps).
+  const Bytes file = fx::AsfFile({fx::ContentDescription(u"", u"", u"", u"", u""),
+                                  extension(esp(0) + esp(333667))});
+  EXPECT_NEAR(rate(file), 29.97, 0.005);
+  EXPECT_EQ(rate(fx::AsfFile({extension(esp(0))})), 0.0);
+  EXPECT_EQ(rate(fx::AsfFile({})), 0.0);
+  EXPECT_EQ(rate(Bytes(64, 0)), -1.0);
+  // A damaged extension (its inner object larger than itself) states nothing.
+  Bytes damaged = extension(esp(400000));
+  damaged[24 + 22 + 16] = 0xFF;
+  EXPECT_EQ(rate(fx::AsfFile({damaged})), 0.0);
 }
 
 }  // namespace

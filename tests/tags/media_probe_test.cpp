@@ -95,6 +95,8 @@ TEST_F(MediaProbe, ReadsWmvTagsAndProperties) {
   EXPECT_EQ(t.VideoWidth, 176);
   EXPECT_EQ(t.VideoHeight, 144);
   EXPECT_NEAR(t.Duration, 2.0, 0.1);
+  // This muxer states no frame time in the header: unknown rather than a guess.
+  EXPECT_EQ(t.FrameRate, 0.0);
 }
 
 TEST_F(MediaProbe, NonMediaAndMissingFilesStayUnmeasured) {
