@@ -581,6 +581,139 @@ int CompareTextCollated(WStringView a, WStringView b, bool ignoreCase) {
   return r != 0 ? r : CompareUnits(fa.view(), fb.view());
 }
 
+// ---- Prepared keys -----------------------------------------------------------------------------
+
+namespace {
+
+std::string SortKey(const UCollator* coll, WStringView text) {
+  if (coll == nullptr) {
+    // No collator: code unit order, big-endian bytes with no zero byte inside.
+    std::string key;
+    for (char16_t c : text) {
+      key += static_cast<char>(0x80 | (c >> 10));
+      key += static_cast<char>(0x80 | ((c >> 5) & 31));
+      key += static_cast<char>(0x80 | (c & 31));
+    }
+    return key;
+  }
+  std::string key(text.size() * 4 + 16, '\0');
+  auto n = ucol_getSortKey(coll, text.data(), static_cast<int32_t>(text.size()),
+                           reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+  if (n > static_cast<int32_t>(key.size())) {
+    key.resize(static_cast<std::size_t>(n));
+    n = ucol_getSortKey(coll, text.data(), static_cast<int32_t>(text.size()),
+                        reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
+  }
+  key.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);  // without the terminating 0
+  return key;
+}
+
+int CompareKeys(const std::string& a, const std::string& b) { return Sign(a.compare(b)); }
+
+}  // namespace
+
+WString FoldCaseText(WStringView text) {
+  Folded folded(text);
+  return WString(folded.view());
+}
+
+std::string CollationKey(WStringView text, bool ignoreCase) {
+  const UCollator* coll = GetCollators().tertiary.get();
+  if (!ignoreCase) return SortKey(coll, text);
+  Folded folded(text);
+  return SortKey(coll, folded.view());
+}
+
+TMyNumberedKey::TMyNumberedKey(WString text) : text_(std::move(text)) {
+  folded_ = FoldCaseText(text_);
+  const UCollator* primary = GetCollators().primary.get();
+  std::size_t start = 0;
+  while (start < text_.size()) {
+    const NumberedParts parts = SplitNumbered(WStringView(text_).substr(start));
+    Level level;
+    level.start = start;
+    level.headLength = parts.head.size();
+    level.numberLength = parts.number.size();
+    level.numberOk = ParseInt64(parts.number, level.number);
+    level.headKey = SortKey(primary, parts.head);
+    levels_.push_back(std::move(level));
+    if (parts.number.empty()) break;  // no digits: the head was the rest, nothing follows
+    start += parts.head.size() + parts.number.size();
+  }
+}
+
+WStringView TMyNumberedKey::Head() const {
+  return levels_.empty() ? WStringView() : WStringView(text_).substr(0, levels_[0].headLength);
+}
+
+const std::string& TMyNumberedKey::HeadKey() const {
+  static const std::string empty;
+  return levels_.empty() ? empty : levels_[0].headKey;
+}
+
+const std::string& TMyNumberedKey::FullKey() const {
+  if (!fullKeyMade_) {
+    fullKey_ = SortKey(GetCollators().tertiary.get(), folded_);
+    fullKeyMade_ = true;
+  }
+  return fullKey_;
+}
+
+// CompareNumberedCore of level `k` of both texts, with the keys computed in advance.
+int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& b,
+                                 std::size_t k) {
+  const WStringView sa = k < a.levels_.size() ? WStringView(a.text_).substr(a.levels_[k].start)
+                                              : WStringView();
+  const WStringView sb = k < b.levels_.size() ? WStringView(b.text_).substr(b.levels_[k].start)
+                                              : WStringView();
+  if (sa.empty() && sb.empty()) return 0;
+  if (sb.empty()) return 1;
+  if (sa.empty()) return -1;
+  if (sa == sb) return 0;
+  // c is 0 exactly when the folded texts are equal (the collated comparison breaks its
+  // ties by the folded code units); its sign is needed only now and then.
+  const bool foldedEqual = k == 0 ? a.folded_ == b.folded_ : FoldCaseText(sa) == FoldCaseText(sb);
+  auto c = [&]() {
+    if (k != 0) return CompareTextCollated(sa, sb, true);
+    const int r = CompareKeys(a.FullKey(), b.FullKey());
+    return r != 0 ? r : CompareUnits(a.folded_, b.folded_);
+  };
+  if (foldedEqual) {
+    if (!UpperEqual(sa, sb)) {
+      if (sa.size() != sb.size()) return sa.size() > sb.size() ? -1 : 1;
+      return CompareUnits(sa, sb);
+    }
+    return 0;
+  }
+  const Level& la = a.levels_[k];
+  const Level& lb = b.levels_[k];
+  const WStringView headA = sa.substr(0, la.headLength);
+  const WStringView headB = sb.substr(0, lb.headLength);
+  if (headA.empty() != headB.empty()) return c();
+  if (headA != headB) {
+    const int h = CompareKeys(la.headKey, lb.headKey);
+    if (h != 0) return h;
+    if (!UpperEqual(headA, headB) && headA.size() != headB.size()) {
+      return headA.size() > headB.size() ? -1 : 1;
+    }
+  }
+  if (la.numberLength == 0 && lb.numberLength == 0) return 0;
+  if (lb.numberLength == 0) return 1;
+  if (la.numberLength == 0) return -1;
+  if (!la.numberOk || !lb.numberOk) return c();
+  if (la.number != lb.number) return la.number < lb.number ? -1 : 1;
+  return CompareLevel(a, b, k + 1);
+}
+
+int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b) {
+  const int r = TMyNumberedKey::CompareLevel(a, b, 0);
+  if (r != 0 || a.text_ == b.text_) return r;
+  const int c = CompareKeys(a.FullKey(), b.FullKey());
+  if (c != 0) return c;
+  const int f = CompareUnits(a.folded_, b.folded_);
+  return f != 0 ? f : CompareUnits(a.text_, b.text_);
+}
+
 int CompareNumberedText(WStringView a, WStringView b) {
   const int r = CompareNumberedCore(a, b);
   if (r != 0 || a == b) return r;

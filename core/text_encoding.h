@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ustring.h"
 
@@ -106,5 +107,50 @@ int CompareTextCollated(WStringView a, WStringView b, bool ignoreCase);
 // Digit-aware comparison of names: "track2" < "track10", "a" < "a1". Negative, zero or
 // positive; antisymmetric (compare(a, b) == -compare(b, a) in sign).
 int CompareNumberedText(WStringView a, WStringView b);
+
+// A text prepared for many CompareNumberedText calls, as sorts make them: its collation
+// keys are computed once. CompareNumberedKeys(a, b) gives exactly
+// CompareNumberedText(a.Text(), b.Text()), several times faster.
+class TMyNumberedKey {
+ public:
+  TMyNumberedKey() = default;
+  explicit TMyNumberedKey(WString text);
+  const WString& Text() const { return text_; }
+  // The first level of the split, for sorts that decide most comparisons from compact
+  // arrays: the head (text before the first ASCII digit), its primary collation key
+  // (bytewise order = head order), and the number after it.
+  WStringView Head() const;
+  const std::string& HeadKey() const;
+  bool HasNumber() const { return !levels_.empty() && levels_[0].numberLength > 0; }
+  bool NumberFits() const { return !levels_.empty() && levels_[0].numberOk; }
+  std::int64_t Number() const { return levels_.empty() ? 0 : levels_[0].number; }
+  bool HeadEmpty() const { return levels_.empty() || levels_[0].headLength == 0; }
+
+ private:
+  friend int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b);
+  static int CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& b, std::size_t level);
+  // One level of the head / number / tail split; level k + 1 splits the tail of level k.
+  struct Level {
+    std::size_t start = 0;      // where this level's text begins in text_
+    std::size_t headLength = 0;
+    std::size_t numberLength = 0;
+    bool numberOk = false;      // the number fits in 64 bits
+    std::int64_t number = 0;
+    std::string headKey;        // primary-strength collation key of the head
+  };
+  WString text_;
+  WString folded_;        // case-folded text
+  const std::string& FullKey() const;
+  mutable std::string fullKey_;  // tertiary collation key of folded_, made when needed
+  mutable bool fullKeyMade_ = false;
+  std::vector<Level> levels_;
+};
+int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b);
+
+// Collation key of the plain comparison: comparing two keys bytewise (memcmp, then the
+// shorter first) gives the sign of CompareTextCollated before its tie-break.
+std::string CollationKey(WStringView text, bool ignoreCase);
+// The case folding used by CompareTextCollated.
+WString FoldCaseText(WStringView text);
 
 }  // namespace mivaro

@@ -274,6 +274,16 @@ int TMyWStrings::CompareStrings(WStringView a, WStringView b) const {
 
 int TMyWStrings::CompareItems(int i, int j) { return CompareStrings(At(i), At(j)); }
 
+bool TMyWStrings::SameItems(int i, int j) {
+  // The plain comparison is 0 exactly for equal texts (equal after case folding when
+  // ignoring case): no collation needed.
+  const WString& a = At(i);
+  const WString& b = At(j);
+  if (a == b) return true;
+  if (CaseSensitive) return false;
+  return FoldCaseText(a) == FoldCaseText(b);
+}
+
 // ---- Adding and inserting -------------------------------------------------------------------
 
 void TMyWStrings::InsertItem(int i, WStringView s, void* obj) {
@@ -428,9 +438,35 @@ void TMyWStrings::Reverse() {
 }
 
 void TMyWStrings::RemoveDuplicates() {
+  const int n = Count();
+  if (n < 2) return;
+  if (!OnChange) {
+    // Nobody watches single deletions: find the duplicates first and remove them in
+    // one pass instead of shifting the list once per duplicate. Deleting from the end
+    // never changes the neighbours still to be compared, so the result is the same.
+    std::vector<bool> marked(static_cast<std::size_t>(n), false);
+    bool any = false;
+    for (int i = n - 1; i >= 1; --i) {
+      if (SameItems(i, i - 1)) {
+        marked[static_cast<std::size_t>(i)] = true;
+        any = true;
+      }
+    }
+    if (!any) return;
+    if (OwnsObjects) {
+      for (int i = n - 1; i >= 1; --i) {
+        if (!marked[static_cast<std::size_t>(i)]) continue;
+        void* obj = storage_->Object(i);
+        storage_->SetObject(i, nullptr);
+        FreeObject(obj);
+      }
+    }
+    if (Count() == n) storage_->RemoveMarked(marked);
+    return;
+  }
   for (int i = Count() - 1; i >= 1; --i) {
     if (i >= Count()) continue;  // shrunk by a change handler meanwhile
-    if (CompareItems(i, i - 1) == 0) Delete(i);
+    if (SameItems(i, i - 1)) Delete(i);
   }
 }
 

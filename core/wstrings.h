@@ -104,6 +104,8 @@ class TMyStringStore {
   void Exchange(int i, int j);
   void Move(int from, int to);
   void Clear();
+  // Removes every item whose flag is set, in one pass (observers see a reset).
+  void RemoveMarked(const std::vector<bool>& marked);
   // Rearranges items first..first+order.size()-1: position first+k receives the item
   // that was at order[k] (a permutation of that range). One change notification.
   void Permute(int first, const std::vector<int>& order);
@@ -254,6 +256,8 @@ class TMyWStrings {
   const WString& At(int i) const;
   // The plain comparison of two items / of two texts under this list's CaseSensitive.
   int CompareItems(int i, int j);
+  // CompareItems(i, j) == 0, faster.
+  bool SameItems(int i, int j);
   int CompareStrings(WStringView a, WStringView b) const;
   // The path comparison of SortPaths: folders by CompareNumberedText, then names.
   static int ComparePaths(WStringView a, WStringView b);

@@ -1,6 +1,9 @@
 // TMyWStrings: the merge, quick and insertion sorts and the path sort.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "core/hooks.h"
@@ -31,45 +34,158 @@ int ComparePathParts(WStringView folderA, WStringView nameA, WStringView folderB
   return CompareNumberedText(nameA, nameB);
 }
 
-// The path comparison over the items as they were when the sort began: every item is
-// split once, not once per comparison.
+// The path comparison over the items lo..hi as they were when the sort began. Every
+// item is split once; the distinct folders are put in order once, so that comparing
+// two folders is comparing two ranks; names get their collation keys once. Only for
+// sorts that move nothing until the end.
 class PathKeys {
  public:
+  PathKeys(int lo, int hi) : lo_(lo), hi_(hi) {}
+
   int Compare(TMyWStrings& list, int a, int b) {
-    if (keys_.empty()) Build(list);
-    if (a < 0 || b < 0 || a >= static_cast<int>(keys_.size()) ||
-        b >= static_cast<int>(keys_.size())) {
+    if (!built_) Build(list);
+    if (a < lo_ || b < lo_ || a > hi_ || b > hi_ || hi_ >= list.Count()) {
       return TMyWStrings::ComparePaths(list.Get(a), list.Get(b));
     }
-    const Key& ka = keys_[static_cast<std::size_t>(a)];
-    const Key& kb = keys_[static_cast<std::size_t>(b)];
-    if (ka.text == kb.text) return 0;
-    return ComparePathParts(ka.folder, ka.name, kb.folder, kb.name);
+    const auto ka = static_cast<std::size_t>(a - lo_);
+    const auto kb = static_cast<std::size_t>(b - lo_);
+    // Folder ranks and name-head prefixes sit in their own small array: most
+    // comparisons end there, and the sort's random accesses then stay in the cache.
+    const Quick& qa = quick_[ka];
+    const Quick& qb = quick_[kb];
+    if (qa.rank != qb.rank) return qa.rank < qb.rank ? -1 : 1;
+    if (qa.hasHead && qb.hasHead) {
+      // Heads that differ in collation decide; equal heads with two different numbers
+      // (that fit in 64 bits) let the numbers decide. Exactly what the full comparison
+      // would conclude in these cases.
+      if (qa.headRank != qb.headRank) return qa.headRank < qb.headRank ? -1 : 1;
+      if (qa.headId == qb.headId && qa.numberFits && qb.numberFits && qa.number != qb.number) {
+        return qa.number < qb.number ? -1 : 1;
+      }
+    }
+    return CompareNumberedKeys(names_[ka], names_[kb]);
+  }
+
+ private:
+  void Build(TMyWStrings& list) {
+    built_ = true;
+    if (lo_ < 0) lo_ = 0;
+    if (hi_ >= list.Count()) hi_ = list.Count() - 1;
+    if (hi_ < lo_) return;
+    const auto n = static_cast<std::size_t>(hi_ - lo_ + 1);
+    names_.resize(n);
+    quick_.resize(n);
+    std::unordered_map<WString, std::uint32_t> folderIndex;
+    std::vector<TMyNumberedKey> folders;
+    std::vector<std::uint32_t> folderOfItem(n);
+    for (int i = lo_; i <= hi_; ++i) {
+      WStringView folder, name;
+      SplitDirAndNameView(list.At(i), folder, name);
+      auto [it, added] =
+          folderIndex.try_emplace(WString(folder), static_cast<std::uint32_t>(folders.size()));
+      if (added) folders.emplace_back(WString(folder));
+      const auto k = static_cast<std::size_t>(i - lo_);
+      folderOfItem[k] = it->second;
+      names_[k] = TMyNumberedKey(WString(name));
+    }
+    // Rank the distinct folders; folders that compare equal share a rank.
+    std::vector<std::uint32_t> order(folders.size());
+    for (std::uint32_t f = 0; f < order.size(); ++f) order[f] = f;
+    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t x, std::uint32_t y) {
+      return CompareNumberedKeys(folders[x], folders[y]) < 0;
+    });
+    std::vector<std::uint32_t> rank(folders.size());
+    std::uint32_t r = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      if (k > 0 && CompareNumberedKeys(folders[order[k - 1]], folders[order[k]]) != 0) ++r;
+      rank[order[k]] = r;
+    }
+    // Heads: an id per exact text, a rank per collation key (bytewise key order).
+    std::unordered_map<WString, std::uint32_t> headIds;
+    std::unordered_map<std::string, std::uint32_t> headKeyIndex;
+    std::vector<const std::string*> headKeys;
+    std::vector<std::uint32_t> headKeyOfItem(n);
+    for (std::size_t k = 0; k < n; ++k) {
+      const TMyNumberedKey& name = names_[k];
+      Quick& q = quick_[k];
+      q.rank = rank[folderOfItem[k]];
+      q.hasHead = !name.Head().empty();
+      q.numberFits = name.HasNumber() && name.NumberFits();
+      q.number = name.Number();
+      q.headId = headIds.try_emplace(WString(name.Head()), static_cast<std::uint32_t>(headIds.size()))
+                     .first->second;
+      auto [it, added] =
+          headKeyIndex.try_emplace(name.HeadKey(), static_cast<std::uint32_t>(headKeys.size()));
+      if (added) headKeys.push_back(&it->first);
+      headKeyOfItem[k] = it->second;
+    }
+    std::vector<std::uint32_t> keyOrder(headKeys.size());
+    for (std::uint32_t h = 0; h < keyOrder.size(); ++h) keyOrder[h] = h;
+    std::sort(keyOrder.begin(), keyOrder.end(),
+              [&](std::uint32_t x, std::uint32_t y) { return *headKeys[x] < *headKeys[y]; });
+    std::vector<std::uint32_t> keyRank(headKeys.size());
+    for (std::uint32_t r2 = 0; r2 < keyOrder.size(); ++r2) keyRank[keyOrder[r2]] = r2;
+    for (std::size_t k = 0; k < n; ++k) quick_[k].headRank = keyRank[headKeyOfItem[k]];
+  }
+  int lo_, hi_;
+  bool built_ = false;
+  struct Quick {
+    std::uint32_t rank = 0;      // of the folder
+    std::uint32_t headRank = 0;  // of the name's head by collation
+    std::uint32_t headId = 0;    // of the name's head text
+    bool hasHead = false;
+    bool numberFits = false;
+    std::int64_t number = 0;
+  };
+  std::vector<Quick> quick_;
+  std::vector<TMyNumberedKey> names_;
+};
+
+TMyWStringsCompare MakePathCompare(int lo, int hi) {
+  auto keys = std::make_shared<PathKeys>(lo, hi);
+  return [keys](TMyWStrings& list, int a, int b) { return keys->Compare(list, a, b); };
+}
+
+// The plain comparison over collation keys made once per item, for the merge sorts.
+class PlainKeys {
+ public:
+  int Compare(TMyWStrings& list, int a, int b) {
+    const Key* ka = Get(list, a);
+    const Key* kb = Get(list, b);
+    if (ka == nullptr || kb == nullptr) return list.CompareItems(a, b);
+    const int r = ka->collation.compare(kb->collation);
+    if (r != 0) return r < 0 ? -1 : 1;
+    const int t = ka->tieBreak.compare(kb->tieBreak);
+    return t < 0 ? -1 : (t > 0 ? 1 : 0);
   }
 
  private:
   struct Key {
-    WString text;
-    WStringView folder, name;
+    bool built = false;
+    std::string collation;
+    WString tieBreak;  // folded text (ignoring case) or the text itself
   };
-  void Build(TMyWStrings& list) {
-    const int n = list.Count();
-    keys_.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-      Key& k = keys_[static_cast<std::size_t>(i)];
-      k.text = list.Get(i);
+  const Key* Get(TMyWStrings& list, int i) {
+    if (keys_.empty()) keys_.resize(static_cast<std::size_t>(list.Count()));
+    if (i < 0 || i >= static_cast<int>(keys_.size()) || i >= list.Count()) return nullptr;
+    Key& k = keys_[static_cast<std::size_t>(i)];
+    if (!k.built) {
+      const bool ignoreCase = !list.CaseSensitive;
+      k.collation = CollationKey(list.At(i), ignoreCase);
+      k.tieBreak = ignoreCase ? FoldCaseText(list.At(i)) : list.At(i);
+      k.built = true;
     }
-    // Views only after every string has its final place.
-    for (Key& k : keys_) SplitDirAndNameView(k.text, k.folder, k.name);
+    return &k;
   }
   std::vector<Key> keys_;
 };
 
-TMyWStringsCompare MakePathCompare() {
-  auto keys = std::make_shared<PathKeys>();
+TMyWStringsCompare PlainMergeCompare() {
+  auto keys = std::make_shared<PlainKeys>();
   return [keys](TMyWStrings& list, int a, int b) { return keys->Compare(list, a, b); };
 }
 
+// The plain comparison of the items at their current places (sorts that move items).
 TMyWStringsCompare PlainCompare() {
   return [](TMyWStrings& list, int a, int b) { return list.CompareItems(a, b); };
 }
@@ -152,11 +268,11 @@ void TMyWStrings::MergeSortAll(const TMyWStringsCompare& compare) {
 
 void TMyWStrings::SortWith(const TMyWStringsCompare& compare) { MergeSortAll(compare); }
 
-void TMyWStrings::Sort() { MergeSortAll(PlainCompare()); }
+void TMyWStrings::Sort() { MergeSortAll(PlainMergeCompare()); }
 
-void TMyWStrings::SortDefault() { MergeSortAll(PlainCompare()); }
+void TMyWStrings::SortDefault() { MergeSortAll(PlainMergeCompare()); }
 
-void TMyWStrings::SortRange(int lo, int hi) { MergeSortRange(lo, hi, PlainCompare()); }
+void TMyWStrings::SortRange(int lo, int hi) { MergeSortRange(lo, hi, PlainMergeCompare()); }
 
 void TMyWStrings::SortWithThenDedupe(const TMyWStringsCompare& compare,
                                      bool removeDuplicates) {
@@ -166,11 +282,15 @@ void TMyWStrings::SortWithThenDedupe(const TMyWStringsCompare& compare,
   EndUpdate();
 }
 
-void TMyWStrings::SortPaths() { SortWithThenDedupe(MakePathCompare(), true); }
+void TMyWStrings::SortPaths() { SortWithThenDedupe(MakePathCompare(0, Count() - 1), true); }
 
-void TMyWStrings::SortPathsAndRemoveDuplicates() { SortWithThenDedupe(MakePathCompare(), true); }
+void TMyWStrings::SortPathsAndRemoveDuplicates() {
+  SortWithThenDedupe(MakePathCompare(0, Count() - 1), true);
+}
 
-void TMyWStrings::SortPathsRange(int lo, int hi) { MergeSortRange(lo, hi, MakePathCompare()); }
+void TMyWStrings::SortPathsRange(int lo, int hi) {
+  MergeSortRange(lo, hi, MakePathCompare(lo, hi));
+}
 
 // ---- Quick sort ---------------------------------------------------------------------------------
 

@@ -101,6 +101,21 @@ void TMyStringStore::Permute(int first, const std::vector<int>& order) {
   Notify([first, last](TMyStringStoreObserver* o) { o->StoreChanged(first, last); });
 }
 
+void TMyStringStore::RemoveMarked(const std::vector<bool>& marked) {
+  const std::size_t n = std::min(marked.size(), items_.size());
+  std::size_t first = 0;
+  while (first < n && !marked[first]) ++first;
+  if (first == n) return;
+  Notify([](TMyStringStoreObserver* o) { o->StoreAboutToReset(); });
+  std::size_t out = first;
+  for (std::size_t i = first; i < items_.size(); ++i) {
+    if (i < n && marked[i]) continue;
+    items_[out++] = std::move(items_[i]);
+  }
+  items_.resize(out);
+  Notify([](TMyStringStoreObserver* o) { o->StoreReset(); });
+}
+
 void TMyStringStore::SetCapacity(int capacity) {
   if (capacity > Count()) items_.reserve(static_cast<std::size_t>(capacity));
 }

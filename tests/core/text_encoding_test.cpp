@@ -160,3 +160,33 @@ TEST(CompareTextCollatedTest, CaseModes) {
 
 }  // namespace
 }  // namespace mivaro
+
+namespace mivaro {
+namespace {
+
+WString RandomText(std::uint32_t& seed, std::size_t maxLength) {
+  static const char16_t kAlphabet[] = u"aA1 0.9/\\éアあｱß_Zz１";
+  const std::size_t n = sizeof kAlphabet / sizeof kAlphabet[0] - 1;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  WString s;
+  const std::size_t length = next() % (maxLength + 1);
+  for (std::size_t i = 0; i < length; ++i) s += kAlphabet[next() % n];
+  return s;
+}
+
+TEST(CompareNumberedTextTest, PreparedKeysGiveTheSameResults) {
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 3000; ++i) {
+    const WString a = RandomText(seed, 8);
+    const WString b = i % 5 == 0 ? a + RandomText(seed, 2) : RandomText(seed, 8);
+    const int direct = CompareNumberedText(a, b);
+    const int keyed = CompareNumberedKeys(TMyNumberedKey(a), TMyNumberedKey(b));
+    ASSERT_EQ((direct > 0) - (direct < 0), (keyed > 0) - (keyed < 0)) << Utf8(a) << " | " << Utf8(b);
+  }
+}
+
+}  // namespace
+}  // namespace mivaro

@@ -361,3 +361,37 @@ TEST(WStringsFileTest, LoadAndSaveWithEncodings) {
 
 }  // namespace
 }  // namespace mivaro
+
+namespace mivaro {
+namespace {
+
+TEST(WStringsSortTest, PathSortAgreesWithThePathComparison) {
+  // The path sort decides most comparisons from precomputed ranks; the order must be
+  // the one the plain path comparison gives.
+  std::uint32_t seed = 11;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 8;
+  };
+  const std::vector<WString> folders = {u"/m/CD1", u"/m/cd1", u"/m/cd01", u"/m/cd2", u"/m/cd10",
+                                        u"/m/ア", u"/m/あ", u"", u"/m/a b", u"C:"};
+  const std::vector<WString> heads = {u"track", u"Track", u"トラック", u"", u"ｱ", u"é", u"e"};
+  std::vector<WString> paths;
+  for (int i = 0; i < 600; ++i) {
+    WString p = folders[next() % folders.size()] + u"/" + heads[next() % heads.size()];
+    if (next() % 4 != 0) p += U16(std::to_string(next() % 30));
+    if (next() % 3 == 0) p += u".mp3";
+    paths.push_back(p);
+  }
+  TMyWStrings list;
+  for (const WString& p : paths) list.Add(p);
+  list.SortPathsRange(0, list.Count() - 1);
+  std::vector<WString> expected = paths;
+  std::stable_sort(expected.begin(), expected.end(), [](const WString& a, const WString& b) {
+    return TMyWStrings::ComparePaths(a, b) < 0;
+  });
+  EXPECT_EQ(Items(list), expected);
+}
+
+}  // namespace
+}  // namespace mivaro
