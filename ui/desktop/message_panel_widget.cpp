@@ -1,6 +1,5 @@
 #include "ui/desktop/message_panel_widget.h"
 
-#include <QPointer>
 #include <QSocketNotifier>
 
 namespace mivaro {
@@ -37,11 +36,8 @@ TMyMessagePanel::~TMyMessagePanel() {
 }
 
 void TMyMessagePanel::Serve() {
-  // A handler may close the window that owns this panel; it is then deleted later by the
-  // event loop, never while serving.
-  QPointer<TMyMessagePanel> guard(this);
+  // A handler may destroy this panel; the channel notices and stops serving.
   channel_->ProcessPending();
-  (void)guard;
 }
 
 }  // namespace mivaro

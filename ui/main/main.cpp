@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
 
   if (param.HasOption(u"SUBPLAYER")) {
     TApp_MivaroSubForm form;
+    // The sub form is the process's only window: closing it ends the process.
+    QObject::connect(&form, &TApp_MivaroSubForm::Closed, &app, &QCoreApplication::quit);
     form.Start(param.ParamText());
     if (form.IsClosed()) return 0;
     return app.exec();

@@ -69,8 +69,7 @@ void TApp_MivaroSubForm::closeEvent(QCloseEvent* event) {
   closed_ = true;
   Timer2->stop();
   event->accept();
-  // The sub player is the process's only form: closing it ends the process.
-  QCoreApplication::quit();
+  emit Closed();
 }
 
 }  // namespace mivaro

@@ -37,6 +37,10 @@ class TApp_MivaroSubForm : public QWidget {
   TMyMessagePanel* MyMessagePanel1 = nullptr;
   QTimer* Timer2 = nullptr;
 
+ signals:
+  // The form was closed; the program entry ends the process on it.
+  void Closed();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
