@@ -17,6 +17,7 @@ int64_t FileKeyNumber(WStringView key) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
     if (c != u"file"[i]) return -1;
   }
+  if (key[4] == u'0') return -1;  // "File%d" never writes a leading zero
   int64_t n = 0;
   for (size_t i = 4; i < key.size(); ++i) {
     if (key[i] < u'0' || key[i] > u'9') return -1;
