@@ -63,11 +63,21 @@ TEST(MediaStrings, TagObjectsCarryTheDirectoryEntry) {
   EXPECT_EQ(tag->FileSize, 1234);
   EXPECT_NE(tag->WriteTime, 0);
   EXPECT_TRUE(tag->Title.empty());
+  EXPECT_EQ(tag->TitleOrFileTitle(), u"a");
+  EXPECT_EQ(tag->FileExt, u".mp3");
+  EXPECT_EQ(tag->FilePath, t.WPath(""));
+  EXPECT_TRUE(tag->FileExists);
+  EXPECT_TRUE(tag->FolderExists);
+  EXPECT_EQ(tag->Duration, -1.0);
 
   std::unique_ptr<TMyTag> missing(list.CreateObjectForPath(t.WPath("gone.mp3")));
   EXPECT_EQ(missing->FileSize, 0);
   EXPECT_EQ(missing->WriteTime, 0);
   EXPECT_EQ(missing->CreateTime, 0);
+  EXPECT_FALSE(missing->FileExists);
+  EXPECT_TRUE(missing->FolderExists);
+  std::unique_ptr<TMyTag> nowhere(list.CreateObjectForPath(u"/no/such/folder/x.mp3"));
+  EXPECT_FALSE(nowhere->FolderExists);
 
   list.Delete(0);  // frees the tag (the sanitizer run would see a leak otherwise)
   EXPECT_EQ(list.Count(), 0);
