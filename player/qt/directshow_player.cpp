@@ -89,7 +89,7 @@ TMyDirectShowPlayer::TMyDirectShowPlayer(QWidget* parent)
   // A video owner in another process can disappear at any time (the sub player ends):
   // bring the video home instead of drawing into a window that no longer exists.
   d_->ownerWatch = new QTimer(this);
-  d_->ownerWatch->setInterval(1000);
+  d_->ownerWatch->setInterval(250);
   connect(d_->ownerWatch, &QTimer::timeout, this, [this] {
     TMyWindowHandle owner = VideoOwner();
     if (Graph() && owner != OwnWindow() && !IsLiveWindow(owner)) SetVideoOwner(OwnWindow());
