@@ -276,7 +276,7 @@ TEST(MediaStringsReaders, GarbageAndHugeListsFinishPromptly) {
   }
   const auto start = std::chrono::steady_clock::now();
   list.ExpandPlaylists(true);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
   EXPECT_EQ(list.Count(), 0);
 }
 
