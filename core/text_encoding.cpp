@@ -341,6 +341,11 @@ WString FromJis(std::string_view bytes) { return ToUnicode(Charset::Jis, bytes);
 std::string ToEuc(WStringView text) { return FromUnicode(Charset::Euc, text); }
 WString FromEuc(std::string_view bytes) { return ToUnicode(Charset::Euc, bytes); }
 
+namespace {
+bool IsRotatedControl(char16_t c);
+char16_t ToIcuControl(char16_t c);
+}  // namespace
+
 std::string ToAnsi(WStringView text) {
   bool ascii = true;
   for (char16_t c : text) {
@@ -350,10 +355,50 @@ std::string ToAnsi(WStringView text) {
     }
   }
   if (ascii) return std::string(text.begin(), text.end());
-  return FromUnicode(Charset::Ansi, text);
+  WString mapped(text);
+  for (char16_t& c : mapped) {
+    if (IsRotatedControl(c)) c = ToIcuControl(c);
+  }
+  return FromUnicode(Charset::Ansi, mapped);
 }
 
-WString FromAnsi(std::string_view bytes) { return ToUnicode(Charset::Ansi, bytes); }
+// ICU's code page 932 converter rotates three control characters the IBM way (byte 0x1A
+// is U+001C, 0x1C is U+007F, 0x7F is U+001A); the system's code page maps every byte
+// below 0x80 to itself. These two undo the rotation.
+namespace {
+
+bool IsRotatedControl(char16_t c) { return c == 0x1A || c == 0x1C || c == 0x7F; }
+
+char16_t ToIcuControl(char16_t c) {
+  return c == 0x1A ? char16_t{0x1C} : c == 0x1C ? char16_t{0x7F} : char16_t{0x1A};
+}
+
+WString AnsiToUnicode(std::string_view bytes) {
+  bool rotated = false;
+  for (unsigned char b : bytes) rotated = rotated || IsRotatedControl(b);
+  if (!rotated) return ToUnicode(Charset::Ansi, bytes);
+  UConverter* cnv = Converter(Charset::Ansi);
+  if (cnv == nullptr || bytes.size() > 0x3FFFFFF0u) return {};
+  WString out(bytes.size() + 1, u'\0');
+  std::vector<int32_t> offsets(out.size(), -1);
+  UChar* target = out.data();
+  const char* source = bytes.data();
+  UErrorCode err = U_ZERO_ERROR;
+  ucnv_toUnicode(cnv, &target, out.data() + out.size(), &source, bytes.data() + bytes.size(),
+                 offsets.data(), true, &err);
+  if (U_FAILURE(err)) return {};
+  out.resize(static_cast<std::size_t>(target - out.data()));
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    if (offsets[i] < 0) continue;
+    const auto b = static_cast<unsigned char>(bytes[static_cast<std::size_t>(offsets[i])]);
+    if (IsRotatedControl(b)) out[i] = b;
+  }
+  return out;
+}
+
+}  // namespace
+
+WString FromAnsi(std::string_view bytes) { return AnsiToUnicode(bytes); }
 
 int AnsiBytesOfUnit(char16_t unit, char out[2]) {
   if (unit < 0x80 && unit != u'\\' && unit != u'~') {

@@ -24,6 +24,9 @@ TEST(TextEncodingTest, EveryCharsetRoundTripsJapanese) {
   EXPECT_EQ(ToAnsi(u"日本"), "\x93\xfa\x96\x7b");
   EXPECT_EQ(FromAnsi("\x83\x65\x83\x58\x83\x67"), u"テスト");
   EXPECT_EQ(ToAnsi(u"é"), "?");  // lossy, no best fit
+  // Control characters map to themselves, also next to double-byte text.
+  EXPECT_EQ(ToAnsi(u"あ\x1a\x1c\x7f"), "\x82\xa0\x1a\x1c\x7f");
+  EXPECT_EQ(FromAnsi("\x82\xa0\x1a\x1c\x7f"), u"あ\x1a\x1c\x7f");
 }
 
 TEST(TextEncodingTest, LossyAnsiAndExactUnits) {
