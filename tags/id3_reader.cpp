@@ -198,9 +198,11 @@ WString* TextFrameField(std::uint32_t id, int major, TMyCustomTag& t) {
 }
 
 bool Inflate(Bytes in, std::size_t expected, std::vector<std::uint8_t>& out) {
-  // The stated size is a hint only: the output may not exceed the cap whatever it says.
-  std::size_t capacity = std::min(expected > 0 ? expected : in.size() * 4 + 64, kMaxInflatedFrame);
-  out.assign(std::max<std::size_t>(capacity, 16), 0);
+  // Deflate expands at most about 1032 to 1, so the stored bytes bound the output; the
+  // stated size is only a hint for the first allocation.
+  const std::size_t limit = std::min(kMaxInflatedFrame, in.size() * 1032 + 64);
+  const std::size_t first = expected > 0 ? expected : in.size() * 4 + 64;
+  out.assign(std::clamp<std::size_t>(first, 16, limit), 0);
   z_stream zs{};
   if (inflateInit(&zs) != Z_OK) {
     return false;
@@ -215,11 +217,11 @@ bool Inflate(Bytes in, std::size_t expected, std::vector<std::uint8_t>& out) {
     if (rc == Z_STREAM_END || rc != Z_OK || zs.avail_out != 0) {
       break;
     }
-    if (out.size() >= kMaxInflatedFrame) {
+    if (out.size() >= limit) {
       rc = Z_BUF_ERROR;
       break;
     }
-    out.resize(std::min(out.size() * 2, kMaxInflatedFrame));
+    out.resize(std::min(out.size() * 2, limit));
   }
   out.resize(zs.total_out);
   inflateEnd(&zs);
