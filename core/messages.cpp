@@ -8,20 +8,10 @@
 #include <string>
 
 #include "core/hooks.h"
+#include "core/paths.h"
 #include "core/version.h"
 
 namespace mivaro {
-namespace {
-
-WString FileTitleOf(WStringView path) {
-  const auto slash = path.find_last_of(u"/\\");
-  WStringView name = slash == WStringView::npos ? path : path.substr(slash + 1);
-  const auto dot = name.rfind(u'.');
-  if (dot != WStringView::npos) name = name.substr(0, dot);
-  return WString(name);
-}
-
-}  // namespace
 
 void ShowErrorMessage(WStringView text) { ShowMessage(text, MessageKind::Error); }
 
@@ -36,11 +26,12 @@ WString GetProcessImageName() {
   return U16(arg0);
 }
 
-WString GetApplicationTitle() {
-  // The running program always carries the version record compiled into it.
-  WString title = kProductName;
-  if (title.empty()) title = FileTitleOf(GetProcessImageName());
-  return title;
+WString GetProgramTitle(WStringView programPath) {
+  TMyFileVersionInfo info;
+  if (GetFileVersionInfo(programPath, info) && !info.ProductName.empty()) return info.ProductName;
+  return ExtractFileTitle(programPath);
 }
+
+WString GetApplicationTitle() { return GetProgramTitle(GetProcessImageName()); }
 
 }  // namespace mivaro

@@ -12,6 +12,9 @@ void ShowErrorMessage(WStringView text);
 // The product name of the running program's version record; when that is empty, the
 // program file's name without folder and extension.
 WString GetApplicationTitle();
+// The same for any program file: its version record's product name, else its file name
+// without folder and extension.
+WString GetProgramTitle(WStringView programPath);
 
 // Full path of the running program (/proc/self/exe); when that cannot be read, the first
 // command-line argument.

@@ -6,8 +6,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "core/atomic_file.h"
+#include "core/hooks.h"
+#include "core/messages.h"
 #include "core/text_file.h"
 #include "text_test_util.h"
 
@@ -195,6 +199,31 @@ TEST(AtomicFileTest, ReadOnlyFolderFailsCleanly) {
   EXPECT_FALSE(WriteTextFile(dir.WFile("keep.txt"), u"lost?", kEncodingUtf8));
   chmod(dir.path().c_str(), 0700);
   EXPECT_EQ(ReadBytes(dir.File("keep.txt")), "keep");
+}
+
+}  // namespace
+}  // namespace mivaro
+
+namespace mivaro {
+namespace {
+
+TEST(MessagesTest, ApplicationTitleAndErrorBox) {
+  // The running program carries the version record compiled into it.
+  EXPECT_EQ(GetApplicationTitle(), u"Mivaro");
+  EXPECT_FALSE(GetProcessImageName().empty());
+  // A program without version record: its file name without extension.
+  EXPECT_EQ(GetProgramTitle(u"/usr/bin/env"), u"env");
+  EXPECT_EQ(GetProgramTitle(u"/opt/tool/player.bin"), u"player");
+  std::vector<std::pair<WString, MessageKind>> shown;
+  SetMessageHook([&](WStringView text, MessageKind kind) {
+    shown.emplace_back(WString(text), kind);
+    return kIdOk;
+  });
+  ShowErrorMessage(u"操作が完了できませんでした");
+  SetMessageHook(nullptr);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].first, u"操作が完了できませんでした");
+  EXPECT_EQ(shown[0].second, MessageKind::Error);
 }
 
 }  // namespace
