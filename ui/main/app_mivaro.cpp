@@ -16,6 +16,9 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 #include "core/hooks.h"
 #include "core/paths.h"
@@ -46,6 +49,34 @@ const char16_t* const kExcludedExtensions[] = {
 
 // The design heights of the panels and the width of the client area at start.
 constexpr int kClientWidth = 480;
+
+// Milliseconds since this process started (10 ms steps), for the timing report.
+double MsSinceProcessStart() {
+  FILE* stat = std::fopen("/proc/self/stat", "r");
+  FILE* uptime = std::fopen("/proc/uptime", "r");
+  double result = -1;
+  if (stat && uptime) {
+    char buffer[1024] = {};
+    const size_t n = std::fread(buffer, 1, sizeof buffer - 1, stat);
+    buffer[n] = 0;
+    // Field 22 (start time in clock ticks since boot) follows the command name in "()".
+    const char* p = std::strrchr(buffer, ')');
+    unsigned long long start = 0;
+    double up = 0;
+    if (p && std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu", &start) == 1 &&
+        std::fscanf(uptime, "%lf", &up) == 1) {
+      result = up * 1000.0 - static_cast<double>(start) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    }
+  }
+  if (stat) std::fclose(stat);
+  if (uptime) std::fclose(uptime);
+  return result;
+}
+
+// MIVARO_REPORT_TIMES prints "@metric" lines (start to first paint, adding files) to
+// standard error for the benchmark scripts; MIVARO_EXIT_WHEN_READY closes the window once
+// it was painted and the start-up playlist was added.
+bool ReportTimes() { return qEnvironmentVariableIsSet("MIVARO_REPORT_TIMES"); }
 
 bool IsInputEvent(QEvent::Type type) {
   switch (type) {
@@ -98,11 +129,11 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
 
-  // 3. Preferred decoders and the renderer that works on this display.
+  // 3. Preferred decoders. The renderer is chosen before the first file opens
+  // (EnsureRenderer): finding the one that works here starts the media engine, which
+  // would otherwise hold back the window by more than half a second.
   if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
   DShow_Player->SetUseFFDShow(true);
-  renderer_ = TMyDirectShowPlayer::BestRenderer();
-  DShow_Player->SetRenderer(renderer_);
 
   // 5. Player notifications.
   DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
@@ -280,12 +311,19 @@ void TApp_Mivaro::FinishStartup() {
   } else {
     AddFiles(arguments_);
   }
+  startup_filled_ = true;
+  ExitWhenReady();
   // 23. The sub player, once the window is up.
   if (options_.start_sub_player) {
     QTimer::singleShot(0, this, [this] {
       if (created_ == 1) sub_player_->Start();
     });
   }
+}
+
+void TApp_Mivaro::ExitWhenReady() {
+  if (painted_ && startup_filled_ && qEnvironmentVariableIsSet("MIVARO_EXIT_WHEN_READY"))
+    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 Qt::KeyboardModifiers TApp_Mivaro::Keys() const {
@@ -296,6 +334,13 @@ Qt::KeyboardModifiers TApp_Mivaro::Keys() const {
   if (m.ctrl) keys |= Qt::ControlModifier;
   if (m.alt) keys |= Qt::AltModifier;
   return keys;
+}
+
+void TApp_Mivaro::EnsureRenderer() {
+  if (renderer_chosen_) return;
+  renderer_chosen_ = true;
+  renderer_ = TMyDirectShowPlayer::BestRenderer();
+  DShow_Player->SetRenderer(renderer_);
 }
 
 double TApp_Mivaro::PlayerPosition() const { return DShow_Player->Position(); }
@@ -339,6 +384,11 @@ void TApp_Mivaro::SetBusy(bool busy) {
 
 bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::Paint && !painted_ && watched == this) {
+    painted_ = true;
+    if (ReportTimes()) std::fprintf(stderr, "@metric shown_ms=%.0f\n", MsSinceProcessStart());
+    ExitWhenReady();
+  }
   if (!IsInputEvent(type) || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);
   auto* widget = static_cast<QWidget*>(watched);
   if (widget->window() != this) return QMainWindow::eventFilter(watched, event);

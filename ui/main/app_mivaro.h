@@ -336,6 +336,9 @@ class TApp_Mivaro : public QMainWindow {
   void ApplicationRestored();
   Qt::KeyboardModifiers Keys() const;
   double PlayerPosition() const;
+  void ExitWhenReady();
+  // Chooses the renderer that works on this display, once, before the first file opens.
+  void EnsureRenderer();
 
   // app_playback.cpp
   void Navigate(bool forward);
@@ -384,6 +387,7 @@ class TApp_Mivaro : public QMainWindow {
   QStringList image_names_;  // ImageList1: the icon of each image index
   int image_size_ = 16;
   TMyVmMode renderer_{};
+  bool renderer_chosen_ = false;
   int resume_index_ = -1;
   double resume_time_ = 0;
   double pending_seek_ = -1.0;
@@ -399,6 +403,8 @@ class TApp_Mivaro : public QMainWindow {
   bool close_pending_ = false;
   bool destroyed_ = false;
   bool play_pause_tag_ = false;  // Action_Play_PlayPause's Tag (click-to-pause)
+  bool painted_ = false;         // the window was painted once
+  bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
   // Keys of the playlist window, kept until that window reads and writes them itself.
   bool list_folder_name_ = false;

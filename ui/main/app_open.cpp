@@ -9,7 +9,9 @@
 #include <QMimeData>
 #include <QStringList>
 #include <QTimer>
+#include <QElapsedTimer>
 #include <algorithm>
+#include <cstdio>
 #include <random>
 
 #include "core/files.h"
@@ -106,6 +108,8 @@ void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
   }
   file_count_ = 0;
   file_path_.clear();
+  QElapsedTimer timing;
+  timing.start();
   Timer_GetFile->start();
   found.AddFromSources(sources);
   Timer_GetFile->stop();
@@ -122,6 +126,8 @@ void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
     return;
   }
   playlist_->AddWStrings(found);
+  if (qEnvironmentVariableIsSet("MIVARO_REPORT_TIMES"))
+    std::fprintf(stderr, "@metric add_ms=%lld files=%d\n", static_cast<long long>(timing.elapsed()), count);
   RefreshListWindow();
   UpdateActionStates();
   if (resume_index_ >= 0) {

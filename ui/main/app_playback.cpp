@@ -95,6 +95,7 @@ void TApp_Mivaro::Action_Play_NextExecute(QObject*) { Navigate(true); }
 
 void TApp_Mivaro::OpenAndPlay(WStringView path) {
   BeginFunc();
+  EnsureRenderer();
   StopMedia();
   const bool opened = DShow_Player->Open(path);
   EndFunc();
