@@ -129,7 +129,23 @@ bool TMyFileStrings::Enumerate() {
 
   bool go_on = false;
   bool any_source = false;
-  TMyWStrings pending;
+  // Folders still to walk, kept in path order, so that the next one taken is always the
+  // smallest: the tree is walked depth-first in sorted order, each folder's files before
+  // its sub-folders. Each new folder is put in its place by a binary search (re-sorting
+  // the whole list after every folder cost a quarter of a large walk). Only identical
+  // names count as one folder: "A" and "a" are two folders here.
+  std::vector<WString> pending;
+  auto queue = [&pending](WString pattern) {
+    auto at = std::upper_bound(pending.begin(), pending.end(), pattern,
+                               [](const WString& a, const WString& b) {
+                                 return TMyWStrings::ComparePaths(a, b) < 0;
+                               });
+    for (auto it = at; it != pending.begin() && TMyWStrings::ComparePaths(*(it - 1), pattern) == 0;
+         --it) {
+      if (*(it - 1) == pattern) return;
+    }
+    pending.insert(at, std::move(pattern));
+  };
   const int source_count = Sources.Count();
   for (int s = 0; s < source_count; ++s) {
     const WString source = Sources.Get(s);
@@ -141,12 +157,12 @@ bool TMyFileStrings::Enumerate() {
     } else if (source.back() == u':') {
       pattern += u"\\*.*";
     }
-    pending.Clear();
-    pending.Add(pattern);
+    pending.clear();
+    pending.push_back(pattern);
     go_on = true;
-    while (pending.Count() > 0 && go_on) {
-      const WString current = pending.Get(0);
-      pending.Delete(0);
+    while (!pending.empty() && go_on) {
+      const WString current = std::move(pending.front());
+      pending.erase(pending.begin());
       int first_added = -1;
       int last_added = -1;
       {
@@ -163,7 +179,7 @@ bool TMyFileStrings::Enumerate() {
             sub += fd.name;
             sub += kPathSeparator;
             sub += u"*.*";
-            pending.Add(sub);
+            queue(std::move(sub));
           } else {
             WString path = folder;
             path += fd.name;
@@ -183,11 +199,9 @@ bool TMyFileStrings::Enumerate() {
         if (!Sorted) SortPathsRange(sort_start, last_added);
         sort_start = last_added + 1;
       }
-      // The smallest pending folder is walked next: depth-first in sorted order.
-      pending.SortPathsAndRemoveDuplicates();
       if (go_on) go_on = CheckContinue();
     }
-    pending.Clear();
+    pending.clear();
     if (!go_on) break;
   }
   return any_source && go_on;

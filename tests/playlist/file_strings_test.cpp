@@ -84,6 +84,15 @@ TEST(FileStringsEnumerate, FilesBeforeSubFoldersInNaturalishOrder) {
   EXPECT_EQ(std::set<int>(numbers.begin(), numbers.end()), (std::set<int>{1, 2, 3, 4, 5}));
 }
 
+TEST(FileStringsEnumerate, FoldersDifferingOnlyInCaseAreBothWalked) {
+  TempTree t;
+  t.Write("m/A/1.mp3", "");
+  t.Write("m/a/2.mp3", "");
+  TMyFileStrings list;
+  EXPECT_TRUE(list.AddFromSource(t.WPath("m")));
+  EXPECT_EQ(list.Count(), 2);
+}
+
 TEST(FileStringsEnumerate, SourcesAreDeduplicatedAndPatternsWork) {
   TempTree t;
   t.Write("m/1.mp3", "");
