@@ -4,6 +4,7 @@
 #include <mutex>
 #include <numeric>
 #include <random>
+#include <unordered_set>
 
 #include "core/hooks.h"
 #include "core/natural.h"
@@ -125,7 +126,21 @@ bool TMyFileStrings::Enumerate() {
   if (!Append) Clear();
   const int start_count = Count();
   int sort_start = Count();
-  Sources.SortPathsAndRemoveDuplicates();
+  // Sources in path order, each name once. Only identical names are one source: on this
+  // system "/m/A" and "/m/a" are two folders.
+  Sources.MergeSortAll([](TMyWStrings& list, int a, int b) {
+    return TMyWStrings::ComparePaths(list.At(a), list.At(b));
+  });
+  {
+    std::unordered_set<WString> seen;
+    for (int i = 0; i < Sources.Count();) {
+      if (!seen.insert(Sources.At(i)).second) {
+        Sources.Delete(i);
+      } else {
+        ++i;
+      }
+    }
+  }
 
   bool go_on = false;
   bool any_source = false;
@@ -140,8 +155,8 @@ bool TMyFileStrings::Enumerate() {
                                [](const WString& a, const WString& b) {
                                  return TMyWStrings::ComparePaths(a, b) < 0;
                                });
-    for (auto it = at; it != pending.begin() && TMyWStrings::ComparePaths(*(it - 1), pattern) == 0;
-         --it) {
+    for (auto it = at; it != pending.begin(); --it) {
+      if (TMyWStrings::ComparePaths(*(it - 1), pattern) != 0) break;
       if (*(it - 1) == pattern) return;
     }
     pending.insert(at, std::move(pattern));

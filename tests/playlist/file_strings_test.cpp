@@ -91,6 +91,14 @@ TEST(FileStringsEnumerate, FoldersDifferingOnlyInCaseAreBothWalked) {
   TMyFileStrings list;
   EXPECT_TRUE(list.AddFromSource(t.WPath("m")));
   EXPECT_EQ(list.Count(), 2);
+  TMyFileStrings sources;
+  TMyWStrings both;
+  both.Add(t.WPath("m/a"));
+  both.Add(t.WPath("m/A"));
+  both.Add(t.WPath("m/a"));
+  EXPECT_TRUE(sources.AddFromSources(both));
+  EXPECT_EQ(sources.Count(), 2);
+  EXPECT_EQ(sources.Sources.Count(), 2);
 }
 
 TEST(FileStringsEnumerate, SourcesAreDeduplicatedAndPatternsWork) {
