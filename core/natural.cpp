@@ -375,10 +375,15 @@ int ComparePrimary(const Parts& a, const Parts& b) {
   if (c == 0) return 0;
   const size_t na = PartCount(a);
   const size_t nb = PartCount(b);
-  if (na < nb && a.has_tail && b.bytes.compare(0, a.starts.back(), a.bytes, 0, a.starts.back()) == 0) {
+  // The tail of a shorter text matters only when all its parts equal those of the other.
+  auto same_start = [](const Parts& shorter, const Parts& longer) {
+    const size_t n = shorter.starts.back();
+    return longer.bytes.compare(0, n, shorter.bytes, 0, n) == 0;
+  };
+  if (na < nb && a.has_tail && same_start(a, b)) {
     return CompareTailWithRest(a, b);
   }
-  if (nb < na && b.has_tail && a.bytes.compare(0, b.starts.back(), b.bytes, 0, b.starts.back()) == 0) {
+  if (nb < na && b.has_tail && same_start(b, a)) {
     return -CompareTailWithRest(b, a);
   }
   return SignOf(c);

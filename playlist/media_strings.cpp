@@ -202,7 +202,8 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
   }
   if (IsPlaylistFile(path)) return ReadPlaylist(path, state, out, depth + 1);
   if (!AcceptFile(path)) return true;
-  TMyTag* tag = found ? static_cast<TMyTag*>(CreateFileObject(path, fd)) : CreateObjectForPath(path);
+  TMyTag* tag =
+      found ? static_cast<TMyTag*>(CreateFileObject(path, fd)) : CreateObjectForPath(path);
   out.push_back({std::move(path), tag});
   ++taken;
   if (OnFileAdded) OnFileAdded(taken, out.back().text);

@@ -126,8 +126,10 @@ TEST(CompareNatural, MixedScriptsAndWidths) {
   EXPECT_EQ(CompareNatural(u"a01", u"a1"), 0);  // same value, nothing after it
   EXPECT_EQ(CompareNatural(u"x2y10", u"x2y9"), 1);
   EXPECT_EQ(CompareNatural(u"ver1.10", u"ver1.9"), 1);
-  // Accents are ignored before the numbers are looked at only when nothing else differs.
-  EXPECT_EQ(CompareNatural(u"café2", u"cafe10"), CompareNatural(u"café", u"cafe"));
+  // Accents and marks count only when everything else is equal.
+  EXPECT_EQ(CompareNatural(u"café2", u"cafe10"), -1);
+  EXPECT_EQ(CompareNatural(u"cafe2", u"café2"), -1);
+  EXPECT_EQ(CompareNatural(u"がっこう2", u"かっこう10"), -1);
 }
 
 TEST(CompareFileNamesNatural, FoldersFirst) {
