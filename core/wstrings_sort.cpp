@@ -7,23 +7,11 @@
 #include <vector>
 
 #include "core/hooks.h"
+#include "core/paths.h"
 #include "core/wstrings.h"
 
 namespace mivaro {
 namespace {
-
-// Folder (without its trailing "\" or "/"; a drive colon is kept) and name of a path,
-// as views into it.
-void SplitDirAndNameView(WStringView path, WStringView& folder, WStringView& name) {
-  const auto pos = path.find_last_of(u"\\/:");
-  if (pos == WStringView::npos) {
-    folder = {};
-    name = path;
-    return;
-  }
-  name = path.substr(pos + 1);
-  folder = path[pos] == u':' ? path.substr(0, pos + 1) : path.substr(0, pos);
-}
 
 int ComparePathParts(WStringView folderA, WStringView nameA, WStringView folderB,
                      WStringView nameB) {
@@ -78,15 +66,15 @@ class PathKeys {
     std::unordered_map<WString, std::uint32_t> folderIndex;
     std::vector<TMyNumberedKey> folders;
     std::vector<std::uint32_t> folderOfItem(n);
+    WString folder, name;
     for (int i = lo_; i <= hi_; ++i) {
-      WStringView folder, name;
-      SplitDirAndNameView(list.At(i), folder, name);
+      SplitDirAndName(list.At(i), folder, name);
       auto [it, added] =
-          folderIndex.try_emplace(WString(folder), static_cast<std::uint32_t>(folders.size()));
-      if (added) folders.emplace_back(WString(folder));
+          folderIndex.try_emplace(folder, static_cast<std::uint32_t>(folders.size()));
+      if (added) folders.emplace_back(folder);
       const auto k = static_cast<std::size_t>(i - lo_);
       folderOfItem[k] = it->second;
-      names_[k] = TMyNumberedKey(WString(name));
+      names_[k] = TMyNumberedKey(std::move(name));
     }
     // Rank the distinct folders; folders that compare equal share a rank.
     std::vector<std::uint32_t> order(folders.size());
@@ -106,16 +94,16 @@ class PathKeys {
     std::vector<const std::string*> headKeys;
     std::vector<std::uint32_t> headKeyOfItem(n);
     for (std::size_t k = 0; k < n; ++k) {
-      const TMyNumberedKey& name = names_[k];
+      const TMyNumberedKey& key = names_[k];
       Quick& q = quick_[k];
       q.rank = rank[folderOfItem[k]];
-      q.hasHead = !name.Head().empty();
-      q.numberFits = name.HasNumber() && name.NumberFits();
-      q.number = name.Number();
-      q.headId = headIds.try_emplace(WString(name.Head()), static_cast<std::uint32_t>(headIds.size()))
+      q.hasHead = !key.Head().empty();
+      q.numberFits = key.HasNumber() && key.NumberFits();
+      q.number = key.Number();
+      q.headId = headIds.try_emplace(WString(key.Head()), static_cast<std::uint32_t>(headIds.size()))
                      .first->second;
       auto [it, added] =
-          headKeyIndex.try_emplace(name.HeadKey(), static_cast<std::uint32_t>(headKeys.size()));
+          headKeyIndex.try_emplace(key.HeadKey(), static_cast<std::uint32_t>(headKeys.size()));
       if (added) headKeys.push_back(&it->first);
       headKeyOfItem[k] = it->second;
     }
@@ -194,9 +182,9 @@ TMyWStringsCompare PlainCompare() {
 
 int TMyWStrings::ComparePaths(WStringView a, WStringView b) {
   if (a == b) return 0;
-  WStringView fa, na, fb, nb;
-  SplitDirAndNameView(a, fa, na);
-  SplitDirAndNameView(b, fb, nb);
+  WString fa, na, fb, nb;
+  SplitDirAndName(a, fa, na);
+  SplitDirAndName(b, fb, nb);
   return ComparePathParts(fa, na, fb, nb);
 }
 
