@@ -238,7 +238,9 @@ class TMyWStrings {
   virtual void SortDefault();
 
   // Frees one item object when OwnsObjects is set. Default: ObjectDeleter when set,
-  // otherwise nothing. Lists whose objects have a known type override it.
+  // otherwise nothing. Lists whose objects have a known type override it; as C++ does
+  // not reach an override from the base destructor, such a list clears itself (with
+  // OwnsObjects set) in its own destructor, or uses ObjectDeleter instead.
   virtual void FreeObject(void* obj);
 
   // ---- Non-virtual ----------------------------------------------------------------------
