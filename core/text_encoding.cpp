@@ -557,6 +557,59 @@ int DetectWithIcu(std::string_view bytes) {
 
 }  // namespace
 
+namespace {
+
+// Well-formed UTF-8; a sequence cut by the end of the sample is accepted.
+bool IsWellFormedUtf8(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    std::size_t len = b < 0x80 ? 1 : (b >= 0xC2 && b <= 0xDF) ? 2 : (b >= 0xE0 && b <= 0xEF) ? 3
+                                   : (b >= 0xF0 && b <= 0xF4) ? 4 : 0;
+    if (len == 0) return false;
+    for (std::size_t k = 1; k < len && i + k < bytes.size(); ++k) {
+      if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += len;
+  }
+  return true;
+}
+
+// Well-formed EUC-JP: two bytes of 0xA1-0xFE, 0x8E + half-width katakana, 0x8F + two
+// bytes, or 7-bit bytes other than control characters below TAB.
+bool IsWellFormedEuc(std::string_view bytes) {
+  auto high = [&](std::size_t k) {
+    if (k >= bytes.size()) return true;  // cut by the end of the sample
+    const auto b = static_cast<unsigned char>(bytes[k]);
+    return b >= 0xA1 && b <= 0xFE;
+  };
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      if (b < 0x09 || b == 0x7F) return false;
+      i += 1;
+    } else if (b >= 0xA1 && b <= 0xFE) {
+      if (!high(i + 1)) return false;
+      i += 2;
+    } else if (b == 0x8E) {
+      if (i + 1 < bytes.size()) {
+        const auto t = static_cast<unsigned char>(bytes[i + 1]);
+        if (t < 0xA1 || t > 0xDF) return false;
+      }
+      i += 2;
+    } else if (b == 0x8F) {
+      if (!high(i + 1) || !high(i + 2)) return false;
+      i += 3;
+    } else {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 int DetectCodePage(std::string_view bytes) {
   const bool hasZero = bytes.find('\0') != std::string_view::npos;
   const bool hasHigh = !IsAscii(bytes);
@@ -567,6 +620,12 @@ int DetectCodePage(std::string_view bytes) {
   // the scan's plausibility test judges better than the detector's 8-bit recognisers.
   if (!hasZero && (hasHigh || hasEscape)) cp = DetectWithIcu(bytes);
   if (cp == 0 || cp == kCodePageWestern) cp = ScanCodePage(bytes);
+  // Short texts give the detector too little to be sure of; before calling bytes
+  // without zeros binary, accept them when they are well-formed UTF-8 or EUC-JP.
+  if (cp == kCodePageBinary && !hasZero && hasHigh) {
+    if (IsWellFormedUtf8(bytes)) return kCodePageUtf8;
+    if (IsWellFormedEuc(bytes)) return kCodePageEuc;
+  }
   return cp;
 }
 

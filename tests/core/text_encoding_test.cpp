@@ -97,6 +97,11 @@ TEST(TextEncodingTest, DetectsJapaneseCharsets) {
   EXPECT_EQ(DetectCodePage(ToUtf8(text)), 65001);
   EXPECT_EQ(DetectCodePage(ToJis(text)), 50220);
   EXPECT_EQ(DetectCodePage("just ascii\r\n"), 932);
+  // Short texts: too little for the detector, still not binary.
+  EXPECT_EQ(DetectCodePage(ToEuc(u"日本語のテキスト\n")), 20932);
+  EXPECT_EQ(DetectCodePage(ToUtf8(u"日本語のテキスト\n")), 65001);
+  EXPECT_EQ(DetectCodePage(ToAnsi(u"日本語のテキスト\n")), 932);
+  EXPECT_EQ(DetectCodePage("\xff\xfe\xfd\x80\x01"), -1);
   // UTF-16 of kanji and kana has no zero bytes; the plausibility test still finds it.
   EXPECT_EQ(DetectCodePage(Utf16ToBytes(text, false)), 1200);
   EXPECT_EQ(DetectCodePage(Utf16ToBytes(text, true)), 1201);
