@@ -13,6 +13,7 @@ struct HookState {
   std::function<int(WStringView, MessageKind)> message;
   std::function<bool()> escape;
   std::function<Modifiers()> modifiers;
+  std::function<bool()> terminating;
 };
 
 HookState& Hooks() {
@@ -65,5 +66,14 @@ Modifiers HeldModifiers() {
 }
 
 void SetModifiersHook(std::function<Modifiers()> hook) { Hooks().modifiers = std::move(hook); }
+
+bool IsApplicationTerminating() {
+  auto& h = Hooks();
+  return h.terminating ? h.terminating() : false;
+}
+
+void SetApplicationTerminatingHook(std::function<bool()> hook) {
+  Hooks().terminating = std::move(hook);
+}
 
 }  // namespace mivaro

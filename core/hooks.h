@@ -45,4 +45,9 @@ struct Modifiers {
 Modifiers HeldModifiers();
 void SetModifiersHook(std::function<Modifiers()> hook);
 
+// True once the application has begun to close; long loops (folder walks, list reads)
+// stop early then. False without a hook.
+bool IsApplicationTerminating();
+void SetApplicationTerminatingHook(std::function<bool()> hook);
+
 }  // namespace mivaro
