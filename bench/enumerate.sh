@@ -9,7 +9,8 @@ case "$BUILD" in /*) ;; *) BUILD="$ROOT/$BUILD" ;; esac
 BASE=${PERF_BENCH_DIR:-/work/shared/bench}
 TOOL="$BUILD/tools/mivaro-tool"
 extra=(--extra "mivaro list=$TOOL list {dir} > /dev/null"
-       --extra "bench_enumerate=$BUILD/bench/bench_enumerate {dir}")
+       --extra "bench_enumerate=$BUILD/bench/bench_enumerate {dir}"
+       --extra "bench_enumerate --full=$BUILD/bench/bench_enumerate --full {dir}")
 if [ -d "${PERF_TREE_DIR:-/tmp/perf-tree}" ]; then
   exec "$BASE/gen-tree.sh" --measure-only "$@" "${extra[@]}"
 fi

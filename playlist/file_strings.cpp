@@ -4,6 +4,7 @@
 #include <mutex>
 #include <numeric>
 #include <random>
+#include <typeinfo>
 #include <unordered_set>
 
 #include "core/hooks.h"
@@ -116,8 +117,15 @@ void* TMyFileStrings::CreateFileObject(WStringView /*path*/, const TMyFindData& 
   return nullptr;
 }
 
+bool TMyFileStrings::WantsFileDetails() const {
+  // This class's CreateFileObject ignores the entry; a derived list may read its size and
+  // times, so it gets them unless it says otherwise.
+  return typeid(*this) != typeid(TMyFileStrings);
+}
+
 bool TMyFileStrings::CheckContinue() {
   ProcessMessages();
+  if (IsApplicationTerminating()) return false;
   if (OnCancelQuery) return !OnCancelQuery();
   return true;
 }
@@ -161,6 +169,15 @@ bool TMyFileStrings::Enumerate() {
     }
     pending.insert(at, std::move(pattern));
   };
+  // Reading an entry's size, times and permissions costs a statx call, most of a walk's
+  // time. The folder and hidden bits come from the folder listing itself, so the walk reads
+  // names only unless a filter looks at other bits (read-only, normal); then details are
+  // read only for the files that are kept, and only when the list's objects use them.
+  constexpr uint32_t kListingBits = kFileAttrHidden | kFileAttrDirectory;
+  const TMyFindDetail detail = (ExcludeAttributes & ~kListingBits) != 0
+                                   ? TMyFindDetail::Full
+                                   : TMyFindDetail::NamesOnly;
+  const bool wants_details = WantsFileDetails();
   const int source_count = Sources.Count();
   for (int s = 0; s < source_count; ++s) {
     const WString source = Sources.Get(s);
@@ -181,7 +198,7 @@ bool TMyFileStrings::Enumerate() {
       int first_added = -1;
       int last_added = -1;
       {
-        TMyFindFile find(current);
+        TMyFindFile find(current, detail);
         const WString& folder = find.Folder();
         TMyFindData fd;
         while (go_on && find.Next(fd)) {
@@ -198,8 +215,11 @@ bool TMyFileStrings::Enumerate() {
           } else {
             WString path = folder;
             path += fd.name;
-            void* obj = CreateFileObject(path, fd);
-            const int index = AddObject(path, obj);
+            // Files the extension filter refuses are dropped before their details are read.
+            // An entry that vanished before its details could be read is skipped, as the
+            // full listing skips it.
+            const bool keep = AcceptFile(path) && (!wants_details || FillFindDetails(folder, fd));
+            const int index = keep ? AddObject(path, CreateFileObject(path, fd)) : -1;
             if (index >= 0) {
               if (first_added < 0) first_added = index;
               last_added = std::max(last_added, index);

@@ -48,6 +48,9 @@ class TMyFileStrings : public TMyWStrings {
   // ---- Enumeration --------------------------------------------------------------------
   // The object Enumerate attaches to each file it adds; none here.
   virtual void* CreateFileObject(WStringView path, const TMyFindData& find_data);
+  // Whether CreateFileObject reads the entry's size, times or read-only bit. When false the
+  // walk reads names only (much faster). True for every derived list unless it overrides.
+  virtual bool WantsFileDetails() const;
   // Expands Sources into the list. True when it ran to its end; false when cancelled or
   // when Sources held no non-empty source.
   virtual bool Enumerate();
@@ -85,7 +88,8 @@ class TMyFileStrings : public TMyWStrings {
   CancelQueryEvent OnCancelQuery;
 
  protected:
-  // Processes pending user-interface messages and asks OnCancelQuery; true = go on.
+  // Processes pending user-interface messages, then asks IsApplicationTerminating and
+  // OnCancelQuery; true = go on.
   bool CheckContinue();
   // Clamps lo..hi to the list; false when the range is empty.
   bool ClampRange(int& lo, int& hi) const;

@@ -1,5 +1,6 @@
 // M3U and M3U8 playlists: one entry per line; "#EXTM3U" as the first line and "#EXTINF:"
 // lines are skipped, every other line (other comment lines included) names an entry.
+// A byte order mark (U+FEFF) at the start of the first line is not part of it.
 #include "core/paths.h"
 #include "core/text_file.h"
 #include "playlist/media_strings.h"
@@ -20,6 +21,9 @@ bool IsM3u8Name(WStringView file) {
 std::vector<WString> ParseM3uEntries(WStringView text) {
   std::vector<WString> lines;
   // Lines end at CR, LF or CR LF; text after the last break is a last line.
+  // A byte order mark that the decoder left in place would otherwise glue itself to the
+  // first line and turn "#EXTM3U" (or the first path) into a bogus entry.
+  if (!text.empty() && text.front() == u'\uFEFF') text.remove_prefix(1);
   size_t start = 0;
   const size_t n = text.size();
   for (size_t i = 0; i < n; ++i) {
@@ -44,8 +48,8 @@ std::vector<WString> ParseM3uEntries(WStringView text) {
 
 bool TMyMediaStrings::ReadM3u(const WString& file, const WString& base, ExpandState& state,
                               std::vector<TMyStringItem>& out, int depth) {
-  // ".m3u8" is UTF-8 by definition (a BOM stays in the first line as U+FEFF); other lists
-  // are detected.
+  // ".m3u8" is UTF-8 by definition (a BOM comes through as U+FEFF and is dropped by the
+  // line splitter); other lists are detected.
   const bool utf8 = IsM3u8Name(file);
   TextEncoding code = utf8 ? kEncodingUtf8 : kEncodingDetect;
   const WString text = ReadWholeTextFile(file, code);

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "core/hooks.h"
+#include "core/paths.h"
 #include "temp_tree.h"
 
 namespace mivaro {
@@ -168,6 +171,69 @@ TEST(FileStringsEnumerate, CancelKeepsWhatWasAdded) {
   EXPECT_TRUE(esc.EnumerateCancellable());
   EXPECT_EQ(esc.Count(), 20);
   SetEscapePressedHook(nullptr);
+}
+
+// The walk reads names only unless a filter or the list's objects need more; these cases
+// must give what a full listing gives.
+TEST(FileStringsEnumerate, FiltersNeedingDetailsAndDerivedObjects) {
+  TempTree t;
+  t.Write("m/a.mp3", "12345");
+  t.Write("m/ro.mp3", "");
+  t.Write("m/ro/in.mp3", "");
+  t.Write("m/skip.txt", "");
+  std::filesystem::permissions(t.Path("m/ro.mp3"), std::filesystem::perms::owner_write |
+                                                       std::filesystem::perms::group_write |
+                                                       std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  std::filesystem::permissions(t.Path("m/ro"), std::filesystem::perms::owner_write |
+                                                   std::filesystem::perms::group_write |
+                                                   std::filesystem::perms::others_write,
+                               std::filesystem::perm_options::remove);
+  TMyFileStrings all;
+  ASSERT_TRUE(all.AddFromSource(t.WPath("m")));
+  EXPECT_EQ(Items(all, t.Path()),
+            (std::vector<std::string>{"m/a.mp3", "m/ro.mp3", "m/skip.txt", "m/ro/in.mp3"}));
+
+  // Read-only files and folders drop out although the listing alone cannot tell.
+  TMyFileStrings writable;
+  writable.ExcludeAttributes = kFileAttrReadOnly;
+  ASSERT_TRUE(writable.AddFromSource(t.WPath("m")));
+  EXPECT_EQ(Items(writable, t.Path()), (std::vector<std::string>{"m/a.mp3", "m/skip.txt"}));
+
+  // A derived list's objects get the size and read-only bit of each kept file only.
+  struct Recording : TMyFileStrings {
+    std::map<std::string, TMyFindData> seen;  // by name; the listing order is the system's
+    void* CreateFileObject(WStringView path, const TMyFindData& fd) override {
+      seen[Utf8(ExtractFileName(path))] = fd;
+      return nullptr;
+    }
+  } rec;
+  rec.ExcludeExtensions = {u".txt"};
+  ASSERT_TRUE(rec.AddFromSource(t.WPath("m")));
+  ASSERT_EQ(rec.seen.size(), 3u);
+  for (const auto& [name, fd] : rec.seen) EXPECT_TRUE(fd.has_details) << name;
+  EXPECT_EQ(rec.seen["a.mp3"].size, 5);
+  EXPECT_NE(rec.seen["a.mp3"].write_time, 0);
+  EXPECT_EQ(rec.seen["a.mp3"].attributes, kFileAttrNormal);
+  EXPECT_EQ(rec.seen["ro.mp3"].attributes, kFileAttrReadOnly);
+  // Writable again, so that the temporary tree can be removed.
+  std::filesystem::permissions(t.Path("m/ro"), std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+}
+
+TEST(FileStringsEnumerate, StopsWhenTheApplicationTerminates) {
+  TempTree t;
+  for (int i = 0; i < 10; ++i) t.Write("m/" + std::to_string(i) + ".mp3", "");
+  int asked = 0;
+  SetApplicationTerminatingHook([&asked] { return ++asked >= 3; });
+  TMyFileStrings list;
+  EXPECT_FALSE(list.AddFromSource(t.WPath("m")));
+  EXPECT_LT(list.Count(), 10);
+  SetApplicationTerminatingHook(nullptr);
+  EXPECT_FALSE(IsApplicationTerminating());
+  list.Append = false;
+  EXPECT_TRUE(list.AddFromSource(t.WPath("m")));
+  EXPECT_EQ(list.Count(), 10);
 }
 
 TEST(FileStringsSort, KeysAreNaturalAndStable) {

@@ -122,20 +122,27 @@ TEST(MediaStringsM3u, LinesAreTrimmedCommentsKeptAndMissingFilesSkipped) {
   EXPECT_EQ(unchecked.Tag(2)->FileSize, 0);
 }
 
-TEST(MediaStringsM3u, Utf8BomStaysInTheFirstLine) {
+TEST(MediaStringsM3u, LeadingBomIsNotPartOfTheFirstLine) {
   TempTree t;
   t.Write("曲.mp3", "");
+  t.Write("a.mp3", "");
   t.Write("l.m3u8", "\xEF\xBB\xBF#EXTM3U\n\xE6\x9B\xB2.mp3\n");
+  t.Write("p.m3u8", "\xEF\xBB\xBF" "a.mp3\r\n\xE6\x9B\xB2.mp3");  // no header: a path first
   TMyMediaStrings list;
   list.Add(t.WPath("l.m3u8"));
+  list.Add(t.WPath("p.m3u8"));
   list.ExpandPlaylists(true);
-  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"曲.mp3"}));
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"曲.mp3", "a.mp3", "曲.mp3"}));
 
+  // Without the existence check the header must still not become an entry.
   TMyMediaStrings unchecked;
   unchecked.Add(t.WPath("l.m3u8"));
   unchecked.ExpandPlaylists(false);
-  ASSERT_EQ(unchecked.Count(), 2);  // the header with its U+FEFF is taken as a name
-  EXPECT_EQ(unchecked.Get(0), t.WPath("") + u"\uFEFF#EXTM3U");
+  EXPECT_EQ(Items(unchecked, t.Path()), (std::vector<std::string>{"曲.mp3"}));
+
+  // Only a mark at the very start goes; one inside a later line is that line's text.
+  EXPECT_EQ(ParseM3uEntries(u"\uFEFFa\n\uFEFFb"), (std::vector<WString>{u"a", u"\uFEFFb"}));
+  EXPECT_TRUE(ParseM3uEntries(u"\uFEFF").empty());
 }
 
 TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
