@@ -10,6 +10,7 @@
 #include "core/hooks.h"
 #include "core/natural.h"
 #include "core/paths.h"
+#include "core/text_encoding.h"
 
 namespace mivaro {
 namespace {
@@ -29,6 +30,34 @@ void Randomize() {
 
 bool EndsWithFolderSeparator(WStringView s) {
   return !s.empty() && (s.back() == u'\\' || s.back() == u'/');
+}
+
+// A file found in the folder being walked, waiting to be sorted among its neighbours.
+struct Found {
+  WString path;
+  void* obj;
+  TMyNumberedKey key;  // of the name
+};
+
+// Sorts indexes into `found` by name, step for step as the list's own merge sort does
+// (halves split alike, the left item taken on ties), so that the walk gives the very order
+// a path sort of the folder's range gave, also where names compare inconsistently.
+void MergeSortNames(const std::vector<Found>& found, int* first, int count, int* scratch) {
+  if (count <= 1) return;
+  const int left = count / 2;
+  MergeSortNames(found, first, left, scratch);
+  MergeSortNames(found, first + left, count - left, scratch);
+  std::copy(first, first + left, scratch);
+  int i = 0, j = left, k = 0;
+  while (i < left && j < count) {
+    if (CompareNumberedKeys(found[static_cast<size_t>(scratch[i])].key,
+                            found[static_cast<size_t>(first[j])].key) > 0) {
+      first[k++] = first[j++];
+    } else {
+      first[k++] = scratch[i++];
+    }
+  }
+  while (i < left) first[k++] = scratch[i++];
 }
 
 }  // namespace
@@ -133,7 +162,6 @@ bool TMyFileStrings::CheckContinue() {
 bool TMyFileStrings::Enumerate() {
   if (!Append) Clear();
   const int start_count = Count();
-  int sort_start = Count();
   // Sources in path order, each name once. Only identical names are one source: on this
   // system "/m/A" and "/m/a" are two folders.
   Sources.MergeSortAll([](TMyWStrings& list, int a, int b) {
@@ -178,6 +206,13 @@ bool TMyFileStrings::Enumerate() {
                                    ? TMyFindDetail::Full
                                    : TMyFindDetail::NamesOnly;
   const bool wants_details = WantsFileDetails();
+  std::vector<Found> batch;
+  std::vector<int> order;
+  std::vector<int> scratch;
+  auto add = [this, start_count](const WString& path, void* obj) {
+    const int index = AddObject(path, obj);
+    if (index >= 0 && OnFileAdded) OnFileAdded(index - start_count + 1, path);
+  };
   const int source_count = Sources.Count();
   for (int s = 0; s < source_count; ++s) {
     const WString source = Sources.Get(s);
@@ -195,8 +230,11 @@ bool TMyFileStrings::Enumerate() {
     while (!pending.empty() && go_on) {
       const WString current = std::move(pending.front());
       pending.erase(pending.begin());
-      int first_added = -1;
-      int last_added = -1;
+      // One folder's files are sorted among themselves before they join the list (earlier
+      // folders stay as they are). All share the folder, so only their names are compared,
+      // each name's sort key made once: the whole-path sort of the added range gave the
+      // same order at several times the cost. A sorted list puts each file in its place.
+      batch.clear();
       {
         TMyFindFile find(current, detail);
         const WString& folder = find.Folder();
@@ -218,22 +256,24 @@ bool TMyFileStrings::Enumerate() {
             // Files the extension filter refuses are dropped before their details are read.
             // An entry that vanished before its details could be read is skipped, as the
             // full listing skips it.
-            const bool keep = AcceptFile(path) && (!wants_details || FillFindDetails(folder, fd));
-            const int index = keep ? AddObject(path, CreateFileObject(path, fd)) : -1;
-            if (index >= 0) {
-              if (first_added < 0) first_added = index;
-              last_added = std::max(last_added, index);
-              if (OnFileAdded) OnFileAdded(index - start_count + 1, path);
+            if (AcceptFile(path) && (!wants_details || FillFindDetails(folder, fd))) {
+              void* obj = CreateFileObject(path, fd);
+              if (Sorted) {
+                add(path, obj);
+              } else {
+                batch.push_back({std::move(path), obj, TMyNumberedKey(fd.name)});
+              }
             }
           }
           go_on = CheckContinue();
         }
       }
-      // One folder's files are sorted among themselves; earlier folders stay as they are.
-      if (last_added >= 0 && last_added >= sort_start) {
-        if (!Sorted) SortPathsRange(sort_start, last_added);
-        sort_start = last_added + 1;
-      }
+      // Files found before a cancel are kept, sorted as well.
+      order.resize(batch.size());
+      for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
+      scratch.resize(order.size() / 2 + 1);
+      MergeSortNames(batch, order.data(), static_cast<int>(order.size()), scratch.data());
+      for (int k : order) add(batch[static_cast<size_t>(k)].path, batch[static_cast<size_t>(k)].obj);
       if (go_on) go_on = CheckContinue();
     }
     pending.clear();
