@@ -12,6 +12,11 @@
 namespace mivaro {
 namespace {
 
+bool& Terminating() {
+  static bool terminating = false;
+  return terminating;
+}
+
 QString& Caption() {
   static QString caption = QStringLiteral("Mivaro");
   return caption;
@@ -106,6 +111,7 @@ void InstallDesktopHooks(const QString& caption) {
   SetProcessMessagesHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   SetMessageHook(&ShowBox);
   SetEscapePressedHook([] { return DesktopEscapeHeld(); });
+  SetApplicationTerminatingHook([] { return Terminating() || QCoreApplication::closingDown(); });
   SetModifiersHook([] {
     const Qt::KeyboardModifiers held = QGuiApplication::queryKeyboardModifiers();
     Modifiers m;
@@ -122,5 +128,7 @@ bool DesktopEscapeHeld() {
 }
 
 QString MessageCaption() { return Caption(); }
+
+void SetDesktopTerminating(bool terminating) { Terminating() = terminating; }
 
 }  // namespace mivaro

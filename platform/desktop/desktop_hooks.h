@@ -17,6 +17,11 @@ void InstallDesktopHooks(const QString& caption);
 // True while Escape is held, as tracked by the application-wide event filter.
 bool DesktopEscapeHeld();
 
+// Marks the application as closing: long loops that ask IsApplicationTerminating() stop.
+// The main window sets it when it is closed during a long command and clears it when it is
+// created.
+void SetDesktopTerminating(bool terminating);
+
 // The caption that message boxes use.
 QString MessageCaption();
 

@@ -108,6 +108,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   product_name_ = QString::fromStdU16String(GetAppProductName());
   if (product_name_.isEmpty()) product_name_ = QStringLiteral("Mivaro");
   if (options_.install_hooks) InstallDesktopHooks(product_name_);
+  SetDesktopTerminating(false);
   HeldKeys = options_.held_keys;
   // The program's own properties window for every "properties" request.
   SetShowFilePropertiesHook([this](WStringView path) {
@@ -502,8 +503,10 @@ void TApp_Mivaro::dropEvent(QDropEvent* event) {
 
 void TApp_Mivaro::closeEvent(QCloseEvent* event) {
   if (IsBusy()) {
-    // A window that is busy cannot be closed; it closes once the command ends.
+    // A window that is busy cannot be closed; long loops are asked to stop, and the
+    // window closes once the command ends.
     close_pending_ = true;
+    SetDesktopTerminating(true);
     event->ignore();
     return;
   }
