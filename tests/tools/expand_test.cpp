@@ -37,9 +37,9 @@ std::string Expand(const std::string& fixture) {
   return out;
 }
 
-// The BOM keeps the header from being recognised (it becomes an entry of its own when
-// entries are not checked); other comment lines are entries too.
-const std::string kExtended = kData + "\xEF\xBB\xBF#EXTM3U\n" + kData +
+// The BOM is not part of the header line, so the header is skipped; other comment lines
+// are entries (they are dropped only by the existence check).
+const std::string kExtended = kData +
                               "曲/01 オープニング.mp3\n"
                               "http://radio.example.com:8000/stream.mp3\n" +
                               kData + "#EXTVLCOPT:network-caching=1000\n" + kParent +
