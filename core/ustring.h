@@ -20,5 +20,7 @@ std::string Utf8(WStringView text);
 
 // Lower-level: UTF-16 from a char32_t code point (appends one or two units).
 void AppendCodePoint(WString& out, char32_t cp);
+// Lower-level: UTF-8 of one code point (1 to 4 bytes); the caller passes a valid scalar.
+void AppendUtf8(std::string& out, char32_t cp);
 
 }  // namespace mivaro

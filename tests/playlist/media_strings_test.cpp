@@ -12,17 +12,8 @@
 namespace mivaro {
 namespace {
 
+using testing::Items;
 using testing::TempTree;
-
-std::vector<std::string> Items(TMyWStrings& list, const std::string& strip = "") {
-  std::vector<std::string> out;
-  for (int i = 0; i < list.Count(); ++i) {
-    std::string s = Utf8(list.Get(i));
-    if (!strip.empty() && s.starts_with(strip)) s = s.substr(strip.size());
-    out.push_back(s);
-  }
-  return out;
-}
 
 TEST(MediaStrings, PlaylistFileNamesAndSaving) {
   EXPECT_TRUE(IsPlaylistFile(u"/a/b.M3U"));

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 #include <system_error>
 
 #include "core/ustring.h"
+#include "core/wstrings.h"
 
 namespace mivaro::testing {
 
@@ -40,5 +42,16 @@ class TempTree {
  private:
   std::filesystem::path root_;
 };
+
+// The list's items as UTF-8, each with the prefix `strip` removed where it starts with it.
+inline std::vector<std::string> Items(TMyWStrings& list, const std::string& strip = "") {
+  std::vector<std::string> out;
+  for (int i = 0; i < list.Count(); ++i) {
+    std::string s = Utf8(list.Get(i));
+    if (!strip.empty() && s.starts_with(strip)) s = s.substr(strip.size());
+    out.push_back(s);
+  }
+  return out;
+}
 
 }  // namespace mivaro::testing
