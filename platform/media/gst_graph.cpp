@@ -511,17 +511,7 @@ void TGstGraph::ReadStreamFacts() {
   TMediaFilterPtr source = MakeMediaFilter(TFilterKind::Source, "uridecodebin", file);
   source->SetSourceFile(file);
   AddFilter(source, file);
-  TMediaFilterPtr mixer, renderer, vdec, adec, arend;
-  for (const auto& f : EnumFilters()) {
-    switch (f->Kind()) {
-      case TFilterKind::OverlayMixer: if (!mixer) mixer = f; break;
-      case TFilterKind::VideoRenderer: if (!renderer) renderer = f; break;
-      case TFilterKind::VideoDecoder: if (!vdec) vdec = f; break;
-      case TFilterKind::AudioDecoder: if (!adec) adec = f; break;
-      case TFilterKind::AudioRenderer: if (!arend) arend = f; break;
-      default: break;
-    }
-  }
+  auto [mixer, renderer, vdec, adec, arend] = FindRenderFilters();
   TMediaType vt;
   vt.major = TMediaMajor::Video;
   vt.format = TMediaFormat::VideoInfo2;
@@ -551,14 +541,7 @@ void TGstGraph::ReadStreamFacts() {
       }
       AddFilter(target, name);
     }
-    TMediaPin* from = spins[0].get();
-    if (vdec) {
-      MarkConnected(from, vdec->Pins()[0].get(), vt);
-      from = vdec->Pins()[1].get();
-    }
-    TMediaPin* in = nullptr;
-    FindFreePin(target.get(), PINDIR_INPUT, &in);
-    if (in) MarkConnected(from, in, vt);
+    MarkRenderedChain(spins[0].get(), vdec, target.get(), vt);
     if (target == mixer && renderer) {
       // The mixer's output already feeds its renderer; give that link the video type too.
       TMediaPin* out = nullptr;
@@ -571,14 +554,7 @@ void TGstGraph::ReadStreamFacts() {
       arend = MakeMediaFilter(TFilterKind::AudioRenderer, audioSinkName_, kDefaultAudioDeviceName);
       AddFilter(arend, kDefaultAudioDeviceName);
     }
-    TMediaPin* from = spins[1].get();
-    if (adec) {
-      MarkConnected(from, adec->Pins()[0].get(), at);
-      from = adec->Pins()[1].get();
-    }
-    TMediaPin* in = nullptr;
-    FindFreePin(arend.get(), PINDIR_INPUT, &in);
-    if (in) MarkConnected(from, in, at);
+    MarkRenderedChain(spins[1].get(), adec, arend.get(), at);
   }
 }
 

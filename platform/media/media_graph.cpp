@@ -1,6 +1,8 @@
 // Filter and pin bookkeeping and the event queue shared by every graph engine.
 #include "platform/media/media_graph.h"
 
+#include "platform/media/graph_helpers.h"
+
 #include <algorithm>
 #include <chrono>
 
@@ -114,6 +116,31 @@ HRESULT TMediaGraph::Disconnect(TMediaPin* pin) {
   pin->peer_ = nullptr;
   if (peer->peer_ == pin) peer->peer_ = nullptr;
   return S_OK;
+}
+
+TMediaGraph::TRenderFilters TMediaGraph::FindRenderFilters() const {
+  TRenderFilters found;
+  for (const auto& f : filters_) {
+    switch (f->Kind()) {
+      case TFilterKind::OverlayMixer: if (!found.mixer) found.mixer = f; break;
+      case TFilterKind::VideoRenderer: if (!found.renderer) found.renderer = f; break;
+      case TFilterKind::VideoDecoder: if (!found.videoDecoder) found.videoDecoder = f; break;
+      case TFilterKind::AudioDecoder: if (!found.audioDecoder) found.audioDecoder = f; break;
+      case TFilterKind::AudioRenderer: if (!found.audioRenderer) found.audioRenderer = f; break;
+      default: break;
+    }
+  }
+  return found;
+}
+
+void TMediaGraph::MarkRenderedChain(TMediaPin* from, const TMediaFilterPtr& decoder,
+                                    const TMediaFilter* target, const TMediaType& type) {
+  if (decoder) {
+    MarkConnected(from, decoder->Pins()[0].get(), type);
+    from = decoder->Pins()[1].get();
+  }
+  TMediaPin* in = nullptr;
+  if (FindFreePin(target, PINDIR_INPUT, &in) == S_OK) MarkConnected(from, in, type);
 }
 
 void TMediaGraph::MarkConnected(TMediaPin* out, TMediaPin* in, const TMediaType& type) {

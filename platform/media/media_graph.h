@@ -239,6 +239,16 @@ class TMediaGraph {
   // Marks a connection that the engine made itself (while rendering).
   void MarkConnected(TMediaPin* out, TMediaPin* in, const TMediaType& type);
 
+  // The first filter of each rendering role already in the graph: rendering reuses them.
+  struct TRenderFilters {
+    TMediaFilterPtr mixer, renderer, videoDecoder, audioDecoder, audioRenderer;
+  };
+  TRenderFilters FindRenderFilters() const;
+  // Marks the chain that rendering made: `from` -> `decoder` (when there is one) -> a free
+  // input pin of `target`.
+  void MarkRenderedChain(TMediaPin* from, const TMediaFilterPtr& decoder,
+                         const TMediaFilter* target, const TMediaType& type);
+
  private:
   std::vector<TMediaFilterPtr> filters_;
   WString renderedFile_;

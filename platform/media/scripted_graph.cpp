@@ -18,17 +18,7 @@ HRESULT TScriptedGraph::RenderFile(WStringView file) {
   auto source = MakeMediaFilter(TFilterKind::Source, "scripted", WString(file));
   source->SetSourceFile(WString(file));
   AddFilter(source, file);
-  TMediaFilterPtr mixer, renderer, vdec, adec, arend;
-  for (const auto& f : EnumFilters()) {
-    switch (f->Kind()) {
-      case TFilterKind::OverlayMixer: if (!mixer) mixer = f; break;
-      case TFilterKind::VideoRenderer: if (!renderer) renderer = f; break;
-      case TFilterKind::VideoDecoder: if (!vdec) vdec = f; break;
-      case TFilterKind::AudioDecoder: if (!adec) adec = f; break;
-      case TFilterKind::AudioRenderer: if (!arend) arend = f; break;
-      default: break;
-    }
-  }
+  auto [mixer, renderer, vdec, adec, arend] = FindRenderFilters();
   TMediaType vt;
   vt.major = TMediaMajor::Video;
   vt.format = script.videoFormat;
@@ -36,11 +26,6 @@ HRESULT TScriptedGraph::RenderFile(WStringView file) {
   vt.width = script.videoWidth;
   vt.height = script.videoHeight;
   if (script.hasVideo) {
-    TMediaPin* from = source->Pins()[0].get();
-    if (vdec) {
-      MarkConnected(from, vdec->Pins()[0].get(), vt);
-      from = vdec->Pins()[1].get();
-    }
     TMediaFilterPtr target = mixer && !script.bypassMixer ? mixer : renderer;
     if (mixer && script.bypassMixer) {
       // Rendering went around the mixer to a renderer of its own.
@@ -51,8 +36,7 @@ HRESULT TScriptedGraph::RenderFile(WStringView file) {
       target = MakeMediaFilter(TFilterKind::VideoRenderer, "scripted", u"Video Renderer");
       AddFilter(target, u"Video Renderer");
     }
-    TMediaPin* in = nullptr;
-    if (FindFreePin(target.get(), PINDIR_INPUT, &in) == S_OK) MarkConnected(from, in, vt);
+    MarkRenderedChain(source->Pins()[0].get(), vdec, target.get(), vt);
   }
   if (script.hasAudio) {
     if (!arend) {
@@ -61,13 +45,7 @@ HRESULT TScriptedGraph::RenderFile(WStringView file) {
     }
     TMediaType at;
     at.major = TMediaMajor::Audio;
-    TMediaPin* from = source->Pins()[1].get();
-    if (adec) {
-      MarkConnected(from, adec->Pins()[0].get(), at);
-      from = adec->Pins()[1].get();
-    }
-    TMediaPin* in = nullptr;
-    if (FindFreePin(arend.get(), PINDIR_INPUT, &in) == S_OK) MarkConnected(from, in, at);
+    MarkRenderedChain(source->Pins()[1].get(), adec, arend.get(), at);
   }
   return S_OK;
 }
