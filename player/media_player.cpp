@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -360,9 +361,10 @@ void TMyMediaPlayer::SetBalance(int balance) {
   if (IsOpened() && graph_->HasBasicAudio()) graph_->put_Balance(balance_ * 100L);
 }
 
-void TMyMediaPlayer::FadeOut() {
-  if (volume_ <= 0) return;
-  const int n = volume_;
+// Walks k from 1 towards n over half a second: each step waits for its due time, and
+// when the machine falls behind the steps grow so that the walk still ends on time.
+// `apply` sets the volume for step k and answers true to end the walk early.
+void TMyMediaPlayer::PacedVolumeSteps(int n, const std::function<bool(int k, int step)>& apply) {
   const std::int64_t t = TickCount();
   int step = 1;
   int k = 1;
@@ -376,34 +378,27 @@ void TMyMediaPlayer::FadeOut() {
     } else if (wait < 0) {
       ++step;
     }
-    SetVolume(volume_ - step);
-    if (volume_ <= 0) break;
+    if (apply(k, step)) break;
     k += step;
   }
+}
+
+void TMyMediaPlayer::FadeOut() {
+  if (volume_ <= 0) return;
+  PacedVolumeSteps(volume_, [this](int, int step) {
+    SetVolume(volume_ - step);
+    return volume_ <= 0;
+  });
   SetVolume(0);
 }
 
 void TMyMediaPlayer::FadeIn(int target) {
   if (volume_ >= 100) return;
   SleepMs(500);
-  const int n = target;
-  const std::int64_t t = TickCount();
-  int step = 1;
-  int k = 1;
-  while (k < n) {
-    ProcessMessages();
-    double due = static_cast<double>(t) + 500.0 / n * k;
-    auto wait = static_cast<std::int64_t>(due - static_cast<double>(TickCount()));
-    if (wait > 0) {
-      SleepMs(static_cast<int>(wait));
-      step = std::max(1, step - 1);
-    } else if (wait < 0) {
-      ++step;
-    }
+  PacedVolumeSteps(target, [this, target](int k, int) {
     SetVolume(k);
-    if (volume_ == target) break;
-    k += step;
-  }
+    return volume_ == target;
+  });
   SetVolume(target);
 }
 

@@ -171,6 +171,7 @@ class TMyMediaPlayer {
   void ApplyBalance();
   void ApplyAspectMode();
   bool OpenFailed();
+  void PacedVolumeSteps(int n, const std::function<bool(int k, int step)>& apply);
 
   TMediaGraphFactory factory_;
   std::shared_ptr<TMediaGraph> graph_;
