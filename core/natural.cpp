@@ -191,7 +191,7 @@ WString FoldText(WStringView s, bool strip_marks) {
   }
   if (simple) {
     for (char16_t c : s) {
-      out.push_back(c < 0x80 ? (c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c)
+      out.push_back(c < 0x80 ? AsciiLower(c)
                              : static_cast<char16_t>(u_foldCase(c, U_FOLD_CASE_DEFAULT)));
     }
     return out;

@@ -77,7 +77,7 @@ WString ShareRoot(WStringView p, size_t s) {
 }
 
 char16_t FoldChar(char16_t c) {
-  if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+  if (c < 0x80) return AsciiLower(c);
   if (c >= 0xD800 && c <= 0xDFFF) return c;
   const UChar32 f = u_foldCase(c, U_FOLD_CASE_DEFAULT);
   return f <= 0xFFFF ? static_cast<char16_t>(f) : c;

@@ -32,39 +32,31 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+WString AsciiLowerText(WStringView text) {
+  WString out(text);
+  for (char16_t& c : out) c = AsciiLower(c);
+  return out;
+}
+
 WString U16(std::string_view s) {
   WString out;
   out.reserve(s.size());
   size_t i = 0;
-  const size_t n = s.size();
-  while (i < n) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
       out.push_back(c);
       ++i;
       continue;
     }
-    int len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((c & 0xE0) == 0xC0) { len = 2; cp = c & 0x1F; min = 0x80; }
-    else if ((c & 0xF0) == 0xE0) { len = 3; cp = c & 0x0F; min = 0x800; }
-    else if ((c & 0xF8) == 0xF0) { len = 4; cp = c & 0x07; min = 0x10000; }
-    else { out.push_back(0xFFFD); ++i; continue; }
-    if (i + len > n) { out.push_back(0xFFFD); ++i; continue; }
-    bool ok = true;
-    for (int k = 1; k < len; ++k) {
-      const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) { ok = false; break; }
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (!ok || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    int len = 1;
+    const char32_t cp = DecodeUtf8At(s, i, len);
+    if (cp == kInvalidUtf8) {
       out.push_back(0xFFFD);
-      ++i;
-      continue;
+    } else {
+      AppendCodePoint(out, cp);
     }
-    AppendCodePoint(out, cp);
-    i += len;
+    i += static_cast<size_t>(len);
   }
   return out;
 }

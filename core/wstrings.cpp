@@ -500,34 +500,14 @@ void TMyWStrings::AddText(WStringView s) {
   for (char16_t c : s) lines += (c == u'\r' || c == u'\n') ? 1 : 0;
   SetCapacity(static_cast<int>(std::min<std::size_t>(
       static_cast<std::size_t>(Count()) + lines + 1 + kCapacitySlack, 0x7FFFFFF0)));
-  bool sawCr = false;
-  bool sawLf = false;
-  auto addLine = [this](WStringView line) {
+  LineBreak = ForEachTextLine(s, [this](WStringView line) {
     if (line.empty()) {
       Add(u"");
       return;
     }
     const int index = Add(line);
     if (OnLineAdded) OnLineAdded(this, index, static_cast<std::int64_t>(line.size()) + 1);
-  };
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const char16_t c = s[i];
-    if (c != u'\r' && c != u'\n') continue;
-    addLine(s.substr(start, i - start));
-    if (c == u'\r') {
-      sawCr = true;
-      if (i + 1 < s.size() && s[i + 1] == u'\n') {
-        sawLf = true;
-        ++i;
-      }
-    } else {
-      sawLf = true;
-    }
-    start = i + 1;
-  }
-  if (start < s.size()) addLine(s.substr(start));
-  LineBreak = (sawCr && !sawLf) ? kLineBreakCr : (sawLf && !sawCr) ? kLineBreakLf : kLineBreakCrLf;
+  });
 }
 
 WString TMyWStrings::GetDelimitedText() {

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/text_encoding.h"
+#include "core/text_lines.h"
 #include "core/ustring.h"
 
 namespace mivaro {
@@ -134,11 +135,6 @@ class TMyStringStore {
 
 // Duplicate policy of a sorted list.
 enum class TMyDuplicates : std::uint8_t { Ignore = 0, Accept = 1, Error = 2 };
-
-// Line breaks written by GetText: 0 = CR LF, 1 = CR, 2 = LF.
-inline constexpr std::uint8_t kLineBreakCrLf = 0;
-inline constexpr std::uint8_t kLineBreakCr = 1;
-inline constexpr std::uint8_t kLineBreakLf = 2;
 
 // Compare function of the sorts: the list and two item indexes; negative, zero or
 // positive. It always reads the items at their places before the sort.

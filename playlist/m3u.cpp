@@ -3,18 +3,13 @@
 // A byte order mark (U+FEFF) at the start of the first line is not part of it.
 #include "core/paths.h"
 #include "core/text_file.h"
+#include "core/text_lines.h"
 #include "playlist/media_strings.h"
 
 namespace mivaro {
 namespace {
 
-bool IsM3u8Name(WStringView file) {
-  WString ext = ExtractFileExt(file);
-  for (char16_t& c : ext) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
-  return ext == u".m3u8";
-}
+bool IsM3u8Name(WStringView file) { return AsciiLowerText(ExtractFileExt(file)) == u".m3u8"; }
 
 }  // namespace
 
@@ -24,16 +19,7 @@ std::vector<WString> ParseM3uEntries(WStringView text) {
   // A byte order mark that the decoder left in place would otherwise glue itself to the
   // first line and turn "#EXTM3U" (or the first path) into a bogus entry.
   if (!text.empty() && text.front() == u'\uFEFF') text.remove_prefix(1);
-  size_t start = 0;
-  const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
-    const char16_t c = text[i];
-    if (c != u'\r' && c != u'\n') continue;
-    lines.emplace_back(text.substr(start, i - start));
-    if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) lines.emplace_back(text.substr(start));
+  ForEachTextLine(text, [&](WStringView line) { lines.emplace_back(line); });
 
   std::vector<WString> entries;
   entries.reserve(lines.size());

@@ -12,22 +12,14 @@
 namespace mivaro {
 namespace {
 
-WString LowerAscii(WStringView s) {
-  WString out(s);
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
-  return out;
-}
-
 bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
-  return s.size() >= tail.size() && LowerAscii(s.substr(s.size() - tail.size())) == tail;
+  return s.size() >= tail.size() && AsciiLowerText(s.substr(s.size() - tail.size())) == tail;
 }
 
 }  // namespace
 
 bool IsPlaylistFile(WStringView path) {
-  const WString ext = LowerAscii(ExtractFileExt(path));
+  const WString ext = AsciiLowerText(ExtractFileExt(path));
   return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl";
 }
 
@@ -169,7 +161,7 @@ bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
   // One file reached by two spellings ("d/l.pls" and "/music/d/l.pls") is one playlist.
   const WString absolute = ExpandFileName(file);
   if (!state.visited.insert(absolute).second) return true;
-  const WString ext = LowerAscii(ExtractFileExt(file));
+  const WString ext = AsciiLowerText(ExtractFileExt(file));
   if (!FileExists(file)) return true;
   // Entries resolve against the playlist's absolute folder (a relative one would make
   // every entry ask for the current folder again).

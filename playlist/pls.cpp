@@ -13,9 +13,7 @@ namespace {
 int64_t FileKeyNumber(WStringView key) {
   if (key.size() < 5 || key.size() > 14) return -1;
   for (size_t i = 0; i < 4; ++i) {
-    char16_t c = key[i];
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-    if (c != u"file"[i]) return -1;
+    if (AsciiLower(key[i]) != u"file"[i]) return -1;
   }
   if (key[4] == u'0') return -1;  // "File%d" never writes a leading zero
   int64_t n = 0;

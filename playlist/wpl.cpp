@@ -2,18 +2,11 @@
 // read; each line there that begins with "<media" names an entry by the first quoted text
 // on it (the src attribute written first, in double quotes).
 #include "core/text_file.h"
+#include "core/text_lines.h"
 #include "playlist/media_strings.h"
 
 namespace mivaro {
 namespace {
-
-WString LowerAsciiText(WStringView s) {
-  WString out(s);
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
-  return out;
-}
 
 void ReplaceAll(WString& s, WStringView from, WStringView to) {
   size_t pos = 0;
@@ -34,23 +27,14 @@ WString DecodeWplEntities(WStringView text) {
 
 std::vector<WString> ParseWplEntries(WStringView text) {
   std::vector<WStringView> lines;
-  size_t start = 0;
-  const size_t n = text.size();
-  for (size_t i = 0; i < n; ++i) {
-    const char16_t c = text[i];
-    if (c != u'\r' && c != u'\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
-    start = i + 1;
-  }
-  if (start < n) lines.push_back(text.substr(start));
+  ForEachTextLine(text, [&](WStringView line) { lines.push_back(line); });
 
   // From the end: reading starts at the first "</seq>" and stops at the next "<seq>".
   std::vector<WString> reversed;
   bool inside = false;
   for (size_t k = lines.size(); k > 0; --k) {
     const WString trimmed = TrimEntry(lines[k - 1]);
-    const WString lower = LowerAsciiText(trimmed);
+    const WString lower = AsciiLowerText(trimmed);
     if (!inside) {
       if (lower == u"</seq>") inside = true;
       continue;

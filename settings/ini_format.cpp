@@ -36,16 +36,13 @@ WString FoldCase(WStringView text) {
   const size_t n = text.size();
   // ASCII, the usual case: one pass into a string of the final size.
   while (i < n && text[i] < 0x80) ++i;
-  WString out(text.substr(0, i));
-  for (char16_t& c : out) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
-  }
+  WString out = AsciiLowerText(text.substr(0, i));
   if (i == n) return out;
   out.reserve(n);
   while (i < n) {
     char16_t c = text[i];
     if (c < 0x80) {
-      out.push_back((c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c);
+      out.push_back(AsciiLower(c));
       ++i;
       continue;
     }
@@ -87,34 +84,8 @@ bool IsUsableSectionName(WStringView trimmed_name) {
 
 std::vector<WString> SplitLines(WStringView text, uint8_t* line_break) {
   std::vector<WString> lines;
-  bool saw_cr = false;
-  bool saw_lf = false;
-  size_t start = 0;
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      lines.emplace_back(text.substr(start, i - start));
-      if (c == u'\r') {
-        saw_cr = true;
-        if (i + 1 < n && text[i + 1] == u'\n') {
-          saw_lf = true;
-          ++i;
-        }
-      } else {
-        saw_lf = true;
-      }
-      ++i;
-      start = i;
-    } else {
-      ++i;
-    }
-  }
-  if (start < n) lines.emplace_back(text.substr(start));
-  if (line_break != nullptr) {
-    *line_break = (saw_cr && !saw_lf) ? kBreakCr : (saw_lf && !saw_cr) ? kBreakLf : kBreakCrLf;
-  }
+  const uint8_t used = ForEachTextLine(text, [&](WStringView line) { lines.emplace_back(line); });
+  if (line_break != nullptr) *line_break = used;
   return lines;
 }
 

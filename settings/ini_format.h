@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/text_lines.h"
 #include "core/ustring.h"
 
 namespace mivaro::ini {
@@ -45,9 +46,9 @@ inline bool HasUnsafeChar(WStringView text) {
 }
 
 // Line breaks as the lists number them.
-inline constexpr uint8_t kBreakCrLf = 0;
-inline constexpr uint8_t kBreakCr = 1;
-inline constexpr uint8_t kBreakLf = 2;
+inline constexpr uint8_t kBreakCrLf = kLineBreakCrLf;
+inline constexpr uint8_t kBreakCr = kLineBreakCr;
+inline constexpr uint8_t kBreakLf = kLineBreakLf;
 
 // Cuts text into lines at CR, LF and CR LF (LF CR is two breaks); text after the last
 // break is a last line when not empty. `line_break` receives CR when only CRs were

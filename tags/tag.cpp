@@ -396,7 +396,7 @@ int ReaderKind(WStringView ext) {
     if (c >= 0x80) {
       return 0;
     }
-    s[i - 1] = static_cast<char>(c >= u'A' && c <= u'Z' ? c + 32 : c);
+    s[i - 1] = static_cast<char>(AsciiLower(c));
   }
   const std::string e(s, 3);
   if (e == "mp3") {

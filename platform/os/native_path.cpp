@@ -44,37 +44,21 @@ void FromNativeNameInto(std::string_view s, WString& out) {
   if (ascii == s.size()) return;
   out.reserve(s.size());
   size_t i = ascii;
-  const size_t n = s.size();
-  while (i < n) {
-    const unsigned char c = static_cast<unsigned char>(s[i]);
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
       out.push_back(c);
       ++i;
       continue;
     }
-    int len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((c & 0xE0) == 0xC0) {
-      len = 2, cp = c & 0x1F, min = 0x80;
-    } else if ((c & 0xF0) == 0xE0) {
-      len = 3, cp = c & 0x0F, min = 0x800;
-    } else if ((c & 0xF8) == 0xF0) {
-      len = 4, cp = c & 0x07, min = 0x10000;
+    int len = 1;
+    const char32_t cp = DecodeUtf8At(s, i, len);
+    if (cp == kInvalidUtf8) {
+      out.push_back(static_cast<char16_t>(0xDC00 + c));  // keeps the byte for the way back
+    } else {
+      AppendCodePoint(out, cp);
     }
-    bool ok = len > 0 && i + len <= n;
-    for (int k = 1; ok && k < len; ++k) {
-      const unsigned char cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) ok = false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if (!ok || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      out.push_back(static_cast<char16_t>(0xDC00 + c));
-      ++i;
-      continue;
-    }
-    AppendCodePoint(out, cp);
-    i += len;
+    i += static_cast<size_t>(len);
   }
 }
 

@@ -368,10 +368,7 @@ void TApp_Mivaro::Action_File_SaveAsExecute(QObject* sender) {
   if (sender && !RunDialog(TMyDialogKind::Save, Dialog_Save)) return;
   WString name = Dialog_Save.file_name;
   if (name.empty()) return;
-  WString ext = ExtractFileExt(name);
-  std::transform(ext.begin(), ext.end(), ext.begin(),
-                 [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; });
-  if (ext != u".m3u8") name += u".m3u8";
+  if (AsciiLowerText(ExtractFileExt(name)) != u".m3u8") name += u".m3u8";
   Dialog_Save.initial_dir = ExtractFileDir(name);
   if (FileExists(name) && sender &&
       AskYesNo(FormatPath(u"%s\rは既に存在します。上書きしますか?", name)) != kIdYes)
