@@ -6,7 +6,6 @@
 // before it learnt to read names only; on a tree without read-only entries the result is
 // the same.
 // Prints the file count and "@metric" lines for bench.py: enumerate_ms (wall), cpu_ms.
-#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,14 +14,10 @@
 #include "core/files.h"
 #include "core/ustring.h"
 #include "playlist/file_strings.h"
+#include "bench/bench_clock.h"
 
 using namespace mivaro;
-
-static double CpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
+using namespace mivaro::bench;
 
 int main(int argc, char** argv) {
   bool full = false;
@@ -39,11 +34,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double c0 = CpuMs();
-  const auto t0 = std::chrono::steady_clock::now();
+  const auto t0 = Clock::now();
   TMyFileStrings list;
   if (full) list.ExcludeAttributes = kFileAttrReadOnly;
   list.AddFromSource(U16(dir));
-  const auto t1 = std::chrono::steady_clock::now();
+  const auto t1 = Clock::now();
   const double c1 = CpuMs();
   std::printf("%d files\n@metric enumerate_ms=%.1f\n@metric cpu_ms=%.1f\n", list.Count(),
               std::chrono::duration<double, std::milli>(t1 - t0).count(), c1 - c0);

@@ -6,7 +6,6 @@
 // (no precomputed keys), as the list's own merge sort does with a compare function.
 // Prints "@metric" lines for bench.py: keys_ms, sort_ms, total_ms (wall), cpu_ms.
 #include <algorithm>
-#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -18,21 +17,16 @@
 
 #include "core/natural.h"
 #include "core/ustring.h"
+#include "bench/bench_clock.h"
 
 using namespace mivaro;
-using Clock = std::chrono::steady_clock;
+using namespace mivaro::bench;
 
 static double Ms(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double, std::milli>(b - a).count();
 }
 
 // CPU time of the process in ms: meaningful also on a machine that others keep busy.
-static double CpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
-
 int main(int argc, char** argv) {
   std::string file = "/tmp/perf-names/names.txt";
   bool paths = false;

@@ -3,7 +3,6 @@
 //
 //   bench_playlist [FILE] [--no-check]   FILE defaults to /tmp/perf-m3u8/playlist.m3u8
 // Prints the entry count and "@metric" lines for bench.py: expand_ms (wall), cpu_ms.
-#include <time.h>
 
 #include <chrono>
 #include <cstdio>
@@ -13,14 +12,10 @@
 #include "core/files.h"
 #include "core/ustring.h"
 #include "playlist/media_strings.h"
+#include "bench/bench_clock.h"
 
 using namespace mivaro;
-
-static double CpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
+using namespace mivaro::bench;
 
 int main(int argc, char** argv) {
   std::string file = "/tmp/perf-m3u8/playlist.m3u8";
@@ -37,11 +32,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double c0 = CpuMs();
-  const auto t0 = std::chrono::steady_clock::now();
+  const auto t0 = Clock::now();
   TMyMediaStrings list;
   list.Add(U16(file));
   list.ExpandPlaylists(check);
-  const auto t1 = std::chrono::steady_clock::now();
+  const auto t1 = Clock::now();
   const double c1 = CpuMs();
   std::printf("%d entries\n@metric expand_ms=%.1f\n@metric cpu_ms=%.1f\n", list.Count(),
               std::chrono::duration<double, std::milli>(t1 - t0).count(), c1 - c0);

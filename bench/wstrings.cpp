@@ -8,7 +8,6 @@
 // against a baseline tool in the same rounds (see bench/wstrings.sh). --mode all (the
 // default) repeats each step RUNS times (default 5) and prints median and minimum.
 #include <malloc.h>
-#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -19,27 +18,16 @@
 #include <vector>
 
 #include "core/wstrings.h"
+#include "bench/bench_clock.h"
+
+using namespace mivaro::bench;
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 void Report(const char* what, std::vector<double> ms) {
   std::sort(ms.begin(), ms.end());
   std::printf("%-34s median %8.1f ms   min %8.1f ms   (%zu runs)\n", what, ms[ms.size() / 2],
               ms.front(), ms.size());
-}
-
-// CPU time of this process: on a shared, overloaded machine wall time mostly measures
-// the other processes.
-double CpuMs() {
-  timespec ts{};
-  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) * 1000.0 + static_cast<double>(ts.tv_nsec) / 1e6;
 }
 
 std::size_t HeapInUse() { return mallinfo2().uordblks; }

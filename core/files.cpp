@@ -84,24 +84,27 @@ int64_t UnixSecondsFromFileTime(FileTime ft) {
   return s;
 }
 
-bool FileTimeToLocalSystemTime(FileTime ft, TMySystemTime& out) {
+namespace {
+
+// A file time broken down by `toTm` (localtime_r or gmtime_r).
+bool FileTimeToCalendar(FileTime ft, TMySystemTime& out, tm* (*toTm)(const time_t*, tm*)) {
   out = {};
   time_t s;
   int ms;
-  struct tm t {};
-  if (!SplitTicks(ft, s, ms) || localtime_r(&s, &t) == nullptr) return false;
+  tm t{};
+  if (!SplitTicks(ft, s, ms) || toTm(&s, &t) == nullptr) return false;
   FromTm(t, ms, out);
   return true;
 }
 
+}  // namespace
+
+bool FileTimeToLocalSystemTime(FileTime ft, TMySystemTime& out) {
+  return FileTimeToCalendar(ft, out, localtime_r);
+}
+
 bool FileTimeToSystemTime(FileTime ft, TMySystemTime& out) {
-  out = {};
-  time_t s;
-  int ms;
-  struct tm t {};
-  if (!SplitTicks(ft, s, ms) || gmtime_r(&s, &t) == nullptr) return false;
-  FromTm(t, ms, out);
-  return true;
+  return FileTimeToCalendar(ft, out, gmtime_r);
 }
 
 WString SystemTimeText(const TMySystemTime& t) {
