@@ -434,11 +434,17 @@ void ExtractFirstNumber(WStringView text, WString& prefix, int64_t& value, WStri
 void TMyNaturalKey::SetHead(bool from_folder) {
   // Keys of file names start with the folder (an empty one is only an end mark, and then
   // the head is not valid); keys of texts with the text.
+  // A non-empty text's bytes open with the part mark, which tells nothing apart.
   const Parts& p = from_folder ? folder_ : name_;
-  head_valid_ = p.starts.back() >= 8;
-  head_ = 0;
-  for (size_t i = 0; i < 8 && i < p.bytes.size(); ++i) {
-    head_ |= static_cast<uint64_t>(static_cast<unsigned char>(p.bytes[i])) << (8 * (7 - i));
+  const size_t complete = p.starts.back();
+  head_words_ = complete >= 17 ? 2 : complete >= 9 ? 1 : 0;
+  for (size_t w = 0; w < 2; ++w) {
+    head_[w] = 0;
+    for (size_t i = 0; i < 8; ++i) {
+      const size_t at = 1 + 8 * w + i;
+      if (at >= p.bytes.size()) break;
+      head_[w] |= static_cast<uint64_t>(static_cast<unsigned char>(p.bytes[at])) << (8 * (7 - i));
+    }
   }
 }
 
@@ -462,7 +468,10 @@ TMyNaturalKey TMyNaturalKey::ForFileName(WStringView path) {
 }
 
 int TMyNaturalKey::Compare(const TMyNaturalKey& a, const TMyNaturalKey& b) {
-  if (a.head_valid_ && b.head_valid_ && a.head_ != b.head_) return a.head_ < b.head_ ? -1 : 1;
+  const uint8_t words = std::min(a.head_words_, b.head_words_);
+  for (uint8_t w = 0; w < words; ++w) {
+    if (a.head_[w] != b.head_[w]) return a.head_[w] < b.head_[w] ? -1 : 1;
+  }
   const int c = CompareParts(a.folder_, b.folder_);
   if (c != 0) return c;
   return CompareParts(a.name_, b.name_);

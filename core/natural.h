@@ -84,10 +84,11 @@ class TMyNaturalKey {
 
   Parts folder_;  // ForFileName: the folder part
   Parts name_;    // the name (ForText: the whole text)
-  // The first 8 bytes of the first parts that tell two keys apart (big-endian), valid when
-  // those bytes lie within complete parts: most comparisons of a sort end here.
-  uint64_t head_ = 0;
-  bool head_valid_ = false;
+  // The bytes that come first in a comparison, after the mark that every key opens with,
+  // as two big-endian words; head_words_ says how many of them lie within complete parts
+  // and so may decide on their own. Most comparisons of a sort end here.
+  uint64_t head_[2] = {0, 0};
+  uint8_t head_words_ = 0;
 };
 
 }  // namespace mivaro

@@ -217,15 +217,40 @@ TEST(CompareFileNamesNatural, IsAStrictWeakOrder) {
   CheckStrictWeakOrder(&CompareFileNamesNatural, 2);
 }
 
+// Keys decide most comparisons from their first bytes alone; texts that share a long
+// start (a series, a folder) make the later bytes and the parts after them decide.
 TEST(NaturalKey, AgreesWithTheDirectComparison) {
   std::mt19937 gen(3);
-  for (int round = 0; round < 5000; ++round) {
-    const WString a = RandomText(gen), b = RandomText(gen);
+  for (int round = 0; round < 6000; ++round) {
+    WString a = RandomText(gen), b = RandomText(gen);
+    if (round % 2 == 1) {
+      const WString shared = RandomText(gen) + RandomText(gen) + RandomText(gen);
+      a = shared + a;
+      b = shared + b;
+    }
     EXPECT_EQ(TMyNaturalKey::Compare(TMyNaturalKey::ForText(a), TMyNaturalKey::ForText(b)),
-              CompareNatural(a, b));
+              CompareNatural(a, b))
+        << Utf8(a) << " | " << Utf8(b);
     EXPECT_EQ(TMyNaturalKey::Compare(TMyNaturalKey::ForFileName(a),
                                      TMyNaturalKey::ForFileName(b)),
-              CompareFileNamesNatural(a, b));
+              CompareFileNamesNatural(a, b))
+        << Utf8(a) << " | " << Utf8(b);
+  }
+}
+
+// A text without a number goes on with its last character for ever, so its first bytes
+// alone cannot decide against a longer text that continues it.
+TEST(NaturalKey, TailsDecideAgainstLongerTexts) {
+  const std::pair<WString, WString> pairs[] = {
+      {u"z", u"z0B"}, {u"x", u"x0"}, {u"abc", u"abc0"}, {u"abc", u"abc1"},
+      {u"第話", u"第話0話"}, {u"a/b", u"a/b0c"}, {u"track", u"track00"}};
+  for (const auto& [a, b] : pairs) {
+    EXPECT_EQ(TMyNaturalKey::Compare(TMyNaturalKey::ForText(a), TMyNaturalKey::ForText(b)),
+              CompareNatural(a, b))
+        << Utf8(a) << " | " << Utf8(b);
+    EXPECT_EQ(TMyNaturalKey::Compare(TMyNaturalKey::ForText(b), TMyNaturalKey::ForText(a)),
+              CompareNatural(b, a))
+        << Utf8(b) << " | " << Utf8(a);
   }
 }
 
