@@ -14,6 +14,7 @@
 
 #include "core/hooks.h"
 #include "core/ustring.h"
+#include "core/wstrings.h"
 #include "platform/media/scripted_graph.h"
 #include "player/qt/directshow_player.h"
 #include "ui/main/app_mivaro.h"
@@ -93,7 +94,7 @@ class TMainWindowFixture {
     TApp_MivaroOptions options;
     options.arguments = std::move(arguments);
     options.start_sub_player = false;
-    options.register_mpris = false;
+    options.register_mpris = register_mpris;
     options.install_hooks = false;
     options.held_keys = [this] { return keys; };
     options.graph_factory = [this]() -> std::unique_ptr<TMediaGraph> {
@@ -131,6 +132,7 @@ class TMainWindowFixture {
   TTestGraph* last_graph = nullptr;
   int graphs_made = 0;
   Qt::KeyboardModifiers keys = Qt::NoModifier;
+  bool register_mpris = false;
   int answer = kIdYes;
   std::vector<WString> messages;
   std::unique_ptr<TApp_Mivaro> window;
