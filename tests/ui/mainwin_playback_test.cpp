@@ -10,6 +10,7 @@
 #include "mainwin_test_util.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/main/track_bar.h"
 
 namespace mivaro::test {
 namespace {
@@ -187,6 +188,36 @@ TEST_F(MainWindowPlayback, SkipAmountsFollowModifiers) {
   window->SeekTo(10);
   window->Action_Play_SkipBack->trigger();
   EXPECT_EQ(graph->seeks.back(), -20);
+}
+
+// Real mouse clicks on the shown seek bar: a click in the channel seeks to the second
+// under the mouse (the thumb does not page), a drag of the thumb seeks where it is let go.
+TEST_F(MainWindowPlayback, SeekBarClicksAndDragsSeek) {
+  script.duration = 1000;
+  StartAbc();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  TMyTrackBar* bar = window->TrackBar_Seek;
+  ASSERT_TRUE(bar->isEnabled());
+  TTestGraph* graph = last_graph;
+  const QRect channel = bar->ChannelRect();
+  const QPoint at(channel.left() + channel.width() * 3 / 4, channel.center().y());
+  const double expected = bar->ValueAtX(at.x());
+  ASSERT_GT(expected, 600);
+  QTest::mouseClick(bar, Qt::LeftButton, {}, at);
+  ASSERT_FALSE(graph->seeks.empty());
+  EXPECT_NEAR(graph->seeks.back(), expected, 1.0);
+
+  window->SeekTo(100);
+  const QPoint thumb = bar->ThumbRect().center();
+  const QPoint to(thumb.x() + channel.width() / 4, thumb.y());
+  QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
+  QTest::mouseMove(bar, to);
+  EXPECT_TRUE(bar->IsThumbHeld());
+  QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
+  EXPECT_FALSE(bar->IsThumbHeld());
+  EXPECT_GT(graph->seeks.back(), 200);
+  EXPECT_EQ(graph->seeks.back(), bar->value());
 }
 
 // While the busy guard is open, actions do nothing; an unbalanced end is reported.
