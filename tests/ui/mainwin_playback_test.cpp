@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 
@@ -106,9 +107,14 @@ TEST_F(MainWindowPlayback, StillImagesNeedTheOption) {
   window->AddFiles({Name("c_still.jpg")});
   EXPECT_EQ(Playing(), Name("c_still.jpg"));
   // The time display starts the still-image wait instead of ending the entry.
+  QElapsedTimer shown;
+  shown.start();
   window->Timer_TimeTimer();
   EXPECT_EQ(window->PendingSeek(), 1.0);
   EXPECT_EQ(Playing(), Name("c_still.jpg"));
+  // About 10 seconds later the time display moves on to the next entry.
+  QTRY_COMPARE_WITH_TIMEOUT(Playing(), Name("b.mp4"), 15000);
+  EXPECT_GE(shown.elapsed(), 9500);
 }
 
 // The end of media (found by the time display) plays the next entry and the list repeats.
