@@ -59,7 +59,7 @@ void TMyMediaPlayer::Raise(const TMyNotifyEvent& event, TMyNotification which) {
 }
 
 void TMyMediaPlayer::RepaintVideo() {
-  if (graph_ && HasVideo()) graph_->Expose();
+  if (graph_ && HasVideoSize()) graph_->Expose();
 }
 
 bool TMyMediaPlayer::WindowClientSize(TMyWindowHandle, int* width, int* height) const {
@@ -252,7 +252,7 @@ void TMyMediaPlayer::HandleGraphNotify() {
             bool first = !started_;
             started_ = true;
             if (first) Raise(OnMediaStart, TMyNotification::Start);
-            if (HasVideo()) {
+            if (HasVideoSize()) {
               if (renderer_ == vmVMR9) Resize();
               else if (renderer_ == vmVMR7) SetKeepAspect(keepAspect_);
             }
@@ -261,7 +261,7 @@ void TMyMediaPlayer::HandleGraphNotify() {
           }
           break;
         case EC_VMR_RENDERDEVICE_SET:
-          if (HasVideo()) SetKeepAspect(keepAspect_);
+          if (HasVideoSize()) SetKeepAspect(keepAspect_);
           break;
         default:
           break;
@@ -415,16 +415,16 @@ void TMyMediaPlayer::SetKeepAspect(bool keep) {
 }
 
 double TMyMediaPlayer::VideoAspect() const {
-  return HasVideo() ? static_cast<double>(videoWidth_) / videoHeight_ : 1.0;
+  return HasVideoSize() ? static_cast<double>(videoWidth_) / videoHeight_ : 1.0;
 }
 
 int TMyMediaPlayer::WidthForHeight(int height) const {
-  if (!HasVideo()) return 0;
+  if (!HasVideoSize()) return 0;
   return Round(VideoAspect() * height);
 }
 
 int TMyMediaPlayer::HeightForWidth(int width) const {
-  if (!HasVideo()) return 0;
+  if (!HasVideoSize()) return 0;
   return static_cast<int>(static_cast<double>(videoHeight_) / videoWidth_ * width);
 }
 
@@ -494,7 +494,7 @@ void TMyMediaPlayer::SetVideoOwner(TMyWindowHandle window) {
 }
 
 void TMyMediaPlayer::Resize() {
-  if (!wallVideo_ && HasVideo()) {
+  if (!wallVideo_ && HasVideoSize()) {
     int w = 0, h = 0;
     WindowClientSize(VideoOwner(), &w, &h);
     if (keepAspect_ && renderer_ != vmVMR7) {
@@ -508,6 +508,7 @@ void TMyMediaPlayer::Resize() {
     } else {
       graph_->SetWindowPosition(0, 0, w, h);
     }
+    VideoLaidOut();
   }
   if (OnResize) OnResize(this);
 }
@@ -518,7 +519,7 @@ void TMyMediaPlayer::StartWallVideo(int monitor) {
     return;
   }
   wallVideo_ = true;
-  if (!HasVideo()) return;
+  if (!HasVideoSize()) return;
   if (monitor < 0 || monitor >= MonitorCount()) monitor = MonitorIndexOfWindow(VideoOwner());
   TMyBounds m = MonitorBounds(monitor);
   int width = m.width;

@@ -66,7 +66,10 @@ class TMyMediaPlayer {
   // 1 stopped (also nothing open, state unreadable or changing), 2 paused, 3 running.
   int PlayState();
   bool IsOpened() const { return graph_ != nullptr && hasPosition_; }
+  // A picture of known size; still images have one too. The layout, the aspect and the
+  // repaint of the video follow this.
   bool HasVideoSize() const;
+  // A picture and a length: moving video (what zooming and capturing need).
   bool HasVideo() const;
   double Duration() const { return duration_; }
   int DurationSeconds() const { return durationSeconds_; }
@@ -163,6 +166,9 @@ class TMyMediaPlayer {
   // Called after each notification has been raised (whether assigned or not).
   virtual void NotificationRaised(TMyNotification which) { (void)which; }
   virtual void VideoSizeChangeRaised(int width, int height) { (void)width; (void)height; }
+  // The video's rectangle inside its owner was set again (layout, keep-aspect): a host
+  // that shares its window with the renderer repaints what the picture no longer covers.
+  virtual void VideoLaidOut() {}
 
  private:
   void Raise(const TMyNotifyEvent& event, TMyNotification which);

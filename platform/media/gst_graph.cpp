@@ -894,15 +894,25 @@ HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
   }
   if (!changed) return S_OK;
   ApplyWindow();
-  // A paused picture is drawn again at the new size (the scaler needs a new frame).
-  if (scaler_ && logical_ != State_Running) {
-    double pos = 0;
+  // The scaler only applies the new size to the next frame. A paused picture, and a still
+  // image (one frame, then the end of the stream), have no next frame coming: draw the
+  // current one again.
+  if (scaler_) {
     bool atEnd;
     {
       std::lock_guard lock(mutex_);
       atEnd = eos_;
     }
-    if (!atEnd && get_CurrentPosition(&pos) == S_OK) SeekTo(pos, rate_);
+    const bool paused = logical_ != State_Running && !atEnd;
+    const bool stillShown = atEnd && duration_ <= 0;
+    double pos = 0;
+    if ((paused || stillShown) && get_CurrentPosition(&pos) == S_OK &&
+        SeekTo(pos, rate_) == S_OK && stillShown) {
+      // Wait briefly for the picture to come through again, so that what the window
+      // draws next (its background, then an expose) already shows the new size.
+      std::unique_lock lock(mutex_);
+      cv_.wait_for(lock, std::chrono::milliseconds(300), [this] { return eos_ || errored_; });
+    }
   }
   return S_OK;
 }

@@ -179,8 +179,15 @@ int TMyDirectShowPlayer::MonitorIndexOfWindow(TMyWindowHandle window) const {
 
 void TMyDirectShowPlayer::NotificationRaised(TMyNotification which) {
   switch (which) {
-    case TMyNotification::Open: emit mediaOpened(); break;
-    case TMyNotification::Start: emit mediaStarted(); break;
+    case TMyNotification::Open:
+      // A paint that ran while the file was opening covered its first picture with black.
+      update();
+      emit mediaOpened();
+      break;
+    case TMyNotification::Start:
+      update();
+      emit mediaStarted();
+      break;
     case TMyNotification::Ended: emit mediaEnded(); break;
     case TMyNotification::Paused: emit mediaPaused(); break;
     case TMyNotification::Play: emit mediaPlaying(); break;
@@ -200,17 +207,16 @@ void TMyDirectShowPlayer::resizeEvent(QResizeEvent* event) {
 }
 
 void TMyDirectShowPlayer::paintEvent(QPaintEvent*) {
-  if (HasVideo() && VideoOwner() == OwnWindow()) {
-    // The picture belongs to the renderer; paint only the margins black and let the
-    // renderer draw its frame again.
-    QPainter p(this);
-    p.fillRect(rect(), Qt::black);
-    p.end();
-    RepaintVideo();
-    return;
-  }
   QPainter p(this);
   p.fillRect(rect(), Qt::black);
+  p.end();
+  if (HasVideoSize() && VideoOwner() == OwnWindow()) {
+    // A renderer that draws straight into this window shares it with Qt, and Qt copies
+    // the black above to the window only after this handler returns. Draw the frame again
+    // once that has happened: a paused picture or a still image gets no next frame that
+    // would cover the black.
+    QMetaObject::invokeMethod(this, [this] { RepaintVideo(); }, Qt::QueuedConnection);
+  }
 }
 
 void TMyDirectShowPlayer::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -58,6 +58,7 @@ class TMyDirectShowPlayer : public QWidget, public TMyMediaPlayer {
   int MonitorIndexOfWindow(TMyWindowHandle window) const override;
   void NotificationRaised(TMyNotification which) override;
   void VideoSizeChangeRaised(int width, int height) override;
+  void VideoLaidOut() override { update(); }
 
   void resizeEvent(QResizeEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
