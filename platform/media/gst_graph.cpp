@@ -28,6 +28,7 @@ constexpr unsigned kPlayVideo = 1u << 0;
 constexpr unsigned kPlayAudio = 1u << 1;
 constexpr unsigned kPlayText = 1u << 2;
 constexpr unsigned kPlaySoftVolume = 1u << 4;
+constexpr unsigned kPlayNativeVideo = 1u << 6;  // no converter of its own in front of the sink
 
 // How long Open waits for the first frame (or the first audio) at most.
 constexpr int kPrerollTimeoutMs = 15000;
@@ -401,17 +402,22 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     GstElement* head = sink;
     if (videoSinkName_ == "ximagesink") {
       // The X image renderer only centres frames: scale them to the window rectangle.
+      // The player's own converter would scale first and keep the aspect with black bars,
+      // so that a stretched picture (keep-aspect off) never filled the window: the chain
+      // converts and scales by itself, and the player is told to leave frames as they are.
+      GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
       GstElement* scale = gst_element_factory_make("videoscale", nullptr);
       scaler_ = gst_element_factory_make("capsfilter", nullptr);
-      if (scale && scaler_) {
+      if (convert && scale && scaler_) {
         g_object_set(scale, "add-borders", FALSE, nullptr);
-        gst_bin_add_many(GST_BIN(bin), scale, scaler_, sink, nullptr);
-        gst_element_link_many(scale, scaler_, sink, nullptr);
+        gst_bin_add_many(GST_BIN(bin), convert, scale, scaler_, sink, nullptr);
+        gst_element_link_many(convert, scale, scaler_, sink, nullptr);
         gst_object_ref(scaler_);
-        head = scale;
+        head = convert;
+        g_object_set(pipeline_, "flags", flags | kPlayNativeVideo, nullptr);
       } else {
-        if (scale) gst_object_unref(scale);
-        if (scaler_) gst_object_unref(scaler_);
+        for (GstElement* e : {convert, scale, scaler_})
+          if (e) gst_object_unref(e);
         scaler_ = nullptr;
         gst_bin_add(GST_BIN(bin), sink);
       }

@@ -107,6 +107,11 @@ TEST_F(VideoWidget, PictureFillsTheWindowFollowsItsSizeAndKeepsTheAspect) {
   EXPECT_GT(Share(image, QRect(210, 10, 180, 130), IsWhite), 0.95);
   EXPECT_GT(Share(image, QRect(0, 0, 190, 150), IsBlack), 0.95);
   EXPECT_GT(Share(image, QRect(410, 0, 190, 150), IsBlack), 0.95);
+
+  // Without keep-aspect the picture is stretched over the whole window.
+  player_->SetKeepAspect(false);
+  image = ShowAt(600, 150, QRect(4, 4, 40, 140));
+  EXPECT_GT(Share(image, QRect(4, 4, 40, 140), IsWhite), 0.95);
   player_->Close();
 }
 
