@@ -9,27 +9,17 @@
 #include <fstream>
 #include <string>
 
+#include "tool_runner.h"
+
 namespace {
+
+using mivaro::test::Quote;
+using mivaro::test::RunTool;
 
 const std::string kData = std::string(MIVARO_SOURCE_DIR) + "/tests/playlist/data/";
 const std::string kParent = std::string(MIVARO_SOURCE_DIR) + "/tests/playlist/";
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
-int RunExpand(const std::string& args, std::string& out) {
-  const std::string cmd = Quote(MIVARO_TOOL) + " expand " + args;
-  FILE* p = popen(cmd.c_str(), "r");
-  out.clear();
-  char buf[4096];
-  size_t n;
-  while (p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = p != nullptr ? pclose(p) : -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
+int RunExpand(const std::string& args, std::string& out) { return RunTool("expand " + args, out); }
 
 std::string Expand(const std::string& fixture) {
   std::string out;

@@ -8,23 +8,15 @@
 #include <fstream>
 #include <string>
 
+#include "tool_runner.h"
+
 namespace {
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using mivaro::test::Quote;
+using mivaro::test::RunTool;
 
 int RunList(const std::string& args, std::string& out) {
-  const std::string cmd = Quote(MIVARO_TOOL) + " list " + args + " 2>&1";
-  FILE* p = popen(cmd.c_str(), "r");
-  out.clear();
-  char buf[4096];
-  size_t n;
-  while (p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = p != nullptr ? pclose(p) : -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return RunTool("list " + args + " 2>&1", out);
 }
 
 class ListTool : public ::testing::Test {

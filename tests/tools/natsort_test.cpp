@@ -8,13 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "tool_runner.h"
+
 namespace {
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
+using mivaro::test::Quote;
+using mivaro::test::RunTool;
 
 // Runs the tool with `input` on standard input; returns the exit code and fills `out`.
 int RunNatsort(const std::string& args, const std::string& input, std::string& out) {
@@ -23,15 +22,9 @@ int RunNatsort(const std::string& args, const std::string& input, std::string& o
   if (fd < 0) return -1;
   close(fd);
   std::ofstream(name, std::ios::binary) << input;
-  const std::string cmd = Quote(MIVARO_TOOL) + " natsort " + args + " < " + Quote(name);
-  FILE* p = popen(cmd.c_str(), "r");
-  out.clear();
-  char buf[4096];
-  size_t n;
-  while (p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = p != nullptr ? pclose(p) : -1;
+  const int code = RunTool("natsort " + args + " < " + Quote(name), out);
   unlink(name);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return code;
 }
 
 std::string Lines(const std::vector<std::string>& lines) {

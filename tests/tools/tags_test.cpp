@@ -10,26 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "tool_runner.h"
+
 namespace {
+
+using mivaro::test::Quote;
+using mivaro::test::RunTool;
 
 using Bytes = std::vector<unsigned char>;
 
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return out + "'";
-}
-
 int RunTags(const std::string& args, std::string& out, bool mergeErrors = false) {
-  const std::string cmd =
-      Quote(MIVARO_TOOL) + " tags " + args + (mergeErrors ? " 2>&1" : " 2>/dev/null");
-  FILE* p = popen(cmd.c_str(), "r");
-  out.clear();
-  char buf[4096];
-  size_t n;
-  while (p != nullptr && (n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-  const int status = p != nullptr ? pclose(p) : -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return RunTool("tags " + args + (mergeErrors ? " 2>&1" : " 2>/dev/null"), out);
 }
 
 void Append(Bytes& b, const std::string& s) { b.insert(b.end(), s.begin(), s.end()); }
