@@ -1,5 +1,6 @@
 // Safe replacement of files: temporary file beside the target, fsync, rename.
 #include "core/atomic_file.h"
+#include "platform/os/native_path.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,7 +59,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 TMyAtomicFile::~TMyAtomicFile() { Discard(); }
 
-bool TMyAtomicFile::Open(WStringView fileName) { return OpenUtf8(Utf8(fileName)); }
+bool TMyAtomicFile::Open(WStringView fileName) { return OpenUtf8(os::NativePath(fileName)); }
 
 bool TMyAtomicFile::OpenUtf8(const std::string& path) {
   Discard();
@@ -138,7 +139,7 @@ bool WriteFileAtomicUtf8(const std::string& path, std::string_view bytes) {
 }
 
 bool WriteFileAtomic(WStringView fileName, std::string_view bytes) {
-  return WriteFileAtomicUtf8(Utf8(fileName), bytes);
+  return WriteFileAtomicUtf8(os::NativePath(fileName), bytes);
 }
 
 }  // namespace mivaro

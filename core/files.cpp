@@ -403,6 +403,18 @@ TMyFileHandle OpenFileForRead(WStringView path) {
   return h;
 }
 
+bool GetFileIdentity(WStringView path, FileIdentity& out) {
+  os::FileStat st;
+  if (!StatOf(path, st)) return false;
+  out = {st.device, st.inode};
+  return true;
+}
+
+bool IsRegularFile(WStringView path) {
+  os::FileStat st;
+  return StatOf(path, st) && S_ISREG(st.mode);
+}
+
 bool IsExecutableFile(WStringView path) {
   std::string native;
   os::FileStat st;

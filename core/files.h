@@ -118,6 +118,17 @@ bool FolderExists(WStringView path);
 bool FileExists(WStringView path);
 // The path if it is an existing folder, else its nearest existing ancestor, else empty.
 WString NearestExistingFolder(WStringView path);
+// The identity of what a path names, links followed: the same for every name and link that
+// reaches one file or folder. False when nothing is there.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+bool GetFileIdentity(WStringView path, FileIdentity& out);
+// True for a regular file (links followed): not a folder, device, FIFO or socket, which a
+// reader could block on or never finish.
+bool IsRegularFile(WStringView path);
 
 // Attributes of the first match (optionally files only), -1 if none.
 int64_t FindFileAttributes(WStringView pattern, bool files_only);

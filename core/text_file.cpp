@@ -12,6 +12,7 @@
 
 #include "core/atomic_file.h"
 #include "core/hooks.h"
+#include "platform/os/native_path.h"
 
 namespace mivaro {
 namespace {
@@ -71,7 +72,7 @@ ReadResult ReadOnce(const std::string& path, std::uint64_t byteCount, std::strin
 }
 
 bool ReadBytes(WStringView fileName, std::uint64_t byteCount, std::string& out) {
-  const std::string path = Utf8(fileName);
+  const std::string path = os::NativePath(fileName);
   for (int attempt = 1; attempt <= kReadAttempts; ++attempt) {
     const ReadResult r = ReadOnce(path, byteCount, out);
     if (r == ReadResult::Ok) return true;
@@ -216,7 +217,7 @@ WString ReadTextFile(WStringView fileName, TextEncoding& code, std::uint64_t byt
 
 WString ReadWholeTextFile(WStringView fileName, TextEncoding& code) {
   struct stat st {};
-  if (stat(Utf8(fileName).c_str(), &st) != 0) {
+  if (stat(os::NativePath(fileName).c_str(), &st) != 0) {
     // Let the reader's retries deal with a file that is briefly unavailable.
     return ReadTextFile(fileName, code, kMaxTextFileSize);
   }

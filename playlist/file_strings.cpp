@@ -4,9 +4,11 @@
 #include <mutex>
 #include <numeric>
 #include <random>
+#include <set>
 #include <typeinfo>
 #include <unordered_set>
 
+#include "core/files.h"
 #include "core/hooks.h"
 #include "core/natural.h"
 #include "core/paths.h"
@@ -186,6 +188,16 @@ bool TMyFileStrings::Enumerate() {
   // the whole list after every folder cost a quarter of a large walk). Only identical
   // names count as one folder: "A" and "a" are two folders here.
   std::vector<WString> pending;
+  // Folders whose whole listing was walked, by identity: a link back up the tree ("up" ->
+  // "..") or two links to one folder are entered once, so a loop cannot make the walk
+  // endless.
+  std::set<std::pair<uint64_t, uint64_t>> entered;
+  auto first_entry = [&entered](const WString& folder, WStringView pattern) {
+    if (pattern != u"*.*") return true;  // a pattern of its own ("*.mp3") is never merged
+    FileIdentity id;
+    if (!GetFileIdentity(folder.empty() ? WString(u".") : folder, id)) return true;
+    return entered.insert({id.device, id.inode}).second;
+  };
   auto queue = [&pending](WString pattern) {
     auto at = std::upper_bound(pending.begin(), pending.end(), pattern,
                                [](const WString& a, const WString& b) {
@@ -239,7 +251,8 @@ bool TMyFileStrings::Enumerate() {
         TMyFindFile find(current, detail);
         const WString& folder = find.Folder();
         TMyFindData fd;
-        while (go_on && find.Next(fd)) {
+        const bool walk = first_entry(folder, ExtractFileName(current));
+        while (walk && go_on && find.Next(fd)) {
           if ((fd.attributes & ExcludeAttributes) != 0) {
             go_on = CheckContinue();
             continue;

@@ -234,8 +234,9 @@ void TMyCustomTag::LoadFileFacts(WStringView fileName) {
       haveStat = true;
       isFolder = S_ISDIR(sx.stx_mode);
     }
-    if (isFolder || !haveStat) {
-      // A folder is never read as a file.
+    if (isFolder || !haveStat || !S_ISREG(sx.stx_mode)) {
+      // Only regular files are read: a folder is no file, and a FIFO, device or socket
+      // could block the reader or never end.
       ::close(fd);
       fd = -1;
     }

@@ -30,7 +30,7 @@ int RunDecode(const std::vector<std::string>& args) {
       if (i + 1 >= args.size()) return UsageError("--code needs a number from 0 to 11");
       char* end = nullptr;
       const long value = std::strtol(args[i + 1].c_str(), &end, 10);
-      if (end == args[i + 1].c_str() || *end != '\0' || value < 0 || value > 255) {
+      if (end == args[i + 1].c_str() || *end != '\0' || value < 0 || value > kEncodingLast) {
         return UsageError("--code needs a number from 0 to 11, not '" + args[i + 1] + "'");
       }
       code = static_cast<int>(value);
@@ -49,7 +49,7 @@ int RunDecode(const std::vector<std::string>& args) {
     return Failure("'" + file + "' is 4 GiB or larger; refused");
   }
   TextEncoding used = NormalizeEncoding(code);
-  const WString text = ReadWholeTextFile(U16(file), used);
+  const WString text = ReadWholeTextFile(ArgPath(file), used);
   std::printf("encoding: %d %s\n", used, EncodingName(used));
   // Line breaks become LF so that CR-only text (the dump, old Mac files) reads well.
   std::string out = Utf8(text);

@@ -20,14 +20,14 @@ int RunExpand(const std::vector<std::string>& args) {
     } else if (a.starts_with("--")) {
       return UsageError("expand: unknown option '" + a + "'");
     } else {
-      sources.Add(U16(a));
+      sources.Add(ArgPath(a));
     }
   }
   if (sources.Count() == 0) return UsageError("usage: mivaro-tool expand [--no-check] SOURCE...");
   list.AddFromSources(sources);
   std::string out;
   for (int i = 0; i < list.Count(); ++i) {
-    out += Utf8(list.At(i));
+    out += PathText(list.At(i));
     out += '\n';
   }
   if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) {

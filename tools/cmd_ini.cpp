@@ -18,7 +18,7 @@ void PrintLine(const WString& text) { std::printf("%s\n", Utf8(text).c_str()); }
 // FILE "-" stands for the program's own settings file.
 WString IniPath(const std::string& arg) {
   if (arg == "-") return ChangeFileExt(GetAppBaseFileName(), u".ini");
-  return U16(arg);
+  return ArgPath(arg);
 }
 
 int RunIni(const std::vector<std::string>& args) {

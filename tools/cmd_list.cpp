@@ -36,14 +36,14 @@ int RunList(const std::vector<std::string>& args) {
     } else if (a.starts_with("--")) {
       return UsageError("list: unknown option '" + a + "'");
     } else {
-      sources.Add(U16(a));
+      sources.Add(ArgPath(a));
     }
   }
   if (sources.Count() == 0) {
     return UsageError("usage: mivaro-tool list [--include EXTS] [--exclude EXTS] SOURCE...");
   }
   files.AddFromSources(sources);
-  for (int i = 0; i < files.Count(); ++i) std::printf("%s\n", Utf8(files.At(i)).c_str());
+  for (int i = 0; i < files.Count(); ++i) std::printf("%s\n", PathText(files.At(i)).c_str());
   return 0;
 }
 

@@ -41,7 +41,7 @@ int RunPlay(const std::vector<std::string>& args) {
   player.OnVideoSizeChange = [&](TMyMediaPlayer*, std::uint16_t w, std::uint16_t h) {
     std::printf("video size %ux%u\n", w, h);
   };
-  if (!player.Open(U16(args[0]))) return Failure("cannot play " + args[0]);
+  if (!player.Open(ArgPath(args[0]))) return Failure("cannot play " + args[0]);
   std::printf("duration %.3f s\nvideo %dx%d\nframe rate %s\n", player.Duration(),
               player.VideoWidth(), player.VideoHeight(), Utf8(player.FrameRateText()).c_str());
   std::fflush(stdout);

@@ -17,21 +17,8 @@
 namespace mivaro::tool {
 namespace {
 
-std::string Escaped(const WString& value) {
-  std::string out;
-  for (const char c : Utf8(value)) {
-    switch (c) {
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      default: out += c; break;
-    }
-  }
-  return out;
-}
-
 void PrintLine(const std::string& file, const char* field, const std::string& value) {
-  std::printf("%s\t%s\t%s\n", file.c_str(), field, value.c_str());
+  std::printf("%s\t%s\t%s\n", Escaped(file).c_str(), field, value.c_str());
 }
 
 int RunTags(const std::vector<std::string>& args) {
@@ -56,20 +43,20 @@ int RunTags(const std::vector<std::string>& args) {
   for (const std::string& file : files) {
     TMyTag2 tag;
     if (media) {
-      tag.Load(U16(file));
+      tag.Load(ArgPath(file));
     } else {
-      tag.TMyTag::Load(U16(file));
+      tag.TMyTag::Load(ArgPath(file));
     }
     if (!tag.FileExists) {
-      rc = Failure("tags: " + file + ": no such file");
+      rc = Failure("tags: " + Escaped(file) + ": no such file");
       continue;
     }
-    PrintLine(file, "TagVersion", Escaped(tag.TagVersion));
+    PrintLine(file, "TagVersion", Escaped(Utf8(tag.TagVersion)));
     for (int i = 0; i < kTagFieldCount; ++i) {
       const auto field = static_cast<TMyTagField>(i);
       const WString& value = tag.Text(field);
       if (!value.empty()) {
-        PrintLine(file, TagFieldName(field), Escaped(value));
+        PrintLine(file, TagFieldName(field), Escaped(Utf8(value)));
       }
     }
     if (media) {

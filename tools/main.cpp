@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/native_path.h"
 #include "tools/tool_command.h"
 
 namespace mivaro::tool {
@@ -21,6 +22,9 @@ void PrintHelp(FILE* out) {
   for (const auto& [name, info] : Registry()) {
     std::fprintf(out, "  %s %s\n      %s\n", name.c_str(), info.usage, info.summary);
   }
+  std::fprintf(out,
+               "\nPaths are printed one per line as the file system names them; a line "
+               "break or tab\ninside a name or value is written as \\r, \\n or \\t.\n");
 }
 
 }  // namespace
@@ -38,6 +42,27 @@ int UsageError(const std::string& message) {
 int Failure(const std::string& message) {
   std::fprintf(stderr, "mivaro-tool: %s\n", message.c_str());
   return 1;
+}
+
+WString ArgPath(const std::string& arg) { return os::FromNativeName(arg); }
+
+std::string Escaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '\r': out += "\\r"; break;
+      case '\n': out += "\\n"; break;
+      case '\t': out += "\\t"; break;
+      default: out += c; break;
+    }
+  }
+  return out;
+}
+
+std::string PathText(const WString& path) {
+  std::string native;
+  return Escaped(os::ToNativePath(path, native) ? native : Utf8(path));
 }
 
 }  // namespace mivaro::tool

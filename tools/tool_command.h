@@ -2,7 +2,10 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "core/ustring.h"
 
 namespace mivaro::tool {
 
@@ -24,6 +27,13 @@ bool RegisterCommand(const CommandInfo& info);
 int UsageError(const std::string& message);
 // Prints "mivaro-tool: MESSAGE" to standard error and returns 1, for failures.
 int Failure(const std::string& message);
+
+// A path given on the command line, its bytes kept (names that are not UTF-8 included).
+WString ArgPath(const std::string& arg);
+// Text with line breaks and tabs written as \r, \n and \t, so that it stays on its line.
+std::string Escaped(std::string_view text);
+// A path as one output line's text: its file-system bytes, escaped.
+std::string PathText(const WString& path);
 
 }  // namespace mivaro::tool
 

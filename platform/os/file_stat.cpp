@@ -49,11 +49,13 @@ bool IsModeReadOnly(uint32_t mode, uint32_t uid, uint32_t gid) {
 bool StatAt(int dir_fd, const char* name, FileStat& out) {
   struct statx sx {};
   const unsigned mask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE |
-                        STATX_MTIME | STATX_ATIME | STATX_BTIME;
+                        STATX_MTIME | STATX_ATIME | STATX_BTIME | STATX_INO;
   if (statx(dir_fd, name, AT_STATX_DONT_SYNC, mask, &sx) != 0 &&
       statx(dir_fd, name, AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW, mask, &sx) != 0)
     return false;
   out.mode = sx.stx_mode;
+  out.device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+  out.inode = sx.stx_ino;
   out.is_folder = S_ISDIR(sx.stx_mode);
   out.read_only = IsModeReadOnly(sx.stx_mode, sx.stx_uid, sx.stx_gid);
   out.size = out.is_folder ? 0 : static_cast<int64_t>(sx.stx_size);

@@ -15,6 +15,8 @@ struct FileStat {
   int64_t write_time = 0;   // FILETIME
   int64_t create_time = 0;  // birth time, else the write time
   int64_t access_time = 0;
+  uint64_t device = 0;  // the file system holding it and its number there: one file's
+  uint64_t inode = 0;   // identity, whatever name or link reaches it
 };
 
 // Follows symbolic links; a broken link reports the link itself. False when nothing is
