@@ -70,10 +70,10 @@ bool TMyAtomicFile::OpenUtf8(const std::string& path) {
   const bool exists = stat(target_.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) return false;  // never replace a folder or device
   static std::atomic<unsigned> counter{0};
-  const std::string base = FolderOf(target_) + "/." + NameOf(target_) + ".";
+  const std::string base =
+      FolderOf(target_) + "/." + NameOf(target_) + std::string(kAtomicTempMarker);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_ = base + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
-            std::to_string(static_cast<unsigned long>(std::time(nullptr)) % 100000) + ".tmp";
+    temp_ = base + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".tmp";
     fd_ = open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd_ >= 0) break;
     if (errno != EEXIST) break;

@@ -20,6 +20,14 @@ bool WriteFileAtomicUtf8(const std::string& path, std::string_view bytes);
 // Streaming form for writers that produce their output piece by piece:
 //   TMyAtomicFile f; if (!f.Open(path)) ...; f.Write(a); f.Write(b); ok = f.Commit();
 // Destroying it without Commit discards the temporary file.
+// Temporaries are named ".NAME.mivaro-tmp-PID-N.tmp" beside the target NAME, so that one
+// left behind by a killed process can be told from every other file.
+inline constexpr std::string_view kAtomicTempMarker = ".mivaro-tmp-";
+// Removes the temporaries in `native_folder` left by processes that no longer run, for
+// targets whose names start with `name_prefix` (the program's own files). Returns how
+// many were removed.
+int RemoveStaleAtomicTemporaries(const std::string& native_folder, std::string_view name_prefix);
+
 class TMyAtomicFile {
  public:
   TMyAtomicFile() = default;

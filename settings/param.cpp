@@ -12,6 +12,9 @@
 #include <iterator>
 #include <string>
 
+#include "core/paths.h"
+#include "platform/os/native_path.h"
+
 namespace mivaro {
 namespace {
 
@@ -43,8 +46,8 @@ WString ReplaceAll(WStringView s, WStringView from, WStringView to) {
 }
 
 bool PathExists(WStringView token) {
-  const std::string path = Utf8(token);
-  if (path.find('\0') != std::string::npos) return false;
+  std::string path;
+  if (!os::ToNativePath(token, path)) return false;
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0;
 }
@@ -163,7 +166,7 @@ WString ProcessCommandLine() {
     size_t end = raw.find('\0', start);
     if (end == std::string::npos) end = raw.size();
     if (!first) line.push_back(u' ');
-    line += QuoteParamToken(U16(std::string_view(raw).substr(start, end - start)));
+    line += QuoteParamToken(os::FromNativeName(std::string_view(raw).substr(start, end - start)));
     first = false;
     start = end + 1;
   }
@@ -267,6 +270,17 @@ bool TMyParam::HasOption(WStringView name) const {
     if (rec->IsOption && rec->NameUpper == upper) return true;
   }
   return false;
+}
+
+std::vector<WString> TMyParam::PathArguments() const {
+  std::vector<WString> out;
+  out.reserve(arguments_.size());
+  for (size_t i = 0; i < arguments_.size(); ++i) {
+    const TMyParamOption& rec = Item(static_cast<int>(i) + 1);
+    const WString& t = arguments_[i];
+    out.push_back(rec.IsOption || t.empty() || IsUrlName(t) ? t : ExpandFileName(t));
+  }
+  return out;
 }
 
 const TMyParamOption& TMyParam::Item(int index) const {

@@ -72,6 +72,10 @@ class TMyParam {
   const std::vector<WString>& Tokens() const { return tokens_; }
   // Every token except token 0, options included (what the player adds to its playlist).
   const std::vector<WString>& Arguments() const { return arguments_; }
+  // Arguments() with every plain token that names a file made absolute against the current
+  // folder (URLs and options stay): the playlist holds full paths only, so that a list
+  // saved now still names the same files when read again from another folder.
+  std::vector<WString> PathArguments() const;
   // Every plain token; the program path is the first entry.
   const std::vector<WString>& PlainArguments() const { return plain_arguments_; }
   const WString& CommandLine() const { return command_line_; }

@@ -102,7 +102,7 @@ TApp_Mivaro::TApp_Mivaro(QWidget* parent) : TApp_Mivaro(TApp_MivaroOptions{}, pa
 TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
     : QMainWindow(parent), options_(std::move(options)) {
   setObjectName(QStringLiteral("App_Mivaro"));
-  arguments_ = options_.arguments ? *options_.arguments : GlobalParam().Arguments();
+  arguments_ = options_.arguments ? *options_.arguments : GlobalParam().PathArguments();
 
   // 1-2. Icon, caption and title: the product name of the version record.
   product_name_ = QString::fromStdU16String(GetAppProductName());

@@ -11,6 +11,10 @@
 #include <QApplication>
 #include <QSocketNotifier>
 
+#include "core/atomic_file.h"
+#include "core/paths.h"
+#include "core/version.h"
+#include "platform/os/native_path.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/sub_player_form.h"
@@ -64,6 +68,11 @@ int main(int argc, char** argv) {
     if (form.IsClosed()) return 0;
     return app.exec();
   }
+
+  // Temporaries of the settings and resume-list saves that a killed run left behind.
+  const WString base = GetAppBaseFileName();
+  RemoveStaleAtomicTemporaries(os::NativePath(ExcludeTrailingPathDelimiter(ExtractFilePath(base))),
+                               os::NativePath(ExtractFileName(base)) + ".");
 
   TApp_Mivaro window;
   // Builds the rest, shows the window, starts the sub player and fills the playlist.
