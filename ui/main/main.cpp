@@ -22,6 +22,9 @@
 namespace {
 
 int g_signal_pipe[2] = {-1, -1};
+// Set once a terminate signal was handled: a quit asked for before the event loop runs
+// (a start-up notice pumps its own loop) would otherwise be lost.
+bool g_quit_requested = false;
 
 void OnTerminateSignal(int) {
   const char c = 1;
@@ -38,6 +41,7 @@ void InstallTerminateHandler(QApplication& app) {
     char buf[16];
     while (::read(g_signal_pipe[0], buf, sizeof buf) > 0) {
     }
+    g_quit_requested = true;
     QApplication::closeAllWindows();
     QCoreApplication::quit();
   });
@@ -65,7 +69,7 @@ int main(int argc, char** argv) {
     // The sub form is the process's only window: closing it ends the process.
     QObject::connect(&form, &TApp_MivaroSubForm::Closed, &app, &QCoreApplication::quit);
     form.Start(param.ParamText());
-    if (form.IsClosed()) return 0;
+    if (form.IsClosed() || g_quit_requested) return 0;
     return app.exec();
   }
 
@@ -77,5 +81,9 @@ int main(int argc, char** argv) {
   TApp_Mivaro window;
   // Builds the rest, shows the window, starts the sub player and fills the playlist.
   window.FinishStartup();
+  if (g_quit_requested) {
+    QApplication::closeAllWindows();
+    return 0;
+  }
   return app.exec();
 }
