@@ -69,6 +69,7 @@ bool TMyAtomicFile::OpenUtf8(const std::string& path) {
   struct stat st {};
   const bool exists = stat(target_.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) return false;  // never replace a folder or device
+  if (exists && (st.st_mode & 0222) == 0) return false;  // a read-only file stays as it is
   static std::atomic<unsigned> counter{0};
   const std::string base =
       FolderOf(target_) + "/." + NameOf(target_) + std::string(kAtomicTempMarker);

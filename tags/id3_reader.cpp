@@ -174,7 +174,7 @@ WString* TextFrameField(std::uint32_t id, int major, TMyCustomTag& t) {
     case Id("TPE1"): case Id("TP1\0"): return &t.Artist;
     case Id("TCOM"): case Id("TCM\0"): return &t.Composer;
     case Id("TPE3"): case Id("TP3\0"): return &t.Conductor;
-    case Id("TCON"): case Id("TCN\0"): return &t.Genre;
+    case Id("TCON"): case Id("TCO\0"): return &t.Genre;
     case Id("TOAL"): case Id("TOT\0"): return &t.OriginalAlbum;
     case Id("TOPE"): case Id("TOA\0"): return &t.OriginalArtist;
     case Id("TOLY"): case Id("TOL\0"): return &t.OriginalLyricist;

@@ -179,6 +179,11 @@ TEST(AtomicFileTest, ReplacesAndKeepsOldContentOnFailure) {
   EXPECT_EQ(ReadBytes(path), "new content");
   EXPECT_FALSE(WriteFileAtomicUtf8(dir.File("no/such/folder/x.txt"), "x"));
   EXPECT_FALSE(WriteFileAtomicUtf8(dir.path(), "x"));  // a folder is never replaced
+  const std::string locked = dir.File("locked.m3u8");
+  WriteBytes(locked, "kept");
+  chmod(locked.c_str(), 0444);  // refused by mode, so even root keeps it
+  EXPECT_FALSE(WriteFileAtomicUtf8(locked, "x"));
+  EXPECT_EQ(ReadBytes(locked), "kept");
   EXPECT_FALSE(WriteTextFile(dir.WFile("no/such/folder/x.txt"), u"x", kEncodingUtf8));
 }
 

@@ -56,7 +56,7 @@ TEST(Id3v2, FillsEveryMappedFieldInEachVersion) {
   const Row rows[] = {
       {"TALB", "TAL", &TMyCustomTag::Album},        {"TPE2", "TP2", &TMyCustomTag::AlbumArtist},
       {"TPE1", "TP1", &TMyCustomTag::Artist},       {"TCOM", "TCM", &TMyCustomTag::Composer},
-      {"TPE3", "TP3", &TMyCustomTag::Conductor},    {"TCON", "TCN", &TMyCustomTag::Genre},
+      {"TPE3", "TP3", &TMyCustomTag::Conductor},    {"TCON", "TCO", &TMyCustomTag::Genre},
       {"TOAL", "TOT", &TMyCustomTag::OriginalAlbum}, {"TOPE", "TOA", &TMyCustomTag::OriginalArtist},
       {"TOLY", "TOL", &TMyCustomTag::OriginalLyricist},
       {"TPUB", "TPB", &TMyCustomTag::Publisher},    {"TDAT", "TDA", &TMyCustomTag::ReleaseDate},
