@@ -129,10 +129,19 @@ bool CopySample(GstSample* sample, GrabbedFrame& frame) {
 }  // namespace
 
 bool TMyFrameGrabber::FrameAtOrAfter(double seconds, GrabbedFrame& frame) {
-  if (!impl_) return false;
+  std::vector<GrabbedFrame> frames;
+  if (!FramesFrom(seconds, 1, frames) || frames.empty()) return false;
+  frame = std::move(frames.front());
+  return true;
+}
+
+bool TMyFrameGrabber::FramesFrom(double seconds, int count, std::vector<GrabbedFrame>& frames) {
+  frames.clear();
+  if (!impl_ || count < 1) return false;
   if (seconds < 0) seconds = 0;
   // An accurate seek decodes from the key frame before the target and delivers the frame
-  // shown at the target first; later frames follow while playing without sync.
+  // shown at the target first (clipped to start at the target); later frames follow while
+  // playing without sync.
   const auto target = static_cast<gint64>(seconds * GST_SECOND);
   if (!gst_element_seek_simple(impl_->pipeline, GST_FORMAT_TIME,
                                static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH |
@@ -142,28 +151,20 @@ bool TMyFrameGrabber::FrameAtOrAfter(double seconds, GrabbedFrame& frame) {
   }
   gst_element_get_state(impl_->pipeline, nullptr, nullptr, kWait);
   GstAppSink* sink = GST_APP_SINK(impl_->sink);
-  GstSample* sample = gst_app_sink_try_pull_preroll(sink, kWait);
-  if (!sample) return false;
-  const bool ok = CopySample(sample, frame);
-  gst_sample_unref(sample);
-  if (!ok) return false;
-  if (frame.time + kTimeSlack >= seconds && !frame.clipped) return true;
-  // The preroll frame started before the target: play on to the first one at or after it.
-  gst_element_set_state(impl_->pipeline, GST_STATE_PLAYING);
-  bool found = false;
-  GrabbedFrame next;
+  GstSample* preroll = gst_app_sink_try_pull_preroll(sink, kWait);
+  if (!preroll) return false;
+  gst_sample_unref(preroll);
   // The preroll sample is delivered again as the first sample after going to playing.
-  while (GstSample* s = gst_app_sink_try_pull_sample(sink, kWait)) {
+  gst_element_set_state(impl_->pipeline, GST_STATE_PLAYING);
+  while (static_cast<int>(frames.size()) < count) {
+    GstSample* s = gst_app_sink_try_pull_sample(sink, kWait);
+    if (!s) break;  // end of stream: the strip ends early
+    GrabbedFrame next;
     const bool copied = CopySample(s, next);
     gst_sample_unref(s);
     if (!copied) break;
-    if (next.time + kTimeSlack >= seconds && !next.clipped) {
-      frame = std::move(next);
-      found = true;
-      break;
-    }
+    if (next.time + kTimeSlack >= seconds && !next.clipped) frames.push_back(std::move(next));
   }
-  if (!found && next.time > frame.time) frame = std::move(next);  // the last frame seen
   gst_element_set_state(impl_->pipeline, GST_STATE_PAUSED);
   gst_element_get_state(impl_->pipeline, nullptr, nullptr, kWait);
   return true;

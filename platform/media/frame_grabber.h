@@ -29,8 +29,11 @@ class TMyFrameGrabber {
   bool Open(const std::string& file, std::string& error);
   double Duration() const { return duration_; }
   // The first frame whose time is at or after `seconds` (the last frame when the time lies
-  // past it). False at the end of the stream or on a decoding error.
+  // past the end there is none). False then or on a decoding error.
   bool FrameAtOrAfter(double seconds, GrabbedFrame& frame);
+  // Up to `count` consecutive frames from the first at or after `seconds`; fewer when the
+  // stream ends first. False when the seek or decoding fails.
+  bool FramesFrom(double seconds, int count, std::vector<GrabbedFrame>& frames);
   void Close();
 
  private:

@@ -78,6 +78,21 @@ TEST_F(FrameGrabber, SameFrameAsFfmpegAfterAnySeek) {
   }
 }
 
+TEST_F(FrameGrabber, StripIsConsecutiveAndEndsEarlyAtTheEnd) {
+  TMyFrameGrabber grabber;
+  std::string error;
+  ASSERT_TRUE(grabber.Open(clip_, error)) << error;
+  std::vector<GrabbedFrame> frames;
+  ASSERT_TRUE(grabber.FramesFrom(1.73, 5, frames));
+  ASSERT_EQ(frames.size(), 5u);
+  EXPECT_NEAR(frames[0].time, 1.76, 1e-3);
+  EXPECT_NEAR(frames[4].time, 1.92, 1e-3);
+  EXPECT_LT(MeanDifference(frames[4].rgb, FfmpegFrame(clip_, 1.92)), 2.0);
+  ASSERT_TRUE(grabber.FramesFrom(3.9, 5, frames));
+  ASSERT_EQ(frames.size(), 2u);  // 3.92, 3.96 and nothing after
+  EXPECT_NEAR(frames[1].time, 3.96, 1e-3);
+}
+
 TEST_F(FrameGrabber, BadInputGivesTheMessages) {
   TMyFrameGrabber grabber;
   std::string error;
