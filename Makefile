@@ -5,7 +5,7 @@ BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test test-sanitize fuzz clean
+.PHONY: deps build run test test-sanitize fuzz install deb clean
 
 deps:
 	./scripts/install-deps.sh
@@ -31,6 +31,16 @@ test-sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -L nogui -j $(JOBS)
+
+# Installs the programs and their desktop files: make install [PREFIX=/usr] [DESTDIR=/staging].
+# DESTDIR is passed through the environment, quoted, so a folder with blanks works.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Builds the Debian package mivaro_VERSION_ARCH.deb in $(BUILD).
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # Builds every libFuzzer target with clang and runs each one briefly over its seeds.
 fuzz: deps
