@@ -7,7 +7,7 @@ JOBS ?= $(shell nproc)
 # CI (which sets CI=true) builds with warnings as errors; a local build only warns.
 WERROR ?= $(if $(CI),ON,OFF)
 
-.PHONY: deps build run test test-sanitize fuzz clean
+.PHONY: deps build run test test-sanitize fuzz install deb clean
 
 deps:
 	./scripts/install-deps.sh
@@ -33,6 +33,16 @@ test-sanitize: deps
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -L nogui -j $(JOBS)
+
+# Installs the programs and their desktop files: make install [PREFIX=/usr] [DESTDIR=/staging].
+# DESTDIR is passed through the environment, quoted, so a folder with blanks works.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# Builds the Debian package mivaro_VERSION_ARCH.deb in $(BUILD).
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # Builds every libFuzzer target with clang and runs each one briefly over its seeds.
 fuzz: deps

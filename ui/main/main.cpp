@@ -8,6 +8,9 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <cstdio>
+#include <cstdlib>
+
 #include <QApplication>
 #include <QSocketNotifier>
 
@@ -54,6 +57,29 @@ void InstallTerminateHandler(QApplication& app) {
   sigaction(SIGHUP, &sa, nullptr);
 }
 
+// The video, the sub player's host window and wallpaper video need X11 windows. In a Wayland
+// session Qt would pick its Wayland platform, so unless the user chose a platform the
+// program runs through XWayland. Returns false when no X display is reachable at all.
+bool ChooseX11Platform() {
+  const auto set = [](const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+  };
+  if (set("QT_QPA_PLATFORM")) return true;
+  if (set("WAYLAND_DISPLAY") && set("DISPLAY")) {
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    return true;
+  }
+  if (set("WAYLAND_DISPLAY")) {
+    std::fprintf(stderr,
+                 "mivaro: this Wayland session has no X display (DISPLAY is unset); Mivaro "
+                 "shows video through X11 windows and needs XWayland. Start XWayland, or set "
+                 "QT_QPA_PLATFORM to choose a platform yourself.\n");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,6 +87,7 @@ int main(int argc, char** argv) {
   // The command line is parsed before any window exists.
   TMyParam& param = GlobalParam();
 
+  if (!ChooseX11Platform()) return 1;
   QApplication app(argc, argv);
   InstallTerminateHandler(app);
 
