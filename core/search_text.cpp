@@ -3,6 +3,8 @@
 #include "core/search_text.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include <unicode/locid.h>
 #include <unicode/translit.h>
@@ -12,22 +14,31 @@ namespace mivaro {
 
 namespace {
 
-bool IsAscii(WStringView text) {
-  for (char16_t c : text)
-    if (c >= 0x80) return false;
-  return true;
+// The normal form of one character when it is plain enough to map without ICU: ASCII,
+// hiragana, katakana, CJK ideographs and punctuation, full-width forms. 0 otherwise.
+char16_t QuickNormalForm(char16_t c) {
+  if (c < 0x80) {
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
+    if (c == u' ') return u'\u3000';
+    if (c >= 0x21 && c <= 0x7E) return static_cast<char16_t>(c + 0xFEE0);
+    return c;
+  }
+  if ((c >= 0x3041 && c <= 0x3096) || c == 0x309D || c == 0x309E)
+    return static_cast<char16_t>(c + 0x60);  // hiragana to katakana
+  if (c >= 0x3000 && c <= 0x3040) return c;
+  if (c >= 0x30A0 && c <= 0x30FF) return c;
+  if (c >= 0x4E00 && c <= 0x9FFF) return c;
+  if (c >= 0xFF41 && c <= 0xFF5A) return static_cast<char16_t>(c - 0x20);
+  if (c >= 0xFF01 && c <= 0xFF5E) return c;
+  return 0;
 }
 
-// ASCII to its full-width upper-case form, as the ICU chain below gives for it.
-WString AsciiNormalForm(WStringView text) {
+// The whole text through QuickNormalForm, or nullopt when one character needs ICU.
+std::optional<WString> QuickNormalText(WStringView text) {
   WString out(text.size(), u'\0');
   for (size_t i = 0; i < text.size(); ++i) {
-    char16_t c = text[i];
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    if (c == u' ')
-      c = u'\u3000';
-    else if (c >= 0x21 && c <= 0x7E)
-      c = static_cast<char16_t>(c + 0xFEE0);
+    const char16_t c = QuickNormalForm(text[i]);
+    if (c == 0 && text[i] != 0) return std::nullopt;
     out[i] = c;
   }
   return out;
@@ -47,7 +58,7 @@ icu::Transliterator* WidthAndKana() {
 }  // namespace
 
 WString NormaliseSearchText(WStringView text) {
-  if (IsAscii(text)) return AsciiNormalForm(text);
+  if (std::optional<WString> quick = QuickNormalText(text)) return std::move(*quick);
   icu::UnicodeString u(text.data(), static_cast<int32_t>(text.size()));
   if (icu::Transliterator* t = WidthAndKana()) t->transliterate(u);
   u.toUpper(icu::Locale::getDefault());

@@ -10,7 +10,8 @@
 
 namespace mivaro {
 
-// Upper case, katakana, full width. Pure ASCII text takes a fast path with the same result.
+// Upper case, katakana, full width. Text of ASCII, kana, CJK and full-width forms only takes
+// a table-free fast path with the same result as ICU's mapping.
 WString NormaliseSearchText(WStringView text);
 
 // Normal forms of a list's entries, made on first use and dropped when the list changes.

@@ -20,8 +20,9 @@ TEST(NormaliseSearchText, CaseKanaAndWidthDoNotMatter) {
   EXPECT_TRUE(Finds(u"かな", u"/曲/ｶﾅ.mp3"));  // half-width katakana
   EXPECT_TRUE(Finds(u"é", u"/Musique/CAFÉ"));
   EXPECT_FALSE(Finds(u"abd", u"/music/abc.mp3"));
-  // ASCII fast path and the ICU path agree on the ASCII part of a mixed text.
-  EXPECT_EQ(NormaliseSearchText(u"a b"), NormaliseSearchText(u"Ａ　Ｂ"));
+  // The table-free path (kana, ASCII, CJK) and ICU's path ("é" forces it) agree.
+  EXPECT_EQ(NormaliseSearchText(u"ひらがな ａbc漢字ゝé"),
+            NormaliseSearchText(u"ヒラガナ　ABC漢字ヽ") + NormaliseSearchText(u"É"));
 }
 
 TEST(SearchKeyCache, FindsInBothDirectionsAndSeesChangedEntries) {
