@@ -8,6 +8,7 @@
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/list/app_mivaro_list.h"
 
 namespace mivaro {
 
@@ -207,7 +208,7 @@ void TApp_Mivaro::CreateActions() {
 
   // The commands that later windows bring stay disabled until they attach.
   for (QAction* later :
-       {Action_List_Edit, Action_FileCmd, Action_FileCmd_Rename, Action_FileCmd_Copy,
+       {Action_FileCmd, Action_FileCmd_Rename, Action_FileCmd_Copy,
         Action_FileCmd_Move, Action_FileCmd_RemoveFromHDD, Action_FileCmd_Trash, Action_Sort,
         Action_Sort_FileName, Action_Sort_Path, Action_Sort_Name, Action_Sort_Ext,
         Action_Sort_Shuffle, Action_Zoom_Wallvideo, Action_Zoom_FullScreen,
@@ -253,6 +254,9 @@ void TApp_Mivaro::ConnectActions() {
   });
   Bind(Action_File_Restore, &TApp_Mivaro::Action_File_RestoreExecute);
   Bind(Action_File_Minimize, &TApp_Mivaro::Action_File_MinimizeExecute);
+  connect(Action_List_Edit, &QAction::triggered, this, [this] {
+    if (!IsBusy()) ShowPlaylistWindow(this);
+  });
   Bind(Action_List_Clear, &TApp_Mivaro::Action_List_ClearExecute);
   Bind(Action_List_Del, &TApp_Mivaro::Action_List_DelExecute);
   Bind(Action_List_Copy, &TApp_Mivaro::Action_List_CopyExecute);

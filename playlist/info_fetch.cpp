@@ -1,0 +1,80 @@
+#include "playlist/info_fetch.h"
+
+#include <thread>
+#include <utility>
+
+#include "core/files.h"
+#include "core/hooks.h"
+#include "core/natural.h"
+
+namespace mivaro {
+
+InfoFetchPlan PlanInfoFetch(WStringView path, const TMyCustomTag* entryTag) {
+  InfoFetchPlan plan;
+  if (!entryTag || !FileExists(path)) return plan;
+  if (CompareTextIgnoreCaseLocale(entryTag->FileName, path) != 0) return plan;
+  if (entryTag->Text(TMyTagField::Title).empty()) return plan;
+  if (entryTag->WriteTime != GetFileWriteTime(path)) return plan;
+  plan.needTagRead = false;
+  if (!(entryTag->Duration >= 0.0)) {
+    plan.tag = std::make_unique<TMyTag>(*entryTag);
+    plan.needMediaRead = true;
+  }
+  return plan;
+}
+
+namespace {
+
+struct Job {
+  std::int32_t index;
+  WString path;
+  InfoFetchPlan plan;
+  InfoFetchCalls calls;
+  std::shared_ptr<std::atomic<bool>> stop;
+
+  bool Stopped() const { return stop->load() || IsApplicationTerminating(); }
+
+  // Posts show(index, tag) with a shared hold on the tag; the call is dropped when the
+  // job was stopped or the application closes before the user-interface thread runs it.
+  void Post(const std::function<void(std::int32_t, const TMyTag*)>& show,
+            std::shared_ptr<const TMyTag> tag) {
+    calls.post([show, tag = std::move(tag), i = index, s = stop] {
+      if (s->load() || IsApplicationTerminating()) return;
+      show(i, tag.get());
+    });
+  }
+
+  void Run() {
+    if (Stopped()) return;
+    if (plan.needTagRead) {
+      plan.tag = calls.readTag ? calls.readTag(path) : std::make_unique<TMyTag>(path);
+    } else if (!plan.needMediaRead) {
+      Post(calls.showTags, nullptr);
+      Post(calls.showFileInfo, nullptr);
+      return;
+    }
+    if (Stopped()) return;
+    // The tag texts are shown as they are now; the media read works on a copy.
+    Post(calls.showTags, std::make_shared<const TMyTag>(*plan.tag));
+    if (Stopped()) return;
+    if (calls.readMedia)
+      calls.readMedia(*plan.tag);
+    else
+      plan.tag->LoadMediaProperties();
+    if (Stopped()) return;
+    Post(calls.showFileInfo, std::shared_ptr<const TMyTag>(std::move(plan.tag)));
+  }
+};
+
+}  // namespace
+
+std::shared_ptr<std::atomic<bool>> StartInfoFetch(std::int32_t index, WString path,
+                                                  InfoFetchPlan plan,
+                                                  const InfoFetchCalls& calls) {
+  auto stop = std::make_shared<std::atomic<bool>>(false);
+  auto job = std::make_unique<Job>(Job{index, std::move(path), std::move(plan), calls, stop});
+  std::thread([job = std::move(job)] { job->Run(); }).detach();
+  return stop;
+}
+
+}  // namespace mivaro
