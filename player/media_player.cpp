@@ -117,6 +117,8 @@ bool TMyMediaPlayer::Open(WStringView fileName) {
 
   mediaEvent_ = graph_->MediaEvent();
   mediaEvent_->SetNotifyWindow([this] { PostGraphNotify(); });
+  // The owner is known before rendering: the renderer draws its first frame into it.
+  graph_->put_Owner(VideoOwner());
 
   hr = RenderMediaFile(graph_.get(), name, &built);
   audioRenderer_ = built.audioRenderer;
@@ -247,6 +249,14 @@ void TMyMediaPlayer::HandleGraphNotify() {
         case EC_CLOCK_CHANGED:
           clockChanged_ = true;
           break;
+        case EC_LENGTH_CHANGED: {
+          double d = 0;
+          if (graph_ && Succeeded(graph_->get_Duration(&d)) && std::isfinite(d) && d > 0) {
+            duration_ = d;
+            durationSeconds_ = Round(d);
+          }
+          break;
+        }
         case EC_PAUSED:
           if (clockChanged_) {
             bool first = !started_;

@@ -134,6 +134,8 @@ class TMyMediaPlayer {
 
   // The graph of the open file (nullptr when closed); for diagnostics and tests.
   TMediaGraph* Graph() const { return graph_.get(); }
+  // The engine's last error (message and debug text) for the error notification.
+  std::string ErrorText() const { return graph_ ? graph_->ErrorText() : std::string(); }
   TMediaFilter* VideoRendererFilter() const { return videoRenderer_.get(); }
   TMediaFilter* OverlayMixerFilter() const { return overlayMixer_.get(); }
   TMediaFilter* AudioRendererFilter() const { return audioRenderer_.get(); }

@@ -15,9 +15,14 @@
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <gst/pbutils/missing-plugins.h>
 
 #include "platform/media/graph_helpers.h"
+#include "platform/os/native_path.h"
 
 namespace mivaro {
 
@@ -35,16 +40,19 @@ constexpr int kPrerollTimeoutMs = 15000;
 // How long a file may take to show its first stream.
 constexpr int kNoStreamTimeoutMs = 3000;
 
-// The ASF header object's GUID: the start of every Windows Media file.
+// The ASF header object's GUID: the start of every Windows Media file. Only regular files
+// are read: a FIFO, device or socket would block the reader (false for them).
 bool LooksLikeAsf(const std::string& path) {
   static const unsigned char kAsf[16] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11,
                                          0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
   unsigned char head[16] = {};
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  std::size_t n = std::fread(head, 1, sizeof head, f);
-  std::fclose(f);
-  return n == sizeof head && std::memcmp(head, kAsf, sizeof head) == 0;
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  ssize_t n = -1;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  return n == static_cast<ssize_t>(sizeof head) && std::memcmp(head, kAsf, sizeof head) == 0;
 }
 
 std::atomic<long> g_xErrors{0};
@@ -77,7 +85,8 @@ bool Starts(GstElement* e) {
   return true;
 }
 
-std::string Path8(WStringView file) { return Utf8(file); }
+// The file system's bytes of a name (names that are not UTF-8 keep their bytes).
+std::string Path8(WStringView file) { return os::NativePath(file); }
 
 // Original ranks of the libav decoders, so that preferring them can be undone.
 std::mutex g_rankMutex;
@@ -142,10 +151,21 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT SetWindowForeground(long focus) override;
   HRESULT SetAspectRatioMode(int mode) override;
   HRESULT Expose() override {
-    if (!videoSink_ || !GST_IS_VIDEO_OVERLAY(videoSink_)) return E_NOTIMPL;
-    gst_video_overlay_expose(GST_VIDEO_OVERLAY(videoSink_));
+    if (!overlay_) return E_NOTIMPL;
+    gst_video_overlay_expose(GST_VIDEO_OVERLAY(overlay_));
     return S_OK;
   }
+
+  std::string ErrorText() const override {
+    std::lock_guard lock(mutex_);
+    if (errorDebug_.empty()) return error_;
+    return error_ + "\n" + errorDebug_;
+  }
+  std::vector<std::string> Notices() const override {
+    std::lock_guard lock(mutex_);
+    return notices_;
+  }
+  GstElement* Pipeline() const override { return pipeline_; }
 
   bool WaitUntilSettled(int timeoutMs) override;
   std::string VideoSinkName() const override { return videoSinkName_; }
@@ -159,6 +179,12 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* msg, gpointer self);
   static GstPadProbeReturn OnVideoCaps(GstPad* pad, GstPadProbeInfo* info, gpointer self);
   GstBusSyncReply HandleMessage(GstMessage* msg);
+  void AddNotice(std::string text);
+  static void RestartClock(GstElement* pipeline, gpointer);
+  // Reads the length again when it was not known; true when it changed.
+  bool RefreshDuration();
+  // The element that draws: the sink itself, or the overlay inside an automatic bin.
+  GstElement* Overlay() const { return overlay_; }
   void NoteVideoCaps(GstCaps* caps);
 
   HRESULT BuildPipeline(const std::string& uri, bool videoToo);
@@ -173,7 +199,8 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT SeekTo(double seconds, double rate);
 
   GstElement* pipeline_ = nullptr;
-  GstElement* videoSink_ = nullptr;  // the element that draws (overlay), own reference
+  GstElement* videoSink_ = nullptr;  // the sink given to playbin, own reference
+  GstElement* overlay_ = nullptr;    // the GstVideoOverlay in it (or nullptr), own reference
   GstElement* scaler_ = nullptr;     // capsfilter in front of a non-scaling sink
   GstElement* panorama_ = nullptr;
   std::string videoSinkName_;
@@ -186,6 +213,8 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   bool eos_ = false;
   bool opened_ = false;
   std::string error_;
+  std::string errorDebug_;
+  std::vector<std::string> notices_;
   int capsWidth_ = 0;
   int capsHeight_ = 0;
   TMyWindowHandle owner_ = 0;
@@ -233,6 +262,7 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       std::lock_guard lock(mutex_);
       errored_ = true;
       error_ = err ? err->message : "error";
+      errorDebug_ = dbg ? dbg : "";
       if (err) g_error_free(err);
       g_free(dbg);
       if (opened_) {
@@ -262,9 +292,50 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       }
       break;
     }
+    case GST_MESSAGE_WARNING: {
+      GError* err = nullptr;
+      gchar* dbg = nullptr;
+      gst_message_parse_warning(msg, &err, &dbg);
+      AddNotice(std::string("warning: ") + (err ? err->message : "?") + (dbg ? std::string(" (") + dbg + ")" : ""));
+      if (err) g_error_free(err);
+      g_free(dbg);
+      post = true;
+      code = EC_ENGINE_NOTICE;
+      break;
+    }
+    case GST_MESSAGE_ELEMENT: {
+      if (gst_is_missing_plugin_message(msg)) {
+        gchar* what = gst_missing_plugin_message_get_description(msg);
+        AddNotice(std::string("missing plug-in: ") + (what ? what : "?"));
+        g_free(what);
+        post = true;
+        code = EC_ENGINE_NOTICE;
+      }
+      break;
+    }
+    case GST_MESSAGE_CLOCK_LOST:
+      // The clock went away (an audio device closed): a new one is chosen by pausing and
+      // playing again, off the streaming thread.
+      gst_element_call_async(pipeline_, RestartClock, nullptr, nullptr);
+      break;
+    case GST_MESSAGE_DURATION_CHANGED: {
+      bool open;
+      {
+        std::lock_guard lock(mutex_);
+        open = opened_;
+      }
+      if (open) gst_element_call_async(pipeline_, [](GstElement*, gpointer self) {
+        auto* g = static_cast<TGstGraph*>(self);
+        if (g->RefreshDuration()) g->PostEvent(EC_LENGTH_CHANGED);
+      }, this, nullptr);
+      break;
+    }
     case GST_MESSAGE_STEP_DONE: {
       std::lock_guard lock(mutex_);
-      if (opened_ && GST_MESSAGE_SRC(msg) == GST_OBJECT(videoSink_)) {
+      // The step-done message comes from the element that drew (inside a bin for the
+      // automatic sink).
+      if (opened_ && (GST_MESSAGE_SRC(msg) == GST_OBJECT(videoSink_) ||
+                      (overlay_ && GST_MESSAGE_SRC(msg) == GST_OBJECT(overlay_)))) {
         // The sink does not move its reported position over stepped frames: keep the
         // position of the frame now shown.
         GstFormat format;
@@ -286,6 +357,30 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
   gst_message_unref(msg);
   if (post) PostEvent(code, p1, 0);
   return GST_BUS_DROP;
+}
+
+void TGstGraph::AddNotice(std::string text) {
+  std::lock_guard lock(mutex_);
+  if (notices_.size() < 200) notices_.push_back(std::move(text));
+}
+
+void TGstGraph::RestartClock(GstElement* pipeline, gpointer) {
+  GstState state = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  gst_element_get_state(pipeline, &state, &pending, 0);
+  if (state != GST_STATE_PLAYING && pending != GST_STATE_PLAYING) return;
+  gst_element_set_state(pipeline, GST_STATE_PAUSED);
+  gst_element_set_state(pipeline, GST_STATE_PLAYING);
+}
+
+bool TGstGraph::RefreshDuration() {
+  if (!pipeline_) return false;
+  gint64 d = -1;
+  if (!gst_element_query_duration(pipeline_, GST_FORMAT_TIME, &d) || d <= 0) return false;
+  double seconds = static_cast<double>(d) / GST_SECOND;
+  std::lock_guard lock(mutex_);
+  if (std::fabs(seconds - duration_) < 0.0005) return false;
+  duration_ = seconds;
+  return true;
 }
 
 GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer self) {
@@ -432,7 +527,19 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     g_object_set(pipeline_, "video-sink", bin, nullptr);
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "force-aspect-ratio"))
       g_object_set(sink, "force-aspect-ratio", aspectMode_ == VMR_ARMODE_LETTER_BOX, nullptr);
-    if (GST_IS_VIDEO_OVERLAY(sink)) gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(sink), FALSE);
+    // The overlay: the sink itself, or the sink an automatic bin made when it started.
+    if (GST_IS_VIDEO_OVERLAY(sink)) overlay_ = GST_ELEMENT(gst_object_ref(sink));
+    else if (GST_IS_BIN(sink))
+      overlay_ = gst_bin_get_by_interface(GST_BIN(sink), GST_TYPE_VIDEO_OVERLAY);
+    if (overlay_) {
+      gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(overlay_), FALSE);
+      TMyWindowHandle owner;
+      {
+        std::lock_guard lock(mutex_);
+        owner = owner_;
+      }
+      if (owner) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), owner);
+    }
   }
   GstBus* bus = gst_element_get_bus(pipeline_);
   gst_bus_set_sync_handler(bus, OnBusSync, this, nullptr);
@@ -644,11 +751,14 @@ void TGstGraph::Teardown() {
     pipeline_ = nullptr;
   }
   if (videoSink_) gst_object_unref(videoSink_);
+  if (overlay_) gst_object_unref(overlay_);
+  overlay_ = nullptr;
   if (scaler_) gst_object_unref(scaler_);
   if (panorama_) gst_object_unref(panorama_);
   videoSink_ = scaler_ = panorama_ = nullptr;
   std::lock_guard lock(mutex_);
   opened_ = false;
+  notices_.clear();
   capsWidth_ = capsHeight_ = 0;
   nVideo_ = nAudio_ = 0;
   width_ = height_ = 0;
@@ -714,6 +824,7 @@ HRESULT TGstGraph::GetState(int timeoutMs, int* state) {
 
 HRESULT TGstGraph::get_Duration(double* seconds) {
   if (!seconds) return E_POINTER;
+  std::lock_guard lock(mutex_);
   *seconds = duration_;
   return pipeline_ ? S_OK : VFW_E_NOT_CONNECTED;
 }
@@ -722,6 +833,14 @@ HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
   if (!seconds) return E_POINTER;
   *seconds = 0;
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  // A length not known at the preroll (a stream without an index or header) is asked for
+  // again while playing; the player hears of it through EC_LENGTH_CHANGED.
+  bool unknown;
+  {
+    std::lock_guard lock(mutex_);
+    unknown = opened_ && duration_ <= 0;
+  }
+  if (unknown && RefreshDuration()) PostEvent(EC_LENGTH_CHANGED);
   {
     std::lock_guard lock(mutex_);
     if (eos_) {
@@ -842,7 +961,7 @@ HRESULT TGstGraph::Step(long count) {
 }
 
 void TGstGraph::ApplyWindow() {
-  if (!videoSink_ || !GST_IS_VIDEO_OVERLAY(videoSink_)) return;
+  if (!overlay_) return;
   TMyWindowHandle owner;
   TMyBounds rect;
   {
@@ -850,7 +969,7 @@ void TGstGraph::ApplyWindow() {
     owner = owner_;
     rect = rect_;
   }
-  auto* overlay = GST_VIDEO_OVERLAY(videoSink_);
+  auto* overlay = GST_VIDEO_OVERLAY(overlay_);
   if (owner) gst_video_overlay_set_window_handle(overlay, owner);
   if (rect.width > 0 && rect.height > 0)
     gst_video_overlay_set_render_rectangle(overlay, rect.left, rect.top, rect.width, rect.height);
@@ -875,13 +994,15 @@ void TGstGraph::UpdateScalerCaps() {
 }
 
 HRESULT TGstGraph::put_Owner(TMyWindowHandle owner) {
-  if (!HasVideoStream()) return E_NOTIMPL;
+  // Before rendering the owner is kept for the sink's first frame, so that no window of
+  // the sink's own ever appears.
   {
     std::lock_guard lock(mutex_);
     owner_ = owner;
   }
-  if (GST_IS_VIDEO_OVERLAY(videoSink_) && owner)
-    gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(videoSink_), owner);
+  if (!pipeline_) return S_OK;
+  if (!HasVideoStream()) return E_NOTIMPL;
+  if (overlay_ && owner) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), owner);
   return S_OK;
 }
 
@@ -928,10 +1049,11 @@ HRESULT TGstGraph::SetWindowForeground(long) { return HasVideoStream() ? S_OK : 
 
 HRESULT TGstGraph::SetAspectRatioMode(int mode) {
   aspectMode_ = mode;
-  if (!videoSink_) return E_NOTIMPL;
-  if (!g_object_class_find_property(G_OBJECT_GET_CLASS(videoSink_), "force-aspect-ratio"))
+  GstElement* target = overlay_ ? overlay_ : videoSink_;
+  if (!target) return E_NOTIMPL;
+  if (!g_object_class_find_property(G_OBJECT_GET_CLASS(target), "force-aspect-ratio"))
     return E_NOTIMPL;
-  g_object_set(videoSink_, "force-aspect-ratio", mode == VMR_ARMODE_LETTER_BOX, nullptr);
+  g_object_set(target, "force-aspect-ratio", mode == VMR_ARMODE_LETTER_BOX, nullptr);
   return S_OK;
 }
 

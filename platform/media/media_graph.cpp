@@ -189,6 +189,15 @@ void TMediaEventQueue::PostEvent(int code, std::intptr_t param1, std::intptr_t p
   if (notify) notify();
 }
 
+void TMediaEventQueue::Wake() {
+  std::function<void()> notify;
+  {
+    std::lock_guard lock(mutex_);
+    if (!noNotify_) notify = notify_;
+  }
+  if (notify) notify();
+}
+
 std::size_t TMediaEventQueue::PendingEvents() const {
   std::lock_guard lock(mutex_);
   return events_.size();

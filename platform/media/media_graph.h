@@ -142,6 +142,8 @@ class TMediaEventQueue {
   HRESULT GetEvent(int* code, std::intptr_t* param1, std::intptr_t* param2, int timeoutMs);
   HRESULT FreeEventParams(int, std::intptr_t, std::intptr_t) { return S_OK; }
   void PostEvent(int code, std::intptr_t param1 = 0, std::intptr_t param2 = 0);
+  // Notifies without queueing an event (the engine has deferred work for the UI thread).
+  void Wake();
   std::size_t PendingEvents() const;
 
  private:
@@ -174,7 +176,9 @@ class TMediaGraph {
   // Connects an output pin to an input pin; E_FAIL when the types cannot meet.
   virtual HRESULT Connect(TMediaPin* out, TMediaPin* in);
   virtual HRESULT Disconnect(TMediaPin* pin);
-  // Builds the playback of `file` around the filters already in the graph.
+  // Builds the playback of `file` around the filters already in the graph. S_OK when the
+  // graph is ready; VFW_S_OPEN_PENDING when the engine finishes on its own and posts
+  // EC_OPEN_COMPLETE with the result; a failure otherwise.
   virtual HRESULT RenderFile(WStringView file) = 0;
   // Plays a file through a source filter already in the graph (the ASF fallback) once
   // the source is connected to its renderer.
@@ -201,6 +205,8 @@ class TMediaGraph {
   virtual HRESULT get_Duration(double* seconds) = 0;
   virtual HRESULT get_CurrentPosition(double* seconds) = 0;
   virtual HRESULT put_CurrentPosition(double seconds) = 0;
+  // A quick seek to the nearest key frame (while the seek bar is dragged).
+  virtual HRESULT put_CurrentPositionKeyFrame(double seconds) { return put_CurrentPosition(seconds); }
   virtual HRESULT put_Rate(double rate) = 0;
   virtual HRESULT get_Rate(double* rate) = 0;
   // *can = 1 when the graph plays backwards.
@@ -230,6 +236,15 @@ class TMediaGraph {
   // --- persistent form (IPersistStream): the graph's own description ---
   virtual HRESULT SaveDescription(std::string* out);
   virtual HRESULT LoadDescription(std::string_view in);
+
+  // --- engine work and reports ---
+  // Runs what the engine deferred to the UI thread (its bus messages). The player calls
+  // this at the start of every pass of its event pump.
+  virtual void Dispatch() {}
+  // The last error: the engine's message and its debug text (empty when none).
+  virtual std::string ErrorText() const { return {}; }
+  // Warnings and missing plug-ins noted since the file was rendered, oldest first.
+  virtual std::vector<std::string> Notices() const { return {}; }
 
   // File most recently rendered (empty before RenderFile).
   const WString& RenderedFile() const { return renderedFile_; }

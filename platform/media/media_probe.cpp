@@ -4,6 +4,8 @@
 #include <gst/gst.h>
 #include <gst/pbutils/pbutils.h>
 
+#include <sys/stat.h>
+
 #include <string>
 
 #include "platform/os/native_path.h"
@@ -35,7 +37,13 @@ MediaProbeResult ProbeMediaFile(WStringView path, int timeoutMs) {
   if (path.empty() || !EnsureGstreamer()) {
     return result;
   }
-  const std::string uri = FileUri(os::NativePath(path));
+  // Regular files only: a FIFO, device or socket would block the discoverer (empty result).
+  const std::string native = os::NativePath(path);
+  struct stat st {};
+  if (native.empty() || ::stat(native.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    return result;
+  }
+  const std::string uri = FileUri(native);
   if (uri.empty()) {
     return result;
   }

@@ -20,6 +20,7 @@ struct MediaProbeResult {
 };
 
 // Probes the file at path; timeoutMs bounds the time spent (default 10 s).
+// Anything but a regular file (FIFO, device, socket) gives the empty result unread.
 MediaProbeResult ProbeMediaFile(WStringView path, int timeoutMs = 10000);
 
 }  // namespace mivaro

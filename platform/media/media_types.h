@@ -31,6 +31,8 @@ inline constexpr HRESULT VFW_E_NOT_FOUND = static_cast<HRESULT>(0x80040216u);
 inline constexpr HRESULT VFW_E_NOT_CONNECTED = static_cast<HRESULT>(0x80040209u);
 // The waited-for operation did not finish within its time.
 inline constexpr HRESULT VFW_E_TIMEOUT = static_cast<HRESULT>(0x8004022Eu);
+// Rendering has started and goes on in the engine: EC_OPEN_COMPLETE follows.
+inline constexpr HRESULT VFW_S_OPEN_PENDING = 0x00040301;
 
 inline constexpr bool Succeeded(HRESULT hr) { return hr >= 0; }
 inline constexpr bool Failed(HRESULT hr) { return hr < 0; }
@@ -42,7 +44,13 @@ inline constexpr int EC_ERRORABORT = 3;
 inline constexpr int EC_VIDEO_SIZE_CHANGED = 10;
 inline constexpr int EC_CLOCK_CHANGED = 13;
 inline constexpr int EC_PAUSED = 14;
+inline constexpr int EC_LENGTH_CHANGED = 0x1E;
 inline constexpr int EC_STEP_COMPLETE = 36;
+// Engine events of this program (above the range of the standard codes):
+// an asynchronous render ended; param1 is its result (S_OK or the failure).
+inline constexpr int EC_OPEN_COMPLETE = 0x8001;
+// The engine noted a warning or a missing plug-in (its text: TMediaGraph::Notices).
+inline constexpr int EC_ENGINE_NOTICE = 0x8002;
 inline constexpr int EC_VMR_RENDERDEVICE_SET = 0x53;
 
 // Graph states as GetState reports them.

@@ -12,6 +12,10 @@
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_graph.h"
 #include "player/media_player.h"
+#include "platform/os/native_path.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace mivaro {
 namespace {
@@ -226,6 +230,29 @@ TEST_F(PlayerGst, SavedGraphIsACompoundFileThatOpensAgain) {
   EXPECT_EQ(q.VideoWidth(), 320);
   q.Play();
   EXPECT_TRUE(q.PumpUntil([&] { return q.Logged("start"); }));
+}
+
+TEST_F(PlayerGst, NamesThatAreNotUtf8OpenAndFifosAreRefusedAtOnce) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("mivaro-names-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  // A byte name that is not UTF-8 (a Shift-JIS name from an archive).
+  const std::string odd = (dir / "a\xff.avi").string();
+  fs::copy_file(Media("avi"), odd, fs::copy_options::overwrite_existing);
+  PumpedPlayer p;
+  EXPECT_TRUE(p.Open(os::FromNativeName(odd)));
+  EXPECT_EQ(p.log, std::vector<std::string>{"open"});
+  // A named pipe is never opened: the open fails at once instead of waiting for a writer.
+  const std::string fifo = (dir / "pipe.mp4").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  p.log.clear();
+  auto t0 = std::chrono::steady_clock::now();
+  EXPECT_FALSE(p.Open(os::FromNativeName(fifo)));
+  EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+  ASSERT_FALSE(p.log.empty());
+  EXPECT_EQ(p.log.back(), "error");  // after "stopped" of the file closed before
+  p.Clear();
+  fs::remove_all(dir);
 }
 
 }  // namespace
