@@ -24,6 +24,8 @@
 #include "platform/media/media_graph.h"
 #include "platform/media/media_types.h"
 
+typedef struct _GstElement GstElement;
+
 namespace mivaro {
 
 // Initialises GStreamer once (thread-safe) and ranks out sinks that crash without a
@@ -60,6 +62,8 @@ class TGstGraphExtras {
   virtual std::string AudioSinkName() const = 0;
   // The last error text of the pipeline (empty when none).
   virtual std::string LastError() const = 0;
+  // The pipeline itself, for the diagnostics dump (null before a file is opened).
+  virtual GstElement* Pipeline() const = 0;
 };
 
 }  // namespace mivaro
