@@ -4,6 +4,8 @@
 BUILD ?= build
 SAN_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
+# CI (which sets CI=true) builds with warnings as errors; a local build only warns.
+WERROR ?= $(if $(CI),ON,OFF)
 
 .PHONY: deps build run test test-sanitize fuzz clean
 
@@ -11,7 +13,7 @@ deps:
 	./scripts/install-deps.sh
 
 build: deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIVARO_WERROR=$(WERROR)
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
@@ -27,7 +29,7 @@ test: build
 # The toolkit-free tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
 	cmake -S . -B $(SAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIVARO_GUI=OFF \
-	  -DMIVARO_SANITIZE=ON -DMIVARO_BENCH=OFF
+	  -DMIVARO_SANITIZE=ON -DMIVARO_BENCH=OFF -DMIVARO_WERROR=$(WERROR)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 	cd $(SAN_BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -L nogui -j $(JOBS)
