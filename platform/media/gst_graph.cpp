@@ -1,5 +1,6 @@
 // GStreamer engine of the media graph (see gst_graph.h).
 #include "platform/media/gst_graph.h"
+#include "platform/media/graph_dump.h"
 
 #include <dlfcn.h>
 #include <gst/gst.h>
@@ -239,6 +240,7 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
 }
 
 GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
+  LogBusDiagnostics(msg);
   if (gst_is_video_overlay_prepare_window_handle_message(msg)) {
     std::lock_guard lock(mutex_);
     if (owner_ && GST_IS_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg))) {
