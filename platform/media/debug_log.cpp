@@ -1,5 +1,6 @@
 #include "platform/media/debug_log.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -117,6 +118,7 @@ void TDebugLog::Write(std::string_view line) {
   {
     std::lock_guard lock(mutex_);
     lines_.emplace_back(line);
+    ++written_;
     while (lines_.size() > kMaxLines) lines_.pop_front();
     if (groupDepth_ > 0) {
       pending_ = true;
@@ -182,6 +184,7 @@ void TDebugLog::Clear() {
   {
     std::lock_guard lock(mutex_);
     lines_.clear();
+    ++clears_;
   }
   Notify();
 }
@@ -204,18 +207,31 @@ bool TDebugLog::SaveTo(const std::string& path) const {
   return WriteFileAtomicUtf8(path, SaveText());
 }
 
-void TDebugLog::SetListener(std::function<void()> listener) {
+TDebugLog::TDelta TDebugLog::LinesSince(TCursor* cursor) const {
   std::lock_guard lock(mutex_);
+  TDelta delta;
+  const std::uint64_t first = written_ - lines_.size();
+  std::uint64_t from = std::max(cursor->next, first);
+  if (cursor->clears != clears_ || written_ - from >= kMaxLines) {
+    delta.reset = true;
+    from = first;
+  }
+  delta.lines.assign(lines_.begin() + static_cast<std::ptrdiff_t>(from - first), lines_.end());
+  cursor->next = written_;
+  cursor->clears = clears_;
+  return delta;
+}
+
+void TDebugLog::SetListener(std::function<void()> listener) {
+  std::lock_guard lock(listenerMutex_);
   listener_ = std::move(listener);
 }
 
 void TDebugLog::Notify() {
-  std::function<void()> listener;
-  {
-    std::lock_guard lock(mutex_);
-    listener = listener_;
-  }
-  if (listener) listener();
+  // Held while the listener runs, so that it cannot be replaced (and its owner destroyed)
+  // in the middle of a call. The listener must not write to the log.
+  std::lock_guard lock(listenerMutex_);
+  if (listener_) listener_();
 }
 
 TGraphEventText DescribeGraphEvent(int code, std::intptr_t param1, std::intptr_t param2) {
