@@ -168,16 +168,32 @@ void VideoInfoBlock(const GstStructure* s, bool raw, std::vector<std::string>& o
   out.push_back(Label("biSizeImage", Int(image)));
 }
 
+// The wave format tag that goes with an audio subtype (0 when it has none).
+int WaveFormatTag(const char* subtype) {
+  static const std::pair<const char*, int> kTags[] = {
+      {"MEDIASUBTYPE_PCM", 0x0001},          {"MEDIASUBTYPE_IEEE_FLOAT", 0x0003},
+      {"MEDIASUBTYPE_MP3", 0x0055},          {"MEDIASUBTYPE_MPEG1AudioPayload", 0x0050},
+      {"MEDIASUBTYPE_RAW_AAC1", 0x00FF},     {"MEDIASUBTYPE_MPEG_ADTS_AAC", 0x1600},
+      {"MEDIASUBTYPE_DOLBY_AC3", 0x2000},    {"MEDIASUBTYPE_WMAUDIO2", 0x0161},
+      {"MEDIASUBTYPE_FLAC", 0xF1AC},         {"MEDIASUBTYPE_Vorbis", 0x674F}};
+  for (const auto& [name, tag] : kTags) {
+    if (subtype && std::strcmp(subtype, name) == 0) return tag;
+  }
+  return 0;
+}
+
 void WaveFormatBlock(const GstStructure* s, const char* subtype, std::vector<std::string>& out) {
   const bool pcm = subtype && std::strcmp(subtype, "MEDIASUBTYPE_PCM") == 0;
   const bool flt = subtype && std::strcmp(subtype, "MEDIASUBTYPE_IEEE_FLOAT") == 0;
   int channels = IntField(s, "channels"), rate = IntField(s, "rate");
   int bits = (pcm || flt) ? AudioBits(StringField(s, "format")) : 0;
   int align = channels * bits / 8;
-  out.push_back(Label("wFormatTag", Int(pcm ? 1 : flt ? 3 : 0)));
+  // Compressed streams: the byte rate from the stream's own bit rate when it tells one.
+  const long long avgBytes = (pcm || flt) ? static_cast<long long>(rate) * align : IntField(s, "bitrate") / 8;
+  out.push_back(Label("wFormatTag", Int(WaveFormatTag(subtype))));
   out.push_back(Label("nChannels", Int(channels)));
   out.push_back(Label("nSamplesPerSec", Int(rate)));
-  out.push_back(Label("nAvgBytesPerSec", Int(static_cast<long long>(rate) * align)));
+  out.push_back(Label("nAvgBytesPerSec", Int(avgBytes)));
   out.push_back(Label("nBlockAlign", Int(align)));
   out.push_back(Label("wBitsPerSample", Int(bits)));
   out.push_back(Label("cbSize", "0"));
@@ -368,6 +384,11 @@ void LogBusDiagnostics(GstMessage* msg) {
     g_free(dbg);
   } else if (gst_is_missing_plugin_message(msg)) {
     lines.push_back(TakeString(gst_missing_plugin_message_get_description(msg)) + " がありません");
+    // The caps name the stream exactly (a container's codec id, for instance).
+    const GstStructure* s = gst_message_get_structure(msg);
+    const GValue* detail = s ? gst_structure_get_value(s, "detail") : nullptr;
+    if (detail && G_VALUE_HOLDS(detail, GST_TYPE_CAPS))
+      lines.push_back("   " + TakeString(gst_caps_to_string(gst_value_get_caps(detail))));
   }
   if (!lines.empty()) DebugWriteLines(lines);
 }
