@@ -379,7 +379,14 @@ void LogBusDiagnostics(GstMessage* msg) {
     else gst_message_parse_warning(msg, &err, &dbg);
     lines.push_back(std::string(error ? "エラー: " : "警告: ") + (err ? err->message : "") + " (" +
                     (source ? source : "") + ")");
-    if (dbg && *dbg) lines.push_back("   " + std::string(dbg));
+    // The debug text spans several lines of its own: one log line each.
+    if (dbg && *dbg) {
+      gchar** parts = g_strsplit(dbg, "\n", -1);
+      for (gchar** p = parts; *p; ++p) {
+        if (**p) lines.push_back("   " + std::string(*p));
+      }
+      g_strfreev(parts);
+    }
     if (err) g_error_free(err);
     g_free(dbg);
   } else if (gst_is_missing_plugin_message(msg)) {

@@ -113,6 +113,7 @@ TEST_F(GraphDump, DumpsWhileThePipelineChangesState) {
 }
 
 TEST(CapsDump, ListsAndRangesAreShownAsTheirCapsText) {
+  ASSERT_TRUE(GstInitHolder::Ensure());
   const auto open = CapsLines("video/x-raw, format=(string){ I420, YV12 }, width=(int)[ 16, 4096 ]");
   EXPECT_TRUE(Has(open, "メジャータイプ              MEDIATYPE_Video"));
   EXPECT_TRUE(Has(open, "formattype           UnKnown"));

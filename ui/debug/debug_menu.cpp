@@ -19,16 +19,6 @@ namespace {
 
 void WriteHeading(const QString& heading) { DebugWrite(heading.toStdString()); }
 
-void WriteSplitLines(const std::string& text, const char* indent) {
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    if (end > start) DebugWrite(indent + text.substr(start, end - start));
-    start = end + 1;
-  }
-}
-
 }  // namespace
 
 QString HeadingOf(const QString& caption) {
@@ -75,7 +65,8 @@ void LogUnplayableEntry(TMyMediaPlayer& player, WStringView path) {
   if (!FileExists(path)) {
     DebugWrite("   ファイルが見つからない。");
   } else if (!error.empty()) {
-    WriteSplitLines(error, "   ");
+    // The engine's message; its debug text is in the log already, from the engine itself.
+    DebugWrite("   " + error.substr(0, error.find('\n')));
   } else if (player.IsOpened() && player.DurationSeconds() == 0) {
     DebugWrite("   長さが 0 で、静止画像としても表示できない。");
   } else {
@@ -115,6 +106,8 @@ void AttachDebugMenu(TApp_Mivaro& main) {
     if (IsBusy()) return;
     TMyDialogState& dialog = main.Dialog_Debug_SaveAsGRF;
     if (!main.RunDialog(TMyDialogKind::Save, dialog) || dialog.file_name.empty()) return;
+    // A name typed without an extension gets the graph file's own.
+    if (ExtractFileExt(dialog.file_name).empty()) dialog.file_name += u".grf";
     dialog.initial_dir = ExtractFileDir(dialog.file_name);
     DebugSaveGraph(*player, dialog.file_name, HeadingOf(main.Action_Debug_SaveAsGRF->text()));
   });

@@ -29,7 +29,9 @@ TForm_Debug::TForm_Debug(QWidget* parent) : QWidget(parent, Qt::Window) {
   ListBox1 = new QListWidget(this);
   ListBox1->setObjectName(QStringLiteral("ListBox1"));
   ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListBox1->setUniformItemSizes(true);  // every line is one text row: no per-item measuring
+  // Long lines (vendors, caps) scroll sideways instead of being cut short.
+  ListBox1->setTextElideMode(Qt::ElideNone);
+  ListBox1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   ListBox1->setContextMenuPolicy(Qt::CustomContextMenu);
   QFont mono = ListBox1->font();
   mono.setFamily(QStringLiteral("Monospace"));
