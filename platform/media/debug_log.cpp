@@ -137,15 +137,19 @@ void TDebugLog::Write(const std::vector<std::string>& values) {
   Write(line);
 }
 
-void TDebugLog::WriteLabel(std::string_view label, std::string_view text, int width) {
+std::string FormatLabel(std::string_view label, std::string_view text, int width) {
   std::string line(label);
-  // Pad by display columns counted as code points, so Japanese labels line up too.
+  // Characters are code points, not bytes, so Japanese labels are padded like others.
   std::size_t cps = 0;
   for (unsigned char c : line) cps += (c & 0xC0) != 0x80;
   if (width > 0 && cps < static_cast<std::size_t>(width)) line.append(static_cast<std::size_t>(width) - cps, ' ');
   line += ' ';
   line += text;
-  Write(line);
+  return line;
+}
+
+void TDebugLog::WriteLabel(std::string_view label, std::string_view text, int width) {
+  Write(FormatLabel(label, text, width));
 }
 
 void TDebugLog::WriteBool(std::string_view label, bool value) {

@@ -74,6 +74,9 @@ class TDebugLog {
   bool pending_ = false;
 };
 
+// "%-*s" label padded to the width (in characters), a blank, then the text.
+std::string FormatLabel(std::string_view label, std::string_view text, int width = 20);
+
 // Shorthands for the process-wide log.
 inline void DebugWrite(std::string_view line) { TDebugLog::Instance().Write(line); }
 inline void DebugWrite(const std::vector<std::string>& values) { TDebugLog::Instance().Write(values); }

@@ -18,13 +18,7 @@
 namespace mivaro {
 namespace {
 
-std::string Label(const char* label, const std::string& text, int width = 20) {
-  std::string line(label);
-  std::size_t cps = 0;
-  for (unsigned char c : line) cps += (c & 0xC0) != 0x80;
-  if (cps < static_cast<std::size_t>(width)) line.append(static_cast<std::size_t>(width) - cps, ' ');
-  return line + " " + text;
-}
+std::string Label(const char* label, const std::string& text) { return FormatLabel(label, text); }
 
 std::string Int(long long v) { return std::to_string(v); }
 std::string Bool(bool v) { return v ? "True" : "False"; }
