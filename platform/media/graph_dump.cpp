@@ -384,12 +384,18 @@ void LogBusDiagnostics(GstMessage* msg) {
     if (err) g_error_free(err);
     g_free(dbg);
   } else if (gst_is_missing_plugin_message(msg)) {
-    lines.push_back(TakeString(gst_missing_plugin_message_get_description(msg)) + " がありません");
-    // The caps name the stream exactly (a container's codec id, for instance).
     const GstStructure* s = gst_message_get_structure(msg);
     const GValue* detail = s ? gst_structure_get_value(s, "detail") : nullptr;
-    if (detail && G_VALUE_HOLDS(detail, GST_TYPE_CAPS))
-      lines.push_back("   " + TakeString(gst_caps_to_string(gst_value_get_caps(detail))));
+    const GstCaps* caps = detail && G_VALUE_HOLDS(detail, GST_TYPE_CAPS) ? gst_value_get_caps(detail) : nullptr;
+    const std::string type = s ? StringField(s, "type") : "";
+    if (caps && (type == "decoder" || type == "encoder")) {
+      lines.push_back(TakeString(gst_pb_utils_get_codec_description(caps)) +
+                      (type == "decoder" ? " デコーダがありません" : " エンコーダがありません"));
+    } else {
+      lines.push_back(TakeString(gst_missing_plugin_message_get_description(msg)) + " がありません");
+    }
+    // The caps name the stream exactly (a container's codec id, for instance).
+    if (caps) lines.push_back("   " + TakeString(gst_caps_to_string(caps)));
   }
   if (!lines.empty()) DebugWriteLines(lines);
 }
