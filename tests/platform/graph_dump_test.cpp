@@ -125,6 +125,16 @@ TEST(CapsDump, ListsAndRangesAreShownAsTheirCapsText) {
   EXPECT_TRUE(Has(pcm, "nBlockAlign          4"));
   EXPECT_TRUE(Has(pcm, "nAvgBytesPerSec      176400"));
   EXPECT_TRUE(Has(pcm, "wBitsPerSample       16"));
+  // PAL 4:3 interlaced, top field first: flags interlaced 0x01 + field 1 first 0x04 + both
+  // fields regular 0x20 + bob or weave 0x80; 720x16 : 576x15 is 4 : 3.
+  const auto pal = CapsLines("video/x-raw, format=I420, width=720, height=576, framerate=25/1, "
+                             "interlace-mode=interleaved, field-order=top-field-first, "
+                             "pixel-aspect-ratio=16/15");
+  EXPECT_TRUE(Has(pal, "formattype           FORMAT_VideoInfo2"));
+  EXPECT_TRUE(Has(pal, "dwInterlaceFlags     0xa5"));
+  EXPECT_TRUE(Has(pal, "dwPictAspectRatioX   4"));
+  EXPECT_TRUE(Has(pal, "dwPictAspectRatioY   3"));
+  EXPECT_TRUE(Has(pal, "biSizeImage          622080"));
   // A media type outside the table.
   const auto other = CapsLines("application/x-mivaro-test");
   EXPECT_TRUE(Has(other, "メジャータイプ              UnKnown"));
