@@ -131,8 +131,10 @@ void TForm_Debug::PopupCopyClick() {
 TForm_Debug* ShowDebugWindow() {
   if (!g_window) {
     g_window = new TForm_Debug;
-    // Top-level without an owner: it goes when the application quits.
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, g_window.data(), &QObject::deleteLater);
+    // A window of its own that does not keep the program running once the main window has
+    // closed; it goes when the application quits.
+    g_window->setAttribute(Qt::WA_QuitOnClose, false);
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, g_window.data(), [] { delete g_window.data(); });
   }
   g_window->show();
   g_window->raise();
