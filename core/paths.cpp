@@ -308,6 +308,78 @@ bool IsUrlName(WStringView name) {
   return true;
 }
 
+// ---- URIs -------------------------------------------------------------------------------
+
+namespace {
+
+int HexValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool IsFileUri(WStringView name) {
+  return name.size() >= 5 && AsciiLowerText(name.substr(0, 5)) == u"file:";
+}
+
+WString PercentDecode(WStringView text) {
+  if (text.find(u'%') == WStringView::npos) return WString(text);
+  std::string bytes;
+  bytes.reserve(text.size());
+  std::string unit;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+        HexValue(text[i + 2]) >= 0) {
+      const int byte = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
+      if (byte == 0) return WString(text);
+      bytes.push_back(static_cast<char>(byte));
+      i += 2;
+      continue;
+    }
+    // Characters written unescaped keep their own UTF-8 bytes (a surrogate pair as one).
+    size_t n = 1;
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) n = 2;
+    bytes += Utf8(text.substr(i, n));
+    i += n - 1;
+  }
+  WString out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    int length = 0;
+    const char32_t cp = DecodeUtf8At(bytes, i, length);
+    if (cp == kInvalidUtf8) return WString(text);
+    AppendCodePoint(out, cp);
+    i += static_cast<size_t>(length);
+  }
+  return out;
+}
+
+WString FileUriToPath(WStringView uri) {
+  if (!IsFileUri(uri)) return {};
+  WStringView rest = uri.substr(5);
+  if (!rest.starts_with(u"//")) {
+    return PercentDecode(rest);  // "file:/home/u/a.mp3" and the rare relative "file:a.mp3"
+  }
+  rest.remove_prefix(2);
+  const size_t slash = rest.find(u'/');
+  const WStringView host = rest.substr(0, slash);
+  WString path = PercentDecode(slash == WStringView::npos ? WStringView() : rest.substr(slash));
+  // "/C:/m/a.mp3": a Windows drive follows the slash.
+  if (path.size() >= 3 && path[0] == u'/' && IsAsciiLetter(path[1]) &&
+      (path[2] == u':' || path[2] == u'|')) {
+    path.erase(0, 1);
+    path[1] = u':';
+  }
+  if (host.empty() || AsciiLowerText(host) == u"localhost") return path;
+  // Another host: the name of a share on it.
+  WString share = u"\\\\" + PercentDecode(host);
+  for (char16_t c : path) share.push_back(c == u'/' ? u'\\' : c);
+  return share;
+}
+
 // ---- Resolution -------------------------------------------------------------------------
 
 WString ExpandFileName(WStringView path) {

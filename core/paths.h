@@ -61,6 +61,22 @@ WString ExcludeTrailingPathDelimiter(WStringView path);
 // before "://"), the names playlists carry for streams.
 bool IsUrlName(WStringView name);
 
+// ---- URIs -------------------------------------------------------------------------------
+
+// True for "file:" URIs (the scheme in any case).
+bool IsFileUri(WStringView name);
+
+// The text with its "%XX" escapes decoded as UTF-8 bytes. A "%" without two hexadecimal
+// digits stays as it is; when the decoded bytes are no valid UTF-8 or hold a NUL, the
+// whole text comes back unchanged.
+WString PercentDecode(WStringView text);
+
+// The path a "file:" URI names, its escapes decoded: "file:///home/u/a%20b.mp3" and
+// "file://localhost/home/u/a%20b.mp3" give "/home/u/a b.mp3", "file:///C:/m/a.mp3" gives
+// "C:/m/a.mp3", "file://server/share/a.mp3" gives "\\server\share\a.mp3". Empty for
+// anything that is no "file:" URI.
+WString FileUriToPath(WStringView uri);
+
 // ---- Resolution -------------------------------------------------------------------------
 
 // The absolute, normalised path: "." and ".." folded, repeated separators merged, relative

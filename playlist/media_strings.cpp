@@ -41,6 +41,21 @@ WString TrimEntry(WStringView text) {
   return WString(text.substr(first, last - first));
 }
 
+WString EntryToPath(WStringView entry, WStringView base, bool uri_entries) {
+  if (IsFileUri(entry)) {
+    const WString path = FileUriToPath(entry);
+    if (!path.empty()) return ResolveFileName(path, base);
+  }
+  if (IsUrlName(entry)) return WString(entry);
+  const WString plain = ResolveFileName(entry, base);
+  if (entry.find(u'%') == WStringView::npos) return plain;
+  const WString decoded = ResolveFileName(PercentDecode(entry), base);
+  if (uri_entries || decoded == plain) return decoded;
+  // A name may hold "%" itself: the escapes are read only when they name a file that is
+  // there and the text as written does not.
+  return !FileExists(plain) && FileExists(decoded) ? decoded : plain;
+}
+
 // ---- TMyMediaStrings --------------------------------------------------------------------
 
 TMyMediaStrings::TMyMediaStrings() : TMyMediaStrings(nullptr) {}
@@ -176,10 +191,10 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
                                 std::vector<TMyStringItem>& out, int depth,
                                 bool decode_entities, int& taken) {
   if (!CheckContinue()) return false;
-  const WString trimmed = TrimEntry(entry);
+  WString trimmed = TrimEntry(entry);
   if (trimmed.empty()) return true;
-  WString path = ResolveFileName(trimmed, base);
-  if (decode_entities) path = DecodeWplEntities(path);
+  if (decode_entities) trimmed = DecodeWplEntities(trimmed);
+  WString path = EntryToPath(trimmed, base, false);
   // One look-up answers both "does it exist" and what its tag needs.
   TMyFindData fd;
   bool found = false;

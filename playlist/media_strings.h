@@ -126,6 +126,11 @@ std::vector<WString> ParseWplEntries(WStringView text);
 std::vector<WString> ReadPlsEntries(TMyIniFile& ini);
 // The "&apos;" and "&amp;" entities of a WPL source decoded (others stay).
 WString DecodeWplEntities(WStringView text);
+// The path a playlist entry names, resolved against the playlist's folder `base`:
+// "file:" URIs become paths, other URLs stay as they are. "%XX" escapes of other entries
+// are decoded when `uri_entries` is set (lists whose entries are URIs by definition), or
+// else only when the decoded name exists and the entry as written does not.
+WString EntryToPath(WStringView entry, WStringView base, bool uri_entries);
 // Blanks and control characters removed from both ends.
 WString TrimEntry(WStringView text);
 

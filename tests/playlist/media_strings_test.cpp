@@ -146,6 +146,37 @@ TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
   EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"曲.mp3"}));
 }
 
+// Entries as other players write them: file URIs and percent-encoded relative names.
+TEST(MediaStringsExpand, FileUrisAndEscapedNamesInEveryFormat) {
+  TempTree t;
+  t.Write("sub/第1話.mp4", "");
+  t.Write("100%41.mp3", "");  // a name holding an escape-like "%41"
+  t.Write("A b.mp3", "");
+  const std::string uri = "file://" + t.Path("sub/%E7%AC%AC1%E8%A9%B1.mp4");
+  t.Write("l.m3u8", "#EXTM3U\n" + uri + "\nsub/%E7%AC%AC1%E8%A9%B1.mp4\n100%41.mp3\n"
+                    "%41%20b.mp3\nhttp://radio/x%20y.mp3\n");
+  t.Write("l.pls", "[playlist]\nNumberOfEntries=2\nFile1=" + uri + "\nFile2=A%20b.mp3\n");
+  t.Write("l.wpl", "<smil><body>\n<seq>\n<media src=\"" + uri + "\"/>\n</seq>\n");
+  const std::vector<std::string> film = {"sub/第1話.mp4"};
+  const std::vector<std::string> expected[] = {
+      {"sub/第1話.mp4", "sub/第1話.mp4", "100%41.mp3", "A b.mp3"},
+      {"sub/第1話.mp4", "A b.mp3"},
+      film};
+  const char* names[] = {"l.m3u8", "l.pls", "l.wpl"};
+  for (int k = 0; k < 3; ++k) {
+    TMyMediaStrings list;
+    list.Add(t.WPath(names[k]));
+    list.ExpandPlaylists(true);
+    EXPECT_EQ(Items(list, t.Path()), expected[k]) << names[k];
+  }
+  // Other schemes stay as written.
+  TMyMediaStrings unchecked;
+  unchecked.Add(t.WPath("l.m3u8"));
+  unchecked.ExpandPlaylists(false);
+  ASSERT_EQ(unchecked.Count(), 5);
+  EXPECT_EQ(unchecked.Get(4), u"http://radio/x%20y.mp3");
+}
+
 TEST(MediaStringsExpand, EachPlaylistIsReadOnce) {
   TempTree t;
   t.Write("a.mp3", "");
