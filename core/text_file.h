@@ -31,6 +31,12 @@ WString ReadWholeTextFile(WStringView fileName, TextEncoding& code);
 // Decodes bytes already in memory exactly as ReadTextFile does (detection included).
 WString DecodeTextBytes(std::string_view bytes, TextEncoding& code);
 
+// ReadWholeTextFile and DecodeTextBytes for lists of names (playlists), which are never
+// read as a dump: bytes that detection finds to be no known text encoding are decoded
+// as Windows-1252 (code is then kEncodingBinary, the text is not a dump).
+WString ReadWholeListFile(WStringView fileName, TextEncoding& code);
+WString DecodeListBytes(std::string_view bytes, TextEncoding& code);
+
 // The bytes WriteTextFile writes for text under code (BOM included).
 std::string EncodeTextBytes(WStringView text, TextEncoding code);
 

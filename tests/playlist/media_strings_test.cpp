@@ -177,6 +177,25 @@ TEST(MediaStringsExpand, FileUrisAndEscapedNamesInEveryFormat) {
   EXPECT_EQ(unchecked.Get(4), u"http://radio/x%20y.mp3");
 }
 
+// 8-bit lists that are neither code page 932 nor UTF-8 read as Windows-1252, never as a
+// hexadecimal dump.
+TEST(MediaStringsExpand, WesternEightBitListsAreText) {
+  TempTree t;
+  t.Write("Röyksopp - Eple.mp3", "");
+  t.Write("Café – 1.mp3", "");
+  t.Write("l.m3u", "#EXTM3U\r\n#EXTINF:222,R\xF6yksopp - Eple\r\nR\xF6yksopp - Eple.mp3\r\n");
+  t.Write("l.pls", "[playlist]\nNumberOfEntries=1\nFile1=Caf\xE9 \x96 1.mp3\n");
+  for (const char* name : {"l.m3u", "l.pls"}) {
+    TMyMediaStrings list;
+    list.Add(t.WPath(name));
+    list.ExpandPlaylists(false);
+    EXPECT_EQ(Items(list, t.Path()),
+              std::vector<std::string>{std::string(name) == "l.m3u" ? "Röyksopp - Eple.mp3"
+                                                                    : "Café – 1.mp3"})
+        << name;
+  }
+}
+
 TEST(MediaStringsExpand, EachPlaylistIsReadOnce) {
   TempTree t;
   t.Write("a.mp3", "");
