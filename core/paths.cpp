@@ -465,7 +465,8 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
     if (!IsLinuxAbsolute(path) || !IsLinuxAbsolute(dir)) return WString(path);
     from = RawParts(dir, false);
     to = RawParts(path, false);
-    // Relative names are written with "\", which a Linux name may hold itself.
+    // Relative names are read back with "\" taken as "/", so a Linux name holding "\"
+    // itself cannot be written relatively.
     for (const WString& part : to)
       if (part.find(u'\\') != WString::npos) return WString(path);
     for (const WString& part : from)
@@ -477,12 +478,22 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
          (ignore_case ? SameTextIgnoreCase(from[common], to[common])
                       : from[common] == to[common]))
     ++common;
+  // Windows names keep their own separator; Linux names are written with "/", which
+  // other programs on this system read.
+  const char16_t sep = drive.empty() ? u'/' : u'\\';
   WString out;
-  for (size_t i = common; i < from.size(); ++i) out += u"..\\";
+  for (size_t i = common; i < from.size(); ++i) {
+    out += u"..";
+    out.push_back(sep);
+  }
   for (size_t i = common; i < to.size(); ++i) {
-    if (i > common) out.push_back(u'\\');
+    if (i > common) out.push_back(sep);
     out += to[i];
   }
+  // A relative name that would read back as a drive or a URI ("C:x", "file:a.mp3") stays
+  // absolute.
+  if (drive.empty() && (!ExtractFileDrive(out).empty() || IsFileUri(out) || IsUrlName(out)))
+    return WString(path);
   return out;
 }
 

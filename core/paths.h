@@ -90,8 +90,8 @@ WString ExpandFileName(WStringView path);
 // Linux folder.
 WString ResolveFileName(WStringView entry, WStringView base_folder);
 
-// `path` relative to `base_folder` (written with "\", as playlists store it) when both lie
-// under the same root, else `path` unchanged. ResolveFileName of the result against the
+// `path` relative to `base_folder` when both lie under the same root, else `path`
+// unchanged. Linux names are written with "/", Windows names with "\". ResolveFileName of the result against the
 // same base gives the same file again.
 WString MakeRelativeFileName(WStringView path, WStringView base_folder);
 

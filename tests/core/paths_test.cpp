@@ -202,14 +202,15 @@ TEST(PathRelative, Windows) {
   EXPECT_EQ(MakeRelativeFileName(u"C:\\x\\a.mp3", u"C:\\m\\n\\"), u"..\\..\\x\\a.mp3");
 }
 
-TEST(PathRelative, LinuxWrittenWithBackslash) {
-  EXPECT_EQ(MakeRelativeFileName(u"/home/m/sub/a.mp3", u"/home/m/"), u"sub\\a.mp3");
-  EXPECT_EQ(MakeRelativeFileName(u"/home/x/a.mp3", u"/home/m/"), u"..\\x\\a.mp3");
+TEST(PathRelative, LinuxWrittenWithSlash) {
+  EXPECT_EQ(MakeRelativeFileName(u"/home/m/sub/a.mp3", u"/home/m/"), u"sub/a.mp3");
+  EXPECT_EQ(MakeRelativeFileName(u"/home/x/a.mp3", u"/home/m/"), u"../x/a.mp3");
   EXPECT_EQ(MakeRelativeFileName(u"/home/m/a.mp3", u"/home/m"), u"a.mp3");
-  EXPECT_EQ(MakeRelativeFileName(u"/Home/m/a.mp3", u"/home/m/"), u"..\\..\\Home\\m\\a.mp3");
+  EXPECT_EQ(MakeRelativeFileName(u"/Home/m/a.mp3", u"/home/m/"), u"../../Home/m/a.mp3");
   // A name holding "\" cannot be written relatively: it stays absolute.
   EXPECT_EQ(MakeRelativeFileName(u"/home/m/a\\b.mp3", u"/home/m/"), u"/home/m/a\\b.mp3");
   EXPECT_EQ(MakeRelativeFileName(u"rel/a.mp3", u"/home/m/"), u"rel/a.mp3");
+  EXPECT_EQ(MakeRelativeFileName(u"/home/m/file:a.mp3", u"/home/m/"), u"/home/m/file:a.mp3");
   EXPECT_EQ(MakeRelativeFileName(u"/home/m/", u"/home/m/"), u"/home/m/");
 }
 
