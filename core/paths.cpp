@@ -18,14 +18,6 @@ char16_t AsciiUpper(char16_t c) {
   return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
-// A colon ends a folder part only where it ends a drive: "C:" and "\\?\C:". Anywhere else
-// it belongs to the name (Linux names may hold colons).
-bool IsDriveColon(WStringView p, size_t i) {
-  if (i == 1) return IsAsciiLetter(p[0]);
-  if (i == 5) return p[0] == u'\\' && p[1] == u'\\' && p[2] == u'?' && p[3] == u'\\' &&
-                     IsAsciiLetter(p[4]);
-  return false;
-}
 
 bool IsDelimiterAt(WStringView p, size_t i) {
   const char16_t c = p[i];
@@ -155,6 +147,14 @@ std::vector<WString> RawParts(WStringView rest, bool backslash_too) {
 }
 
 }  // namespace
+
+bool IsDriveColon(WStringView p, size_t i) {
+  if (i >= p.size() || p[i] != u':') return false;
+  if (i == 1) return IsAsciiLetter(p[0]);
+  if (i == 5) return p[0] == u'\\' && p[1] == u'\\' && p[2] == u'?' && p[3] == u'\\' &&
+                     IsAsciiLetter(p[4]);
+  return false;
+}
 
 // ---- Splitting --------------------------------------------------------------------------
 

@@ -15,6 +15,10 @@ namespace mivaro {
 // True for "\" and "/" (a drive colon also ends a folder part; see above).
 constexpr bool IsPathDelimiter(char16_t c) { return c == u'\\' || c == u'/'; }
 
+// True when path[i] is a drive colon ("C:", "\\?\C:"); any other colon belongs to the
+// name, as it may in Linux names.
+bool IsDriveColon(WStringView path, size_t i);
+
 // The separator of this system's own paths.
 inline constexpr char16_t kPathSeparator = u'/';
 
