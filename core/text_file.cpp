@@ -247,6 +247,23 @@ WString ReadWholeTextFile(WStringView fileName, TextEncoding& code) {
   return ReadWhole(fileName, code, false);
 }
 
+bool ReadWholeFileBytes(WStringView fileName, std::string& bytes) {
+  bytes.clear();
+  struct stat st {};
+  std::uint64_t size = kMaxTextFileSize;
+  if (stat(os::NativePath(fileName).c_str(), &st) == 0) {
+    size = static_cast<std::uint64_t>(st.st_size);
+    if (size > kMaxTextFileSize) return false;
+    if (size == 0) return true;
+  }
+  try {
+    return ReadBytes(fileName, size, bytes);
+  } catch (const std::bad_alloc&) {
+    bytes.clear();
+    return false;
+  }
+}
+
 WString ReadWholeListFile(WStringView fileName, TextEncoding& code) {
   return ReadWhole(fileName, code, true);
 }

@@ -28,6 +28,10 @@ WString ReadTextFile(WStringView fileName, TextEncoding& code, std::uint64_t byt
 // ReadTextFile over the whole file. A file of 4 GiB or more gives an empty text.
 WString ReadWholeTextFile(WStringView fileName, TextEncoding& code);
 
+// The whole file's bytes, undecoded, read with the retries of ReadTextFile. False (and no
+// bytes) when it cannot be read or is 4 GiB or more.
+bool ReadWholeFileBytes(WStringView fileName, std::string& bytes);
+
 // Decodes bytes already in memory exactly as ReadTextFile does (detection included).
 WString DecodeTextBytes(std::string_view bytes, TextEncoding& code);
 

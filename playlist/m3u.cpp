@@ -44,7 +44,7 @@ bool TMyMediaStrings::ReadM3u(const WString& file, const WString& base, ExpandSt
   for (const WString& entry : entries) {
     // Lines with a refused extension drop out before anything else happens to them.
     if (!AcceptFile(TrimEntry(entry))) continue;
-    if (!TakeEntry(entry, base, state, out, depth, false, taken)) return false;
+    if (!TakeEntry(entry, base, state, out, depth, EntryForm::Path, taken)) return false;
   }
   return true;
 }

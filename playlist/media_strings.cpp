@@ -20,7 +20,8 @@ bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
 
 bool IsPlaylistFile(WStringView path) {
   const WString ext = AsciiLowerText(ExtractFileExt(path));
-  return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl";
+  return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl" ||
+         ext == u".xspf";
 }
 
 bool SavePlaylist(TMyWStrings& list, WStringView file_name, bool with_bom) {
@@ -184,17 +185,18 @@ bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
   if (ext == u".m3u" || ext == u".m3u8") return ReadM3u(file, base, state, out, depth);
   if (ext == u".pls") return ReadPls(file, base, state, out, depth);
   if (ext == u".wpl") return ReadWpl(file, base, state, out, depth);
+  if (ext == u".xspf") return ReadXspf(file, base, state, out, depth);
   return true;
 }
 
 bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandState& state,
-                                std::vector<TMyStringItem>& out, int depth,
-                                bool decode_entities, int& taken) {
+                                std::vector<TMyStringItem>& out, int depth, EntryForm form,
+                                int& taken) {
   if (!CheckContinue()) return false;
   WString trimmed = TrimEntry(entry);
   if (trimmed.empty()) return true;
-  if (decode_entities) trimmed = DecodeWplEntities(trimmed);
-  WString path = EntryToPath(trimmed, base, false);
+  if (form == EntryForm::WplSource) trimmed = DecodeWplEntities(trimmed);
+  WString path = EntryToPath(trimmed, base, form == EntryForm::Uri);
   // One look-up answers both "does it exist" and what its tag needs.
   TMyFindData fd;
   bool found = false;

@@ -55,7 +55,7 @@ bool TMyMediaStrings::ReadPls(const WString& file, const WString& base, ExpandSt
   const std::vector<WString> entries = ReadPlsEntries(ini);
   int taken = 0;
   for (const WString& entry : entries) {
-    if (!TakeEntry(entry, base, state, out, depth, false, taken)) return false;
+    if (!TakeEntry(entry, base, state, out, depth, EntryForm::Path, taken)) return false;
   }
   return true;
 }

@@ -308,6 +308,38 @@ TEST(MediaStringsWpl, LastSequenceAndEntities) {
             (std::vector<std::string>{"a&b.mp3", "it's.mp3", "sub/c.mp3"}));
 }
 
+TEST(MediaStringsXspf, TrackLocationsAsUrisAgainstThePlaylistFolder) {
+  TempTree t;
+  t.Write("music/a b.mp3", "");
+  t.Write("music/第1話.mp4", "");
+  t.Write("music/alt.mp3", "");
+  t.Write("music/inner.m3u", "alt.mp3\n");
+  t.Write("lists/l.xspf",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\n"
+          " <title>ignored.mp3</title>\n <trackList>\n"
+          "  <track><location>../music/a%20b.mp3</location>"
+          "<location>../music/alt.mp3</location></track>\n"
+          "  <track><title>x</title><location>file://" +
+              t.Path("music/%E7%AC%AC1%E8%A9%B1.mp4") + "</location></track>\n"
+          "  <track><location>../music/missing.mp3</location></track>\n"
+          "  <track><location> ../music/inner.m3u </location></track>\n"
+          " </trackList>\n</playlist>\n");
+  EXPECT_TRUE(IsPlaylistFile(u"/a/b.XSPF"));
+  TMyMediaStrings list;
+  list.Add(t.WPath("lists/l.xspf"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()),
+            (std::vector<std::string>{"music/a b.mp3", "music/第1話.mp4", "music/alt.mp3"}));
+  // Damage ends the reading with the tracks before it; a document type is refused.
+  EXPECT_EQ(ParseXspfEntries("<playlist><trackList><track><location>a</location></track>"
+                             "<track><location>b</locat"),
+            std::vector<WString>{u"a"});
+  EXPECT_TRUE(ParseXspfEntries("<!DOCTYPE playlist [<!ENTITY e \"a\">]><playlist><trackList>"
+                               "<track><location>&e;</location></track></trackList></playlist>")
+                  .empty());
+}
+
 TEST(MediaStringsReaders, GarbageAndHugeListsFinishPromptly) {
   TempTree t;
   std::string garbage;
@@ -315,11 +347,12 @@ TEST(MediaStringsReaders, GarbageAndHugeListsFinishPromptly) {
   t.Write("junk.m3u", garbage);
   t.Write("junk.wpl", garbage);
   t.Write("junk.pls", garbage);
+  t.Write("junk.xspf", garbage);
   std::string lines;  // a million lines, a quarter of them entries of missing files
   for (int i = 0; i < 250000; ++i) lines += "#EXTINF:1,t\n#EXTINF:2,u\n#EXTINF:3,v\nx\n";
   t.Write("million.m3u8", lines);
   TMyMediaStrings list;
-  for (const char* n : {"junk.m3u", "junk.wpl", "junk.pls", "million.m3u8"}) {
+  for (const char* n : {"junk.m3u", "junk.wpl", "junk.pls", "junk.xspf", "million.m3u8"}) {
     list.Add(t.WPath(n));
   }
   const auto start = std::chrono::steady_clock::now();

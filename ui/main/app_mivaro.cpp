@@ -202,7 +202,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   Dialog_File_OpenFile.filter = QStringLiteral(
       "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
       "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
-      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
+      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl;*.xspf)|*.m3u;*.m3u8;*.pls;*.wpl;*.xspf|"
       "すべて (*.*)|*.*");
   Dialog_File_OpenFile.filter_index = 4;
   Dialog_File_OpenFile.initial_dir = initial;
