@@ -182,6 +182,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   GstBusSyncReply HandleMessage(GstMessage* msg);
   void AddNotice(std::string text);
   static void RestartClock(GstElement* pipeline, gpointer);
+  static void LengthFromEnd(GstElement* pipeline, gpointer self);
   // Reads the length again when it was not known; true when it changed.
   bool RefreshDuration();
   // The element that draws: the sink itself, or the overlay inside an automatic bin.
@@ -282,6 +283,8 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
         post = true;
         code = EC_COMPLETE;
         p1 = S_OK;
+        // A length never learnt while playing is known now: where the stream ended.
+        if (duration_ <= 0) gst_element_call_async(pipeline_, LengthFromEnd, this, nullptr);
       }
       cv_.notify_all();
       break;
@@ -372,6 +375,22 @@ void TGstGraph::RestartClock(GstElement* pipeline, gpointer) {
   if (state != GST_STATE_PLAYING && pending != GST_STATE_PLAYING) return;
   gst_element_set_state(pipeline, GST_STATE_PAUSED);
   gst_element_set_state(pipeline, GST_STATE_PLAYING);
+}
+
+void TGstGraph::LengthFromEnd(GstElement* pipeline, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  if (g->RefreshDuration()) {
+    g->PostEvent(EC_LENGTH_CHANGED);
+    return;
+  }
+  gint64 pos = -1;
+  if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &pos) || pos <= 0) return;
+  {
+    std::lock_guard lock(g->mutex_);
+    if (g->duration_ > 0) return;
+    g->duration_ = static_cast<double>(pos) / GST_SECOND;
+  }
+  g->PostEvent(EC_LENGTH_CHANGED);
 }
 
 bool TGstGraph::RefreshDuration() {

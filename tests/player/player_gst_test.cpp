@@ -111,6 +111,22 @@ TEST_F(PlayerGst, AudioOnlyFilesHaveNoVideoFilters) {
   }
 }
 
+TEST_F(PlayerGst, LengthNotKnownAtOpenArrivesWhilePlaying) {
+  for (const char* kind : {"cbr.mp3", "adts.aac"}) {
+    SCOPED_TRACE(kind);
+    PumpedPlayer p;
+    std::string file = Media(kind);
+    if (file.empty()) continue;
+    ASSERT_TRUE(p.Open(U16(file)));
+    p.Play();
+    ASSERT_TRUE(p.PumpUntil([&] { return p.Duration() > 0; }, 8000));
+    EXPECT_NEAR(p.Duration(), 6.0, 0.3);
+    EXPECT_EQ(p.DurationSeconds(), 6);
+    EXPECT_NE(std::find(p.codes.begin(), p.codes.end(), EC_LENGTH_CHANGED), p.codes.end());
+    EXPECT_FALSE(p.Logged("error"));
+  }
+}
+
 TEST_F(PlayerGst, StillImagesOpenWithTheirPictureSize) {
   for (const char* kind : {"png", "jpg"}) {
     SCOPED_TRACE(kind);
