@@ -3,6 +3,7 @@
 #include "platform/media/graph_dump.h"
 
 #include <dlfcn.h>
+#include <gst/gl/gl.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
@@ -58,6 +59,26 @@ bool LooksLikeAsf(const std::string& path) {
 
 std::atomic<long> g_xErrors{0};
 
+// The OpenGL renderer opens a display connection, with an event thread and a context
+// thread, for every pipeline, and never closes it when the pipeline goes: one playlist
+// entry after another would pile up threads and memory. Every pipeline that asks is given
+// one display connection made once for the process instead.
+void GiveDisplayContext(GstElement* element) {
+  static GstGLDisplay* const display = gst_gl_display_new();
+  if (!display || !element) return;
+  GstContext* context = gst_context_new(GST_GL_DISPLAY_CONTEXT_TYPE, TRUE);
+  gst_context_set_gl_display(context, display);
+  gst_element_set_context(element, context);
+  gst_context_unref(context);
+}
+
+void AnswerDisplayContext(GstMessage* msg) {
+  const gchar* type = nullptr;
+  if (gst_message_parse_context_type(msg, &type) && type &&
+      std::strcmp(type, GST_GL_DISPLAY_CONTEXT_TYPE) == 0 && GST_IS_ELEMENT(GST_MESSAGE_SRC(msg)))
+    GiveDisplayContext(GST_ELEMENT(GST_MESSAGE_SRC(msg)));
+}
+
 int IgnoreXError(void* /*display*/, void* /*event*/) {
   g_xErrors.fetch_add(1);
   return 0;
@@ -78,6 +99,8 @@ GstElement* MakeElement(const std::string& factory) {
 // Tries to bring an element to READY (opens its device or display); false when it cannot.
 bool Starts(GstElement* e) {
   if (!e) return false;
+  // An OpenGL renderer started on its own would open a display connection of its own.
+  GiveDisplayContext(e);
   GstStateChangeReturn r = gst_element_set_state(e, GST_STATE_READY);
   if (r == GST_STATE_CHANGE_FAILURE) {
     gst_element_set_state(e, GST_STATE_NULL);
@@ -318,6 +341,9 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       }
       break;
     }
+    case GST_MESSAGE_NEED_CONTEXT:
+      AnswerDisplayContext(msg);
+      break;
     case GST_MESSAGE_CLOCK_LOST:
       // The clock went away (an audio device closed): a new one is chosen by pausing and
       // playing again, off the streaming thread.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -269,6 +270,42 @@ TEST_F(PlayerGst, NamesThatAreNotUtf8OpenAndFifosAreRefusedAtOnce) {
   EXPECT_EQ(p.log.back(), "error");  // after "stopped" of the file closed before
   p.Clear();
   fs::remove_all(dir);
+}
+
+// A figure of /proc/self/status ("Threads", "VmRSS" in kB).
+long StatusField(const std::string& name) {
+  std::ifstream in("/proc/self/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind(name + ":", 0) == 0) return std::stol(line.substr(name.size() + 1));
+  return -1;
+}
+
+// Entry after entry, every pipeline and its threads go away with the entry: the thread
+// count and the resident memory stay flat after the first few entries.
+TEST_F(PlayerGst, EntryAfterEntryLeavesNoThreadsOrMemoryBehind) {
+  std::string file = Media("mp4");
+  ASSERT_FALSE(file.empty());
+  PumpedPlayer p;
+  p.SetRenderer(ChooseBestRenderer());  // the OpenGL renderer under Xvfb
+  auto playOnce = [&] {
+    ASSERT_TRUE(p.Open(U16(file)));
+    p.Play();
+    ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+    p.SetPosition(1.5);  // a seek, as the seek bar makes
+    p.log.clear();
+    p.Close();
+    ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("closed"); }));
+    p.log.clear();
+  };
+  for (int i = 0; i < 4; ++i) playOnce();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const long threads = StatusField("Threads");
+  const long rss = StatusField("VmRSS");
+  for (int i = 0; i < 20; ++i) playOnce();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  EXPECT_LE(StatusField("Threads"), threads + 2) << "threads left behind by closed entries";
+  EXPECT_LT(StatusField("VmRSS") - rss, 25 * 1024) << "kB kept by closed entries";
 }
 
 }  // namespace
