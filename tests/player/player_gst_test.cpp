@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include <gst/gst.h>
+
 #include "media_fixtures.h"
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_graph.h"
@@ -196,6 +198,42 @@ TEST_F(PlayerGst, PausePositionRateVolumeAndFrameSteps) {
   p.SetBalance(-30);
   EXPECT_EQ(p.Balance(), -30);
   EXPECT_FALSE(p.Logged("error"));
+}
+
+// Ten frames stepped right after a pause, then Play: playing goes on from the stepped
+// frame, not from where the steps began.
+TEST_F(PlayerGst, PlayAfterFrameStepsContinuesFromTheSteppedFrame) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mkv"))));  // 25 frames a second
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+  ASSERT_TRUE(p.Pause());
+  p.SetPosition(0.5);
+  ASSERT_TRUE(p.PumpUntil([&] { return p.PlayState() == 2 && std::fabs(p.Position() - 0.5) < 0.02; }));
+  ASSERT_TRUE(p.Pause());
+  for (int i = 0; i < 10; ++i) {
+    const auto seen = std::count(p.codes.begin(), p.codes.end(), EC_STEP_COMPLETE);
+    ASSERT_TRUE(p.FrameStep(1));
+    ASSERT_TRUE(p.PumpUntil([&] { return std::count(p.codes.begin(), p.codes.end(), EC_STEP_COMPLETE) > seen; }));
+  }
+  EXPECT_NEAR(p.Position(), 0.9, 0.03);
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.PlayState() == 3; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(150));
+  ASSERT_TRUE(p.Pause());
+  ASSERT_TRUE(p.PumpUntil([&] { return p.PlayState() == 2; }));
+  EXPECT_GE(p.Position(), 0.9 - 0.03) << "played on from where the steps began";
+  EXPECT_LT(p.Position(), 1.5);
+  // Sound went on from the same frame: the audio sink's position is the picture's.
+  auto* extras = dynamic_cast<TGstGraphExtras*>(p.Graph());
+  ASSERT_NE(extras, nullptr);
+  GstElement* audio = nullptr;
+  g_object_get(extras->Pipeline(), "audio-sink", &audio, nullptr);
+  ASSERT_NE(audio, nullptr);
+  gint64 heard = -1;
+  EXPECT_TRUE(gst_element_query_position(audio, GST_FORMAT_TIME, &heard));
+  gst_object_unref(audio);
+  EXPECT_NEAR(static_cast<double>(heard) / GST_SECOND, p.Position(), 0.1);
 }
 
 TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
