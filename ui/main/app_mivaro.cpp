@@ -147,6 +147,13 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
     DShow_PlayerVideoSizeChange();
   };
   DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+  // A length not known at open (a stream without an index) arrives later: the bar takes it.
+  DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
+    if (code != EC_LENGTH_CHANGED) return;
+    time_latch_ = 1;
+    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
+    time_latch_ = 0;
+  };
 
   // 6. Seek state, flags, the playlist (the combo box's items) and the excluded extensions.
   pending_seek_ = -1.0;

@@ -132,11 +132,12 @@ void TApp_Mivaro::UnplayableEntry() {
 
 void TApp_Mivaro::DShow_PlayerMediaOpen() {
   if (hooks.mark_current) hooks.mark_current(ItemIndex());
-  // A length of 0 is a still image when the media has a picture and still images are
-  // allowed; anything else of no length cannot be played. (The picture test uses the video
-  // size: a test that also wanted a length would refuse every still image.)
-  if (DShow_Player->DurationSeconds() == 0 &&
-      !(DShow_Player->HasVideoSize() && Action_Opt_AllowImage->isChecked())) {
+  // A picture of no length is a still image, refused unless still images are allowed.
+  // Sound of no length plays: its length is not known yet (a stream without an index or
+  // header) and follows as a length-changed event. A file the engine cannot play at all
+  // fails the open instead.
+  if (DShow_Player->DurationSeconds() == 0 && DShow_Player->HasVideoSize() &&
+      !Action_Opt_AllowImage->isChecked()) {
     UnplayableEntry();
     return;
   }
@@ -232,6 +233,8 @@ void TApp_Mivaro::Timer_TimeTimer() {
   const double duration = DShow_Player->Duration();
   if (duration > 0) {
     if (DShow_Player->Position() >= duration) MediaEnded();
+  } else if (!DShow_Player->HasVideoSize()) {
+    // Sound whose length is not known yet: the end comes with the length.
   } else if (pending_seek_ == -1.0) {
     // A still image: wait about 10 seconds, then go on.
     pending_seek_ = 1.0;
