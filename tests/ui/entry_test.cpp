@@ -136,6 +136,8 @@ class EntryTest : public ::testing::Test {
       env_strings.push_back(var);
     }
     env_strings.push_back("MIVARO_HOME=" + home_.string());
+    // A resume list sent to the Trash lands in the test's folder.
+    env_strings.push_back("XDG_DATA_HOME=" + (home_ / "xdg").string());
     env_strings.push_back(std::string(kMarkVar) + "=" + (mark.empty() ? mark_ : mark));
     env_strings.push_back("MIVARO_AUDIO_SINK=fakesink");
     std::vector<std::string> argv_strings{MIVARO_EXE};
@@ -146,8 +148,12 @@ class EntryTest : public ::testing::Test {
     std::vector<char*> envp;
     for (std::string& s : env_strings) envp.push_back(s.data());
     envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!cwd_.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd_.c_str());
     pid_t pid = 0;
-    EXPECT_EQ(::posix_spawn(&pid, MIVARO_EXE, nullptr, nullptr, argv.data(), envp.data()), 0);
+    EXPECT_EQ(::posix_spawn(&pid, MIVARO_EXE, &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
     children_.push_back(pid);
     return pid;
   }
@@ -179,8 +185,15 @@ class EntryTest : public ::testing::Test {
     return subs.empty() ? Proc{0, {}} : subs.front();
   }
 
+  // Ends a player the way the desktop does; its exit status, -1 when it did not end.
+  int Terminate(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    return WaitExit(pid, 10s);
+  }
+
   std::string mark_;
   std::filesystem::path home_;
+  std::string cwd_;  // the folder the next Start runs in; empty: this process's
   std::vector<pid_t> children_;
 };
 
@@ -189,6 +202,26 @@ int FromHandle(const Proc& sub) {
   for (const std::string& a : sub.args) line += QuoteParamToken(U16(a)) + u" ";
   const TMyParam param(line);
   return param.Item(2).IsName(u"FROM") ? param.Item(2).AsInteger() : 0;
+}
+
+// A short tone as WAV; false when gst-launch-1.0 cannot make it.
+bool MakeTone(const std::filesystem::path& file) {
+  std::filesystem::create_directories(file.parent_path());
+  const std::string cmd = "timeout 60 gst-launch-1.0 -q audiotestsrc num-buffers=100 ! audioconvert ! "
+                          "wavenc ! filesink location='" + file.string() + "' >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0 && std::filesystem::file_size(file) > 1000;
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text) {
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+// True while a dialog window (a message box) of process `pid` is shown.
+bool ShowsDialog(pid_t pid) {
+  const std::string cmd = "for w in $(xdotool search --onlyvisible --pid " + std::to_string(pid) +
+                          " 2>/dev/null); do xprop -id $w _NET_WM_WINDOW_TYPE; done 2>/dev/null "
+                          "| grep -q _NET_WM_WINDOW_TYPE_DIALOG";
+  return std::system(cmd.c_str()) == 0;
 }
 
 TEST_F(EntryTest, PlayerStartsOneSubPlayerAndClosingEndsBoth) {
@@ -283,6 +316,50 @@ TEST_F(EntryTest, TwoStartsMakeTwoIndependentPairs) {
   ::kill(b, SIGTERM);
   EXPECT_NE(WaitExit(b, 10s), -1);
   EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_b).empty(); }, 2s));
+}
+
+// Files given by relative path are kept as full paths: a start without arguments from any
+// other folder resumes them, and the resume list is written again, not sent to the Trash.
+// Temporaries that a killed run left beside the settings are removed at start.
+TEST_F(EntryTest, RelativeArgumentsResumeFromAnotherFolderAndLeftoversGo) {
+  const std::filesystem::path folder = home_ / "x";
+  if (!MakeTone(folder / "f" / "a.wav")) GTEST_SKIP() << "gst-launch-1.0 cannot make test media";
+  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n[RESUME]\r\nResume=1\r\n");
+  pid_t dead = Start({"/SUBPLAYER"});  // ends by itself: its pid belongs to nobody after
+  ASSERT_NE(WaitExit(dead, 10s), -1);
+  const std::filesystem::path stale =
+      home_ / (".mivaro.ini.mivaro-tmp-" + std::to_string(dead) + "-3.tmp");
+  WriteText(stale, "half a save");
+
+  cwd_ = folder.string();
+  pid_t player = Start({"f/a.wav"});
+  ASSERT_GT(WaitForOneSubPlayer(mark_).pid, 0);
+  EXPECT_FALSE(std::filesystem::exists(stale)) << "a stale temporary survived the start";
+  ASSERT_EQ(Terminate(player), 0);
+  const std::filesystem::path resume = home_ / "mivaro.resume.m3u8";
+  const std::string full = (folder / "f" / "a.wav").string();
+  EXPECT_EQ(ReadWhole(resume.string()), full + "\r\n");
+
+  cwd_ = std::filesystem::temp_directory_path().string();
+  player = Start({});
+  ASSERT_GT(WaitForOneSubPlayer(mark_).pid, 0);
+  ASSERT_EQ(Terminate(player), 0);
+  EXPECT_EQ(ReadWhole(resume.string()), full + "\r\n") << "the resume list was lost";
+  EXPECT_NE(ReadWhole((home_ / "mivaro.ini").string()).find("Index=0"), std::string::npos);
+}
+
+// A terminate signal while a start-up notice runs its own loop (before the program's event
+// loop exists) ends the program the normal way, with the settings saved.
+TEST_F(EntryTest, SignalDuringStartupNoticeEndsAndSaves) {
+  if (std::system("command -v xdotool >/dev/null && command -v xprop >/dev/null") != 0)
+    GTEST_SKIP() << "needs xdotool and xprop";
+  const pid_t player = Start({(home_ / "nothing-here.mp4").string()});
+  ASSERT_TRUE(WaitFor([&] { return ShowsDialog(player); }, 20s)) << "no start-up notice";
+  ASSERT_FALSE(std::filesystem::exists(home_ / "mivaro.ini"));
+  const int status = Terminate(player);
+  ASSERT_NE(status, -1) << "the player stayed after the signal";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_NE(ReadWhole((home_ / "mivaro.ini").string()).find("[RESUME]"), std::string::npos);
 }
 
 }  // namespace
