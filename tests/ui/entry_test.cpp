@@ -1,20 +1,25 @@
 // Process-level checks of the program entry: a player starts exactly one sub player, the
 // pair ends together, and a sub player never outlives its player by more than ~1 s.
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -77,6 +82,40 @@ std::vector<Proc> MarkedProcesses(const std::string& mark) {
   }
   ::closedir(dir);
   return found;
+}
+
+// True while `pid` runs (a zombie has ended).
+bool IsLive(pid_t pid) {
+  const std::string stat = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+  const size_t paren = stat.rfind(')');
+  return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+// A copy of the listening socket of panel `handle` held by process `pid`, or -1. While
+// the copy is open the panel stays reachable, even after that process has ended.
+int TakeListeningSocket(pid_t pid, int handle) {
+  const std::string name = "@mivaro-panel-" + std::to_string(::getuid()) + "-" + std::to_string(handle);
+  std::string inode;
+  std::istringstream table(ReadWhole("/proc/" + std::to_string(pid) + "/net/unix"));
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+    if (f.size() == 8 && f[7] == name) inode = f[6];
+  }
+  if (inode.empty()) return -1;
+  const std::string fd_dir = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& e : std::filesystem::directory_iterator(fd_dir)) {
+    std::error_code ec;
+    if (std::filesystem::read_symlink(e.path(), ec).string() != "socket:[" + inode + "]") continue;
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd < 0) return -1;
+    const int fd = static_cast<int>(
+        ::syscall(SYS_pidfd_getfd, pidfd, std::stoi(e.path().filename().string()), 0));
+    ::close(pidfd);
+    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return fd;
+  }
+  return -1;
 }
 
 bool IsSubPlayer(const Proc& p) {
@@ -233,14 +272,73 @@ TEST_F(EntryTest, PlayerStartsOneSubPlayerAndClosingEndsBoth) {
   EXPECT_EQ(sub.args[1], "/SUBPLAYER");
   EXPECT_TRUE(IsPanelAlive(FromHandle(sub)));
 
+  // The test keeps the player's panel open after the player has gone, so the sub player's
+  // own timer never sees its player go: only the player's "/CLOSE" can end it.
+  const int panel = TakeListeningSocket(player, FromHandle(sub));
+  if (panel < 0) GTEST_SKIP() << "cannot hold the player's panel (pidfd_getfd)";
+
   // SIGTERM closes the window the normal way; the player tells its sub player to close.
-  ASSERT_EQ(::kill(player, SIGTERM), 0);
-  const int status = WaitExit(player, 10s);
-  ASSERT_NE(status, -1) << "the player did not end";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const auto closed = Clock::now();
-  EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_).empty(); }, 2s));
-  EXPECT_LT(Clock::now() - closed, 2s);
+  ASSERT_EQ(Terminate(player), 0);
+  const bool ended = WaitFor(
+      [&] {
+        while (true) {  // the sub player's probes of the panel are dropped unanswered
+          const int conn = ::accept4(panel, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+          if (conn < 0) break;
+          ::close(conn);
+        }
+        return !IsLive(sub.pid);
+      },
+      3s);
+  EXPECT_TRUE(IsPanelAlive(FromHandle(sub)));
+  ::close(panel);
+  EXPECT_TRUE(ended) << "the sub player was not told to close";
+}
+
+// A player closed while its sub player is still starting (before the greeting) tells it to
+// close once it greets; the held panel keeps the sub player's own timer from ending it.
+TEST_F(EntryTest, ClosingWhileTheSubPlayerStartsEndsIt) {
+  const pid_t player = Start({});
+  std::vector<Proc> subs;
+  ASSERT_TRUE(WaitFor([&] { return !(subs = SubPlayers(mark_)).empty(); }, 20s));
+  ::kill(player, SIGTERM);
+  const int panel = TakeListeningSocket(player, FromHandle(subs.front()));
+  if (panel < 0) GTEST_SKIP() << "cannot hold the player's panel (pidfd_getfd)";
+  EXPECT_NE(WaitExit(player, 10s), -1);
+  const bool ended = WaitFor(
+      [&] {
+        for (int conn; (conn = ::accept4(panel, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) ::close(conn);
+        return !IsLive(subs.front().pid);
+      },
+      3s);
+  ::close(panel);
+  EXPECT_TRUE(ended) << "a sub player that was starting at the close kept running";
+}
+
+// The sub player holds none of the player's descriptors (a media file open in the player
+// would keep its medium mounted) and no folder: it runs in "/".
+TEST_F(EntryTest, SubPlayerInheritsNoDescriptors) {
+  const std::filesystem::path media = home_ / "media" / "tone.wav";
+  if (!MakeTone(media)) GTEST_SKIP() << "gst-launch-1.0 cannot make test media";
+  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n");
+  cwd_ = media.parent_path().string();
+  const pid_t player = Start({media.string()});
+  const Proc sub = WaitForOneSubPlayer(mark_);
+  ASSERT_GT(sub.pid, 0);
+  const auto links = [](pid_t pid) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
+      out.push_back(std::filesystem::read_symlink(e.path(), ec).string());
+    return out;
+  };
+  // The player itself has the file open, so its absence in the helper means something.
+  EXPECT_TRUE(WaitFor([&] { return std::ranges::count(links(player), media.string()) > 0; }, 10s));
+  for (const std::string& link : links(sub.pid)) {
+    EXPECT_EQ(link.find(home_.string()), std::string::npos) << link;
+  }
+  std::error_code ec;
+  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(sub.pid) + "/cwd", ec), "/");
+  EXPECT_EQ(Terminate(player), 0);
 }
 
 TEST_F(EntryTest, KillingThePlayerEndsTheSubPlayerWithinTwoSeconds) {

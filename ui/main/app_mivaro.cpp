@@ -52,8 +52,8 @@ constexpr int kClientWidth = 480;
 
 // Milliseconds since this process started (10 ms steps), for the timing report.
 double MsSinceProcessStart() {
-  FILE* stat = std::fopen("/proc/self/stat", "r");
-  FILE* uptime = std::fopen("/proc/uptime", "r");
+  FILE* stat = std::fopen("/proc/self/stat", "re");
+  FILE* uptime = std::fopen("/proc/uptime", "re");
   double result = -1;
   if (stat && uptime) {
     char buffer[1024] = {};
