@@ -510,6 +510,13 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (InStep()) {
+    // A fade or seek pumps messages: the close is carried out once the step has ended
+    // (asked again shortly), not from inside it.
+    event->ignore();
+    QTimer::singleShot(50, this, &QWidget::close);
+    return;
+  }
   DShow_Player->SetShowEvents(false);
   FormDestroy();
   event->accept();

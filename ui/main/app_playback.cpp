@@ -103,6 +103,7 @@ void TApp_Mivaro::OpenAndPlay(WStringView path) {
 }
 
 void TApp_Mivaro::StopMedia() {
+  TMyStepScope step;
   if (DShow_Player->IsOpened()) {
     DShow_Player->FadeOut();
     DShow_Player->Close();
@@ -257,6 +258,7 @@ void TApp_Mivaro::MediaEnded() {
 // ---- Seeking -----------------------------------------------------------------------------
 
 void TApp_Mivaro::SeekTo(double seconds) {
+  TMyStepScope step;
   TrackBar_Seek->Tag = 1;
   TrackBar_Seek->setValue(static_cast<int>(seconds));
   if (DShow_Player->IsOpened()) {
@@ -354,6 +356,7 @@ void TApp_Mivaro::Action_Play_PlayPauseExecute(QObject*) {
 
 void TApp_Mivaro::Action_Play_ReplayExecute(QObject*) {
   if (!DShow_Player->IsOpened()) return;
+  TMyStepScope step;
   DShow_Player->FadeOut();
   DShow_Player->Replay();
   if (!Action_Play_Mute->isChecked()) DShow_Player->FadeIn(TrackBar_Volume->value());
