@@ -1,6 +1,7 @@
 // Settings of the main window (the program's INI file), resume play and the icon size.
 #include <QAction>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QScreen>
 #include <QSlider>
@@ -188,7 +189,16 @@ void TApp_Mivaro::ApplyIconSize() {
     QEvent change(QEvent::StyleChange);
     QCoreApplication::sendEvent(menu, &change);
   }
-  TrackBar_Seek->setFixedHeight(large ? seek_height_ * 2 : seek_height_);
+  // The seek bar, its panel and its thumb double with large icons; the bottom panel then
+  // holds one tool bar and the seek bar.
+  const int seek_bar = large ? seek_height_ * 2 : seek_height_;
+  TrackBar_Seek->setFixedHeight(seek_bar);
+  TrackBar_Seek->SetLargeThumb(large);
+  const QMargins seek_margins = Panel_Seek->layout()->contentsMargins();
+  const int seek_panel = seek_height_ + seek_margins.top() + seek_margins.bottom();
+  Panel_Seek->setFixedHeight(large ? seek_panel * 2 : seek_panel);
+  // At least that: the file-command progress bar may add its line below.
+  Panel_Bottom->setMinimumHeight(ToolBar_Main->sizeHint().height() + seek_bar);
   if (hooks.send_to_update) hooks.send_to_update();
 }
 
