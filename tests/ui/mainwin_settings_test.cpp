@@ -125,6 +125,19 @@ TEST_F(MainWindowSettings, EmptyListRemovesResumeList) {
   unsetenv("XDG_DATA_HOME");
 }
 
+// Closed minimised, the window comes back where it was before it was minimised.
+TEST_F(MainWindowSettings, BoundsOfAMinimisedWindowAreItsNormalOnes) {
+  Open({});
+  window->show();
+  window->setGeometry(100, 120, 500, 400);
+  QTest::qWait(100);
+  window->showMinimized();
+  QTest::qWait(100);
+  CloseWindow();
+  Open({});
+  EXPECT_EQ(window->geometry(), QRect(100, 120, 500, 400));
+}
+
 // Shift+Ctrl at start loads nothing; Shift+Ctrl at exit leaves the file untouched.
 TEST_F(MainWindowSettings, ShiftCtrlSkipsLoadAndSave) {
   Open({});

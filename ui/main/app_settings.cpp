@@ -24,7 +24,12 @@ class TMyFormBounds : public TMyIniForm {
   explicit TMyFormBounds(QWidget* form) : form_(form) {}
   WString ComponentName() const override { return u"App_Mivaro"; }
   TMyRect BoundsRect() const override {
-    const QRect r = form_->geometry();
+    // Minimised, maximised or full screen: the rectangle the window comes back to.
+    QRect r = form_->geometry();
+    if (form_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+      const QRect normal = form_->normalGeometry();
+      if (normal.isValid()) r = normal;
+    }
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
   void SetBoundsRect(const TMyRect& rect) override {
@@ -116,7 +121,7 @@ void TApp_Mivaro::SaveSettings() {
   const Qt::KeyboardModifiers keys = Keys();
   if (keys.testFlag(Qt::ShiftModifier) && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
-  if (!windowState().testFlag(Qt::WindowMinimized) && !windowState().testFlag(Qt::WindowFullScreen)) {
+  {
     TMyFormBounds bounds(this);
     ini.WriteFormBounds(u"Bounds", bounds);
   }
