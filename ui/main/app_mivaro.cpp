@@ -403,7 +403,10 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   }
   if (type == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (HandleMediaKey(key->key())) return true;
+    // A key the focused control ignores comes here again for each parent: a media key
+    // runs on its first delivery only.
+    QWidget* first = QApplication::focusWidget();
+    if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
     // The keys of the form are run on release; their press must not reach the focused
     // control (a closed combo box would change the entry, a slider would move).
     const int k = key->key();
