@@ -52,8 +52,8 @@ constexpr int kClientWidth = 480;
 
 // Milliseconds since this process started (10 ms steps), for the timing report.
 double MsSinceProcessStart() {
-  FILE* stat = std::fopen("/proc/self/stat", "r");
-  FILE* uptime = std::fopen("/proc/uptime", "r");
+  FILE* stat = std::fopen("/proc/self/stat", "re");
+  FILE* uptime = std::fopen("/proc/uptime", "re");
   double result = -1;
   if (stat && uptime) {
     char buffer[1024] = {};
@@ -410,7 +410,10 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   }
   if (type == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (HandleMediaKey(key->key())) return true;
+    // A key the focused control ignores comes here again for each parent: a media key
+    // runs on its first delivery only.
+    QWidget* first = QApplication::focusWidget();
+    if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
     // The keys of the form are run on release; their press must not reach the focused
     // control (a closed combo box would change the entry, a slider would move).
     const int k = key->key();
@@ -515,6 +518,13 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
     close_pending_ = true;
     SetDesktopTerminating(true);
     event->ignore();
+    return;
+  }
+  if (InStep()) {
+    // A fade or seek pumps messages: the close is carried out once the step has ended
+    // (asked again shortly), not from inside it.
+    event->ignore();
+    QTimer::singleShot(50, this, &QWidget::close);
     return;
   }
   DShow_Player->SetShowEvents(false);

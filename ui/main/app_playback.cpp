@@ -103,6 +103,7 @@ void TApp_Mivaro::OpenAndPlay(WStringView path) {
 }
 
 void TApp_Mivaro::StopMedia() {
+  TMyStepScope step;
   if (DShow_Player->IsOpened()) {
     DShow_Player->FadeOut();
     DShow_Player->Close();
@@ -260,6 +261,7 @@ void TApp_Mivaro::MediaEnded() {
 // ---- Seeking -----------------------------------------------------------------------------
 
 void TApp_Mivaro::SeekTo(double seconds) {
+  TMyStepScope step;
   TrackBar_Seek->Tag = 1;
   TrackBar_Seek->setValue(static_cast<int>(seconds));
   if (DShow_Player->IsOpened()) {
@@ -357,6 +359,7 @@ void TApp_Mivaro::Action_Play_PlayPauseExecute(QObject*) {
 
 void TApp_Mivaro::Action_Play_ReplayExecute(QObject*) {
   if (!DShow_Player->IsOpened()) return;
+  TMyStepScope step;
   DShow_Player->FadeOut();
   DShow_Player->Replay();
   if (!Action_Play_Mute->isChecked()) DShow_Player->FadeIn(TrackBar_Volume->value());
@@ -598,6 +601,8 @@ bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TApp_Mivaro::HandleMediaKey(int key) {
+  // Previous and next are reported handled; stop, mute and play/pause run here and are
+  // still passed on, so that whatever else listens for them (the desktop) sees them too.
   switch (key) {
     case Qt::Key_Back:
     case Qt::Key_MediaPrevious:
@@ -610,16 +615,16 @@ bool TApp_Mivaro::HandleMediaKey(int key) {
     case Qt::Key_Stop:
     case Qt::Key_MediaStop:
       StopMedia();
-      return true;
+      return false;
     case Qt::Key_VolumeMute:
       Action_Play_Mute->toggle();
       ApplyMuteAndVolume();
-      return true;
+      return false;
     case Qt::Key_MediaPlay:
     case Qt::Key_MediaTogglePlayPause:
     case Qt::Key_MediaPause:
       if (Action_Play_PlayPause->isEnabled()) Action_Play_PlayPauseExecute(Action_Play_PlayPause);
-      return true;
+      return false;
     default:
       return false;
   }

@@ -1,6 +1,7 @@
 // Settings of the main window (the program's INI file), resume play and the icon size.
 #include <QAction>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QScreen>
 #include <QSlider>
@@ -23,7 +24,12 @@ class TMyFormBounds : public TMyIniForm {
   explicit TMyFormBounds(QWidget* form) : form_(form) {}
   WString ComponentName() const override { return u"App_Mivaro"; }
   TMyRect BoundsRect() const override {
-    const QRect r = form_->geometry();
+    // Minimised, maximised or full screen: the rectangle the window comes back to.
+    QRect r = form_->geometry();
+    if (form_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+      const QRect normal = form_->normalGeometry();
+      if (normal.isValid()) r = normal;
+    }
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
   void SetBoundsRect(const TMyRect& rect) override {
@@ -115,7 +121,7 @@ void TApp_Mivaro::SaveSettings() {
   const Qt::KeyboardModifiers keys = Keys();
   if (keys.testFlag(Qt::ShiftModifier) && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
-  if (!windowState().testFlag(Qt::WindowMinimized) && !windowState().testFlag(Qt::WindowFullScreen)) {
+  {
     TMyFormBounds bounds(this);
     ini.WriteFormBounds(u"Bounds", bounds);
   }
@@ -188,7 +194,16 @@ void TApp_Mivaro::ApplyIconSize() {
     QEvent change(QEvent::StyleChange);
     QCoreApplication::sendEvent(menu, &change);
   }
-  TrackBar_Seek->setFixedHeight(large ? seek_height_ * 2 : seek_height_);
+  // The seek bar, its panel and its thumb double with large icons; the bottom panel then
+  // holds one tool bar and the seek bar.
+  const int seek_bar = large ? seek_height_ * 2 : seek_height_;
+  TrackBar_Seek->setFixedHeight(seek_bar);
+  TrackBar_Seek->SetLargeThumb(large);
+  const QMargins seek_margins = Panel_Seek->layout()->contentsMargins();
+  const int seek_panel = seek_height_ + seek_margins.top() + seek_margins.bottom();
+  Panel_Seek->setFixedHeight(large ? seek_panel * 2 : seek_panel);
+  // At least that: the file-command progress bar may add its line below.
+  Panel_Bottom->setMinimumHeight(ToolBar_Main->sizeHint().height() + seek_bar);
   if (hooks.send_to_update) hooks.send_to_update();
 }
 

@@ -93,6 +93,9 @@ int main(int argc, char** argv) {
   InstallTerminateHandler(app);
 
   if (param.HasOption(u"SUBPLAYER")) {
+    // The helper opens no files: it keeps no folder busy either (a player started from a
+    // removable medium would otherwise hold it mounted).
+    [[maybe_unused]] const int root = ::chdir("/");
     TApp_MivaroSubForm form;
     // The sub form is the process's only window: closing it ends the process.
     QObject::connect(&form, &TApp_MivaroSubForm::Closed, &app, &QCoreApplication::quit);
