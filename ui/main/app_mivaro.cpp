@@ -37,6 +37,7 @@
 #include "ui/main/properties_dialog.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
+#include "ui/list/app_mivaro_list.h"
 
 namespace mivaro {
 namespace {
@@ -239,6 +240,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   qApp->installEventFilter(this);
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
+
+  // The playlist window, made with the main window; it reads its keys with the settings.
+  AttachPlaylistWindow(this);
 
   // 16-17. Created; settings.
   created_ = 1;

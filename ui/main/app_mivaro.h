@@ -153,6 +153,9 @@ class TApp_Mivaro : public QMainWindow {
     std::function<void(bool enabled)> set_list_enabled;   // busy guard
     std::function<void(WStringView file)> send_to_file;   // Send-To: the current file
     std::function<void()> send_to_update;                 // Send-To: refresh entries
+    // Playlist window: its keys in the settings store (bounds only when asked).
+    std::function<void(TMyIniFile& ini, bool with_bounds)> list_settings_load;
+    std::function<void(TMyIniFile& ini)> list_settings_save;
   } hooks;
 
   // ---- Components ----------------------------------------------------------------------
@@ -406,9 +409,6 @@ class TApp_Mivaro : public QMainWindow {
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
-  // Keys of the playlist window, kept until that window reads and writes them itself.
-  bool list_folder_name_ = false;
-  std::vector<WString> find_history_;
 };
 
 }  // namespace mivaro

@@ -88,13 +88,7 @@ void TApp_Mivaro::LoadSettings() {
   ReadCheck(ini, u"Option", u"AllowImage", Action_Opt_AllowImage);
   ReadCheck(ini, u"Option", u"LargeIcon", Action_Opt_LargeIcon);
   ReadCheck(ini, u"RESUME", u"Resume", Action_Opt_Resume);
-  // The playlist window's own keys are kept as they are until that window reads them.
-  list_folder_name_ = ini.ReadBool(u"List", u"List_FolderName", list_folder_name_);
-  TMyWStrings lines;
-  ini.ReadSectionLines(u"FindHistory", lines);
-  find_history_.clear();
-  for (int i = 0; i < lines.Count(); ++i) find_history_.push_back(lines.Get(i));
-  while (!find_history_.empty() && find_history_.back().empty()) find_history_.pop_back();
+  if (hooks.list_settings_load) hooks.list_settings_load(ini, !shift);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
@@ -106,6 +100,7 @@ void TApp_Mivaro::LoadSettings() {
   }
 
   // Histories: the first line ends on top.
+  TMyWStrings lines;
   const std::pair<const char16_t*, QMenu*> histories[] = {
       {u"OpenFileHistory", PopupMenu_File_OpenFile},
       {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
@@ -126,7 +121,6 @@ void TApp_Mivaro::SaveSettings() {
     ini.WriteFormBounds(u"Bounds", bounds);
   }
   ini.WriteBool(u"List", u"Main_FolderName", Action_List_FolderName->isChecked());
-  ini.WriteBool(u"List", u"List_FolderName", list_folder_name_);
   ini.WriteBool(u"Play", u"Mute", Action_Play_Mute->isChecked());
   ini.WriteInteger(u"Play", u"Volume", TrackBar_Volume->value());
   ini.WriteBool(u"Zoom", u"KeepAspect", Action_Zoom_KeepAspect->isChecked());
@@ -144,11 +138,9 @@ void TApp_Mivaro::SaveSettings() {
   ini.WriteBool(u"Option", u"AllowImage", Action_Opt_AllowImage->isChecked());
   ini.WriteBool(u"Option", u"LargeIcon", Action_Opt_LargeIcon->isChecked());
 
+  if (hooks.list_settings_save) hooks.list_settings_save(ini);
+
   TMyWStrings lines;
-  if (!find_history_.empty()) {
-    for (const WString& line : find_history_) lines.Add(line);
-    ini.WriteSectionLines(u"FindHistory", lines);
-  }
   const std::pair<const char16_t*, QMenu*> histories[] = {
       {u"OpenFileHistory", PopupMenu_File_OpenFile},
       {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
