@@ -102,6 +102,11 @@ double TMyCaptureStrip::LastPositiveTime() const {
   return -1.0;
 }
 
+double TMyCaptureStrip::LastKept() const {
+  std::lock_guard lock(mutex_);
+  return last_kept_;
+}
+
 bool TMyCaptureStrip::TakeLatest(TMyBitmap& picture, double& time) {
   std::lock_guard lock(mutex_);
   if (!latest_fresh_) return false;

@@ -48,6 +48,8 @@ class TMyCaptureStrip {
   double ThumbTime(int k) const;
   // The time of the last thumbnail with a positive time, -1 when there is none.
   double LastPositiveTime() const;
+  // The time of the last frame the latest capture kept, -1 when it kept none.
+  double LastKept() const;
   // The latest picture, when one arrived since the last call.
   bool TakeLatest(TMyBitmap& picture, double& time);
   // Puts a picture into the next thumbnail (the timer mode's path).

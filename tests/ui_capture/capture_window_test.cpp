@@ -136,6 +136,7 @@ TEST_F(CaptureWindow, StripsMatchFfmpegAndMoveBackAndForth) {
   ASSERT_TRUE(WaitForStrip());
   ASSERT_EQ(window_->ThumbCount(), 5);
   ExpectTimes({1.0, 1.04, 1.08, 1.12, 1.16});
+  EXPECT_NEAR(window_->FrameTime(), 1.16, 1e-3);  // paused on the strip's last frame
   EXPECT_EQ(window_->findChild<QLabel*>(QStringLiteral("Label_2"))->text(), QStringLiteral("1.080"));
   EXPECT_EQ(window_->Label_Size->text(), QStringLiteral("[ 176x144 25fps 40ミリ秒 ]"));
   EXPECT_EQ(window_->Label_Duration->text(), QStringLiteral("/4.000"));

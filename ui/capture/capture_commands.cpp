@@ -298,6 +298,14 @@ void TApp_TOOLBmpCaptureEx::Timer_TimeTimer() {
     SetCaptureControls(true);
     CaptureStart = -1.0;
     UpdateThumbPanels();
+    // Paused after the strip, the sink holds the frame after the last one: go back to the
+    // last captured frame so the video, the time and the next step start from it.
+    const double last = Strip.LastKept();
+    if (UseGrabber && PausedByUser && last >= 0 && FrameTime() > last) {
+      graph_->Pause();
+      SeekPosition(last + FrameDuration / 2);
+      if (Strip.TakeLatest(shown_, shownTime)) Panel_Video->SetFrame(WrapBitmap(shown_));
+    }
   }
   if (!Busy && !seek_dragging_) {
     updating_seek_ = true;
