@@ -118,8 +118,9 @@ double SampleFrameStart(GstSample* sample, const GstVideoInfo& info, bool* clipp
   // Only the frame that starts exactly where the segment starts can have been clipped; a
   // short last frame of a file is not.
   bool atSegmentStart = false;
-  if (const GstSegment* segment = gst_sample_get_segment(sample)) {
-    atSegmentStart = segment->format == GST_FORMAT_TIME && t == segment->start;
+  const GstSegment* segment = gst_sample_get_segment(sample);
+  if (segment && segment->format == GST_FORMAT_TIME) {
+    atSegmentStart = t == segment->start;
     const guint64 streamTime = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, t);
     if (streamTime != GST_CLOCK_TIME_NONE) t = streamTime;
   }

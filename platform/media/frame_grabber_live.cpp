@@ -142,14 +142,14 @@ bool TMyCaptureGraph::Open(const std::string& file, bool useGrabber, uintptr_t w
                                  new CallbackData{impl_, &handler_}, FreeCallbackData);
     }
   } else {
-    // The image renderer centres frames without scaling: convert and scale in front.
+    // The image renderer draws frames at their own size, centred; the picture read back
+    // is then the decoded frame itself (a scaler in front would hand back the scaled one).
     GstElement* sink = gst_element_factory_make("ximagesink", nullptr);
     GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-    GstElement* scale = gst_element_factory_make("videoscale", nullptr);
-    if (sink && convert && scale) {
+    if (sink && convert) {
       video = gst_bin_new("capturerenderer");
-      gst_bin_add_many(GST_BIN(video), convert, scale, sink, nullptr);
-      gst_element_link_many(convert, scale, sink, nullptr);
+      gst_bin_add_many(GST_BIN(video), convert, sink, nullptr);
+      gst_element_link(convert, sink);
       GstPad* target = gst_element_get_static_pad(convert, "sink");
       gst_element_add_pad(video, gst_ghost_pad_new("sink", target));
       gst_object_unref(target);
@@ -157,7 +157,7 @@ bool TMyCaptureGraph::Open(const std::string& file, bool useGrabber, uintptr_t w
       impl_->overlay = GST_ELEMENT(gst_object_ref(sink));
       if (window) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(sink), window);
     } else {
-      for (GstElement* e : {sink, convert, scale})
+      for (GstElement* e : {sink, convert})
         if (e) gst_object_unref(e);
     }
   }
@@ -325,8 +325,10 @@ bool TMyCaptureGraph::TakeEnded() {
 
 bool TMyCaptureGraph::CurrentImage(GrabbedFrame& frame) const {
   if (!impl_) return false;
+  // The renderer's picture is scaled to its window: ask for the video's own size.
   GstCaps* caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "RGB",
-                                      "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+                                      "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, "width",
+                                      G_TYPE_INT, width_, "height", G_TYPE_INT, height_, nullptr);
   GstSample* sample = nullptr;
   g_signal_emit_by_name(impl_->pipeline, "convert-sample", caps, &sample);
   gst_caps_unref(caps);

@@ -1,6 +1,7 @@
 // The capture window on a real clip: strips, steps and saves checked against the frames
 // that ffmpeg decodes for the same times.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,7 +20,9 @@
 
 #include "core/hooks.h"
 #include "ui/capture/app_tool_bmp_capture_ex.h"
+#include "platform/os/launch.h"
 #include "ui/capture/capture_widgets.h"
+#include "ui/capture/program_window.h"
 
 namespace mivaro {
 namespace {
@@ -271,6 +274,33 @@ TEST_F(CaptureWindow, BadFilesSettingsAndHostedMode) {
   EXPECT_FALSE(hosted.Menu_Help->menuAction()->isVisible());
   EXPECT_EQ(hosted.Action_File_Exit->text(), QStringLiteral("閉じる(&C)"));
   EXPECT_TRUE(hosted.Action_Help_VersionInfo->shortcuts().isEmpty());
+}
+
+}  // namespace
+}  // namespace mivaro
+
+namespace mivaro {
+namespace {
+
+TEST_F(CaptureWindow, TimerModeTakesTheRenderersPicture) {
+  window_->Action_Opt_SampleGrabber->setChecked(false);
+  window_->OpenAt(QString::fromStdString(clip_).toStdU16String(), 1.0);
+  ASSERT_TRUE(WaitForStrip());
+  EXPECT_FALSE(window_->UseGrabber);
+  const std::vector<double> times = Times();
+  for (size_t i = 1; i < times.size(); ++i) EXPECT_GT(times[i], times[i - 1]) << i;
+  const capture::T_TimeBitmap first = window_->Strip.Thumb(0);
+  ASSERT_EQ(first.width, 176);
+  EXPECT_GE(first.Time, 0.96);
+}
+
+TEST(ProgramWindow, ProcessesAreMatchedByTheirProgramFile) {
+  int pid = 0;
+  ASSERT_TRUE(os::SpawnProgram({"/bin/sleep", "5"}, pid));
+  const std::string sleep = ResolveProgramFile("/bin/sleep");
+  EXPECT_TRUE(ProcessRunsProgram(pid, sleep));
+  EXPECT_FALSE(ProcessRunsProgram(pid, ResolveProgramFile("/bin/true")));
+  kill(pid, SIGTERM);
 }
 
 }  // namespace
