@@ -298,6 +298,8 @@ class TApp_Mivaro : public QMainWindow {
   void Action_File_RestoreExecute(QObject* sender);
   void Action_File_MinimizeExecute(QObject* sender);
   void Action_Help_VersionInfoExecute(QObject* sender);
+  // Pauses and opens the capture tool on the current file and position (app_capture.cpp).
+  void Action_Zoom_CaptureExecute(QObject* sender);
 
   // The time display (Timer_Time's tick), also run on pause and option change.
   void Timer_TimeTimer();
@@ -376,6 +378,9 @@ class TApp_Mivaro : public QMainWindow {
 
   // app_settings.cpp
   void ApplyIconSize();
+
+  // app_capture.cpp: the middle button on the video runs the capture command.
+  void AttachCaptureTool();
 
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;
