@@ -190,17 +190,17 @@ void TApp_Mivaro::CreateActions() {
   Action_Opt_AllowImage = MakeAction("Action_Opt_AllowImage", QStringLiteral("静止画像を表示(&I)"),
                                      none, QStringLiteral("image-x-generic"), true);
 
-  // Diagnostics (arrive with the graph diagnostics window; disabled until then).
-  Action_Debug_Window = MakeAction("Action_Debug_Window", QStringLiteral("デバッグウィンドウ(&W)"),
+  // Diagnostics (ui/debug attaches them).
+  Action_Debug_Window = MakeAction("Action_Debug_Window", QStringLiteral("メッセージウィンドウ表示(&V)"),
                                    none, QString());
-  Action_Debug_Event = MakeAction("Action_Debug_Event", QStringLiteral("イベントを記録(&E)"), none,
+  Action_Debug_Event = MakeAction("Action_Debug_Event", QStringLiteral("イベントを表示(&E)"), none,
                                   QString(), true);
   Action_Debug_EnumFilters = MakeAction("Action_Debug_EnumFilters",
-                                        QStringLiteral("グラフのフィルタ一覧(&F)"), none, QString());
+                                        QStringLiteral("接続フィルターとPinを列挙(&F)"), none, QString());
   Action_Debug_EnumSytemFilters = MakeAction("Action_Debug_EnumSytemFilters",
-                                             QStringLiteral("システムのフィルタ一覧(&S)"), none, QString());
+                                             QStringLiteral("登録フィルタを列挙(&S)"), none, QString());
   Action_Debug_SaveAsGRF = MakeAction("Action_Debug_SaveAsGRF",
-                                      QStringLiteral("フィルタグラフを保存(&G)..."), none, QString());
+                                      QStringLiteral("GraphEditファイル書き出し(&S)..."), none, QString());
 
   Action_Help_VersionInfo = MakeAction("Action_Help_VersionInfo", QStringLiteral("バージョン情報(&A)..."),
                                        QStringLiteral("バージョン情報"),

@@ -26,6 +26,7 @@
 #include "core/version.h"
 #include "core/wstrings.h"
 #include "platform/desktop/desktop_hooks.h"
+#include "ui/debug/debug_menu.h"
 #include "platform/desktop/icons.h"
 #include "platform/desktop/mpris.h"
 #include "platform/desktop/screensaver.h"
@@ -128,6 +129,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   CreatePanels();
   CreateMenus();
   ConnectActions();
+  AttachDebugMenu(*this);
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
 

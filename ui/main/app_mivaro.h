@@ -141,6 +141,8 @@ class TApp_Mivaro : public QMainWindow {
 
   // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
   std::function<bool(TMyDialogKind kind, TMyDialogState& state)> ExecuteDialog;
+  // Runs a dialog (ExecuteDialog when set); false when cancelled.
+  bool RunDialog(TMyDialogKind kind, TMyDialogState& state);
   // Opens a file with its program (the list copy with Ctrl); tests replace it.
   std::function<void(WStringView path)> OpenWithProgram;
   // Modifier keys as the commands read them; tests replace it.
@@ -370,7 +372,6 @@ class TApp_Mivaro : public QMainWindow {
 
   // app_open.cpp
   void StartFolderRule(TMyDialogState& dialog, bool file_dialog);
-  bool RunDialog(TMyDialogKind kind, TMyDialogState& state);
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
                          bool with_subfolders);
   void HistoryClicked(QMenu* menu, const WString& path);

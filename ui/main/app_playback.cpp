@@ -25,6 +25,7 @@
 #include "ui/main/playlist_combo.h"
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
+#include "ui/debug/debug_menu.h"
 
 namespace mivaro {
 namespace {
@@ -118,6 +119,7 @@ void TApp_Mivaro::UnplayableEntry() {
   // off one entry per turn instead of one nested call per entry, and the window stays live.
   const int index = ItemIndex();
   const WString path = playlist_->Get(index);
+  LogUnplayableEntry(*DShow_Player, path);
   QTimer::singleShot(0, this, [this, index, path] {
     if (created_ != 1) return;
     if (ItemIndex() != index || playlist_->Get(index) != path) return;  // the user moved on
