@@ -37,6 +37,7 @@
 #include "ui/main/properties_dialog.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
+#include "ui/tray/main_desktop_menus.h"
 
 namespace mivaro {
 namespace {
@@ -232,6 +233,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   qApp->installEventFilter(this);
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
+
+  // The Send-To sub-menus and the tray icon.
+  new TMyMainDesktopMenus(this);
 
   // 16-17. Created; settings.
   created_ = 1;

@@ -153,6 +153,8 @@ class TApp_Mivaro : public QMainWindow {
     std::function<void(bool enabled)> set_list_enabled;   // busy guard
     std::function<void(WStringView file)> send_to_file;   // Send-To: the current file
     std::function<void()> send_to_update;                 // Send-To: refresh entries
+    std::function<void(TMyIniFile& ini)> load_settings;   // Send-To: dialog folders
+    std::function<void(TMyIniFile& ini)> save_settings;
   } hooks;
 
   // ---- Components ----------------------------------------------------------------------

@@ -89,6 +89,7 @@ void TApp_Mivaro::LoadSettings() {
   find_history_.clear();
   for (int i = 0; i < lines.Count(); ++i) find_history_.push_back(lines.Get(i));
   while (!find_history_.empty() && find_history_.back().empty()) find_history_.pop_back();
+  if (hooks.load_settings) hooks.load_settings(ini);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
@@ -171,6 +172,7 @@ void TApp_Mivaro::SaveSettings() {
     ini.WriteInteger(u"RESUME", u"Index", -1);
     ini.WriteInteger(u"RESUME", u"Time", -1);
   }
+  if (hooks.save_settings) hooks.save_settings(ini);
   ini.UpdateFile();
 }
 
