@@ -186,6 +186,7 @@ TEST(TaskBarMenu, PlayerDockedInTrayerAndSilentWithoutTray) {
   for (TChild* c : {&wm, &player, &trayer}) c->p.setProcessEnvironment(env);
   wm.p.start(QStringLiteral("openbox"), {});
   player.p.start(QStringLiteral(MIVARO_EXE), {});
+  ASSERT_TRUE(player.p.waitForStarted(5000));
   auto tree = [&] { return RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")}, env); };
   QElapsedTimer timer;
   timer.start();
@@ -195,7 +196,7 @@ TEST(TaskBarMenu, PlayerDockedInTrayerAndSilentWithoutTray) {
   ASSERT_FALSE(main_window.isEmpty());
   QTest::qWait(500);
   // Without a tray the player runs on and says nothing about it.
-  EXPECT_EQ(player.p.state(), QProcess::Running);
+  EXPECT_NE(player.p.state(), QProcess::NotRunning);
   const QString said = QString::fromUtf8(player.p.readAllStandardError());
   EXPECT_FALSE(said.contains(QStringLiteral("tray"), Qt::CaseInsensitive)) << said.toStdString();
 
@@ -237,7 +238,7 @@ TEST(TaskBarMenu, PlayerDockedInTrayerAndSilentWithoutTray) {
   timer.restart();
   while (hidden() && timer.elapsed() < 5000) QTest::qWait(100);
   EXPECT_FALSE(hidden());
-  EXPECT_EQ(player.p.state(), QProcess::Running);
+  EXPECT_NE(player.p.state(), QProcess::NotRunning);
 }
 
 }  // namespace

@@ -135,7 +135,8 @@ void TMySendTo::CreateActions() {
            QStringLiteral("「送る」のフォルダを開く"), nullptr);
   connect(Action_SendToOpenSendToFolder, &QAction::triggered, this,
           [this] { OpenFolderOf(folder_); });
-  Action_SendToLine = make("Action_SendToLine", QStringLiteral("-"), QString(), nullptr);
+  // A separator with a caption would be drawn as a labelled section.
+  Action_SendToLine = make("Action_SendToLine", QString(), QString(), nullptr);
   Action_SendToLine->setSeparator(true);
 }
 
