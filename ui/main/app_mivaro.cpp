@@ -39,6 +39,7 @@
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
 #include "ui/list/app_mivaro_list.h"
+#include "ui/tray/main_desktop_menus.h"
 
 namespace mivaro {
 namespace {
@@ -245,6 +246,8 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 
   // The playlist window, made with the main window; it reads its keys with the settings.
   AttachPlaylistWindow(this);
+  // The Send-To sub-menus and the tray icon.
+  new TMyMainDesktopMenus(this);
 
   // 16-17. Created; settings.
   created_ = 1;

@@ -158,6 +158,8 @@ class TApp_Mivaro : public QMainWindow {
     // Playlist window: its keys in the settings store (bounds only when asked).
     std::function<void(TMyIniFile& ini, bool with_bounds)> list_settings_load;
     std::function<void(TMyIniFile& ini)> list_settings_save;
+    std::function<void(TMyIniFile& ini)> load_settings;   // Send-To: dialog folders
+    std::function<void(TMyIniFile& ini)> save_settings;
   } hooks;
 
   // ---- Components ----------------------------------------------------------------------

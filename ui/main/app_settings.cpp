@@ -89,6 +89,7 @@ void TApp_Mivaro::LoadSettings() {
   ReadCheck(ini, u"Option", u"LargeIcon", Action_Opt_LargeIcon);
   ReadCheck(ini, u"RESUME", u"Resume", Action_Opt_Resume);
   if (hooks.list_settings_load) hooks.list_settings_load(ini, !shift);
+  if (hooks.load_settings) hooks.load_settings(ini);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
@@ -169,6 +170,7 @@ void TApp_Mivaro::SaveSettings() {
     ini.WriteInteger(u"RESUME", u"Index", -1);
     ini.WriteInteger(u"RESUME", u"Time", -1);
   }
+  if (hooks.save_settings) hooks.save_settings(ini);
   ini.UpdateFile();
 }
 
