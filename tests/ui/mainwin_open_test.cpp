@@ -107,7 +107,7 @@ TEST_F(MainWindowOpen, SaveAsWritesRelativePaths) {
     return true;
   };
   window->Action_File_SaveAs->trigger();
-  EXPECT_EQ(ReadAll(Media(QStringLiteral("list.m3u8"))), QStringLiteral("sub\\song.mp4\r\ntop.mp4\r\n"));
+  EXPECT_EQ(ReadAll(Media(QStringLiteral("list.m3u8"))), QStringLiteral("sub/song.mp4\r\ntop.mp4\r\n"));
   chosen = Media(QStringLiteral("Other.M3U8"));
   window->Action_File_SaveAs->trigger();
   EXPECT_TRUE(QFile::exists(Media(QStringLiteral("Other.M3U8"))));
@@ -116,7 +116,7 @@ TEST_F(MainWindowOpen, SaveAsWritesRelativePaths) {
   answer = kIdNo;
   window->Playlist().Delete(0);
   window->Action_File_SaveAs->trigger();
-  EXPECT_EQ(ReadAll(Media(QStringLiteral("Other.M3U8"))), QStringLiteral("sub\\song.mp4\r\ntop.mp4\r\n"));
+  EXPECT_EQ(ReadAll(Media(QStringLiteral("Other.M3U8"))), QStringLiteral("sub/song.mp4\r\ntop.mp4\r\n"));
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), W(Media(QStringLiteral("Other.M3U8"))) + u"\rは既に存在します。上書きしますか?");
 }

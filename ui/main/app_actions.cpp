@@ -215,7 +215,7 @@ void TApp_Mivaro::CreateActions() {
         Action_Zoom_MaxScreen, Action_Zoom_50, Action_Zoom_100, Action_Zoom_200, Action_Zoom_Up,
         Action_Zoom_Down, Action_Zoom_Fit, Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
         Action_Zoom_AspectEVista, Action_Zoom_AspectAVista, Action_Zoom_AspectWideScope,
-        Action_Zoom_Capture, Action_Debug_Window, Action_Debug_Event, Action_Debug_EnumFilters,
+        Action_Debug_Window, Action_Debug_Event, Action_Debug_EnumFilters,
         Action_Debug_EnumSytemFilters, Action_Debug_SaveAsGRF}) {
     later->setProperty("Later", true);
     later->setEnabled(false);
@@ -257,6 +257,8 @@ void TApp_Mivaro::ConnectActions() {
   connect(Action_List_Edit, &QAction::triggered, this, [this] {
     if (!IsBusy()) ShowPlaylistWindow(this);
   });
+  Bind(Action_Zoom_Capture, &TApp_Mivaro::Action_Zoom_CaptureExecute);
+  AttachCaptureTool();
   Bind(Action_List_Clear, &TApp_Mivaro::Action_List_ClearExecute);
   Bind(Action_List_Del, &TApp_Mivaro::Action_List_DelExecute);
   Bind(Action_List_Copy, &TApp_Mivaro::Action_List_CopyExecute);

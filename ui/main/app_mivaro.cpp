@@ -38,6 +38,8 @@
 #include "ui/main/properties_dialog.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
+#include "ui/list/app_mivaro_list.h"
+#include "ui/tray/main_desktop_menus.h"
 
 namespace mivaro {
 namespace {
@@ -53,8 +55,8 @@ constexpr int kClientWidth = 480;
 
 // Milliseconds since this process started (10 ms steps), for the timing report.
 double MsSinceProcessStart() {
-  FILE* stat = std::fopen("/proc/self/stat", "r");
-  FILE* uptime = std::fopen("/proc/uptime", "r");
+  FILE* stat = std::fopen("/proc/self/stat", "re");
+  FILE* uptime = std::fopen("/proc/uptime", "re");
   double result = -1;
   if (stat && uptime) {
     char buffer[1024] = {};
@@ -149,6 +151,13 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
     DShow_PlayerVideoSizeChange();
   };
   DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+  // A length not known at open (a stream without an index) arrives later: the bar takes it.
+  DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
+    if (code != EC_LENGTH_CHANGED) return;
+    time_latch_ = 1;
+    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
+    time_latch_ = 0;
+  };
 
   // 6. Seek state, flags, the playlist (the combo box's items) and the excluded extensions.
   pending_seek_ = -1.0;
@@ -204,7 +213,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   Dialog_File_OpenFile.filter = QStringLiteral(
       "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
       "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
-      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
+      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl;*.xspf)|*.m3u;*.m3u8;*.pls;*.wpl;*.xspf|"
       "すべて (*.*)|*.*");
   Dialog_File_OpenFile.filter_index = 4;
   Dialog_File_OpenFile.initial_dir = initial;
@@ -234,6 +243,11 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   qApp->installEventFilter(this);
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
+
+  // The playlist window, made with the main window; it reads its keys with the settings.
+  AttachPlaylistWindow(this);
+  // The Send-To sub-menus and the tray icon.
+  new TMyMainDesktopMenus(this);
 
   // 16-17. Created; settings.
   created_ = 1;
@@ -405,7 +419,10 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   }
   if (type == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (HandleMediaKey(key->key())) return true;
+    // A key the focused control ignores comes here again for each parent: a media key
+    // runs on its first delivery only.
+    QWidget* first = QApplication::focusWidget();
+    if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
     // The keys of the form are run on release; their press must not reach the focused
     // control (a closed combo box would change the entry, a slider would move).
     const int k = key->key();
@@ -510,6 +527,13 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
     close_pending_ = true;
     SetDesktopTerminating(true);
     event->ignore();
+    return;
+  }
+  if (InStep()) {
+    // A fade or seek pumps messages: the close is carried out once the step has ended
+    // (asked again shortly), not from inside it.
+    event->ignore();
+    QTimer::singleShot(50, this, &QWidget::close);
     return;
   }
   DShow_Player->SetShowEvents(false);

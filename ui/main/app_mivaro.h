@@ -155,6 +155,11 @@ class TApp_Mivaro : public QMainWindow {
     std::function<void(bool enabled)> set_list_enabled;   // busy guard
     std::function<void(WStringView file)> send_to_file;   // Send-To: the current file
     std::function<void()> send_to_update;                 // Send-To: refresh entries
+    // Playlist window: its keys in the settings store (bounds only when asked).
+    std::function<void(TMyIniFile& ini, bool with_bounds)> list_settings_load;
+    std::function<void(TMyIniFile& ini)> list_settings_save;
+    std::function<void(TMyIniFile& ini)> load_settings;   // Send-To: dialog folders
+    std::function<void(TMyIniFile& ini)> save_settings;
   } hooks;
 
   // ---- Components ----------------------------------------------------------------------
@@ -297,6 +302,8 @@ class TApp_Mivaro : public QMainWindow {
   void Action_File_RestoreExecute(QObject* sender);
   void Action_File_MinimizeExecute(QObject* sender);
   void Action_Help_VersionInfoExecute(QObject* sender);
+  // Pauses and opens the capture tool on the current file and position (app_capture.cpp).
+  void Action_Zoom_CaptureExecute(QObject* sender);
 
   // The time display (Timer_Time's tick), also run on pause and option change.
   void Timer_TimeTimer();
@@ -375,6 +382,9 @@ class TApp_Mivaro : public QMainWindow {
   // app_settings.cpp
   void ApplyIconSize();
 
+  // app_capture.cpp: the middle button on the video runs the capture command.
+  void AttachCaptureTool();
+
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;
   QString product_name_;
@@ -407,9 +417,6 @@ class TApp_Mivaro : public QMainWindow {
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
-  // Keys of the playlist window, kept until that window reads and writes them itself.
-  bool list_folder_name_ = false;
-  std::vector<WString> find_history_;
 };
 
 }  // namespace mivaro

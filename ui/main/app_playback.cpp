@@ -104,6 +104,7 @@ void TApp_Mivaro::OpenAndPlay(WStringView path) {
 }
 
 void TApp_Mivaro::StopMedia() {
+  TMyStepScope step;
   if (DShow_Player->IsOpened()) {
     DShow_Player->FadeOut();
     DShow_Player->Close();
@@ -134,11 +135,12 @@ void TApp_Mivaro::UnplayableEntry() {
 
 void TApp_Mivaro::DShow_PlayerMediaOpen() {
   if (hooks.mark_current) hooks.mark_current(ItemIndex());
-  // A length of 0 is a still image when the media has a picture and still images are
-  // allowed; anything else of no length cannot be played. (The picture test uses the video
-  // size: a test that also wanted a length would refuse every still image.)
-  if (DShow_Player->DurationSeconds() == 0 &&
-      !(DShow_Player->HasVideoSize() && Action_Opt_AllowImage->isChecked())) {
+  // A picture of no length is a still image, refused unless still images are allowed.
+  // Sound of no length plays: its length is not known yet (a stream without an index or
+  // header) and follows as a length-changed event. A file the engine cannot play at all
+  // fails the open instead.
+  if (DShow_Player->DurationSeconds() == 0 && DShow_Player->HasVideoSize() &&
+      !Action_Opt_AllowImage->isChecked()) {
     UnplayableEntry();
     return;
   }
@@ -234,6 +236,8 @@ void TApp_Mivaro::Timer_TimeTimer() {
   const double duration = DShow_Player->Duration();
   if (duration > 0) {
     if (DShow_Player->Position() >= duration) MediaEnded();
+  } else if (!DShow_Player->HasVideoSize()) {
+    // Sound whose length is not known yet: the end comes with the length.
   } else if (pending_seek_ == -1.0) {
     // A still image: wait about 10 seconds, then go on.
     pending_seek_ = 1.0;
@@ -259,6 +263,7 @@ void TApp_Mivaro::MediaEnded() {
 // ---- Seeking -----------------------------------------------------------------------------
 
 void TApp_Mivaro::SeekTo(double seconds) {
+  TMyStepScope step;
   TrackBar_Seek->Tag = 1;
   TrackBar_Seek->setValue(static_cast<int>(seconds));
   if (DShow_Player->IsOpened()) {
@@ -356,6 +361,7 @@ void TApp_Mivaro::Action_Play_PlayPauseExecute(QObject*) {
 
 void TApp_Mivaro::Action_Play_ReplayExecute(QObject*) {
   if (!DShow_Player->IsOpened()) return;
+  TMyStepScope step;
   DShow_Player->FadeOut();
   DShow_Player->Replay();
   if (!Action_Play_Mute->isChecked()) DShow_Player->FadeIn(TrackBar_Volume->value());
@@ -597,6 +603,8 @@ bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TApp_Mivaro::HandleMediaKey(int key) {
+  // Previous and next are reported handled; stop, mute and play/pause run here and are
+  // still passed on, so that whatever else listens for them (the desktop) sees them too.
   switch (key) {
     case Qt::Key_Back:
     case Qt::Key_MediaPrevious:
@@ -609,16 +617,16 @@ bool TApp_Mivaro::HandleMediaKey(int key) {
     case Qt::Key_Stop:
     case Qt::Key_MediaStop:
       StopMedia();
-      return true;
+      return false;
     case Qt::Key_VolumeMute:
       Action_Play_Mute->toggle();
       ApplyMuteAndVolume();
-      return true;
+      return false;
     case Qt::Key_MediaPlay:
     case Qt::Key_MediaTogglePlayPause:
     case Qt::Key_MediaPause:
       if (Action_Play_PlayPause->isEnabled()) Action_Play_PlayPauseExecute(Action_Play_PlayPause);
-      return true;
+      return false;
     default:
       return false;
   }

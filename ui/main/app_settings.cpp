@@ -1,6 +1,7 @@
 // Settings of the main window (the program's INI file), resume play and the icon size.
 #include <QAction>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QScreen>
 #include <QSlider>
@@ -23,7 +24,12 @@ class TMyFormBounds : public TMyIniForm {
   explicit TMyFormBounds(QWidget* form) : form_(form) {}
   WString ComponentName() const override { return u"App_Mivaro"; }
   TMyRect BoundsRect() const override {
-    const QRect r = form_->geometry();
+    // Minimised, maximised or full screen: the rectangle the window comes back to.
+    QRect r = form_->geometry();
+    if (form_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
+      const QRect normal = form_->normalGeometry();
+      if (normal.isValid()) r = normal;
+    }
     return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
   }
   void SetBoundsRect(const TMyRect& rect) override {
@@ -82,13 +88,8 @@ void TApp_Mivaro::LoadSettings() {
   ReadCheck(ini, u"Option", u"AllowImage", Action_Opt_AllowImage);
   ReadCheck(ini, u"Option", u"LargeIcon", Action_Opt_LargeIcon);
   ReadCheck(ini, u"RESUME", u"Resume", Action_Opt_Resume);
-  // The playlist window's own keys are kept as they are until that window reads them.
-  list_folder_name_ = ini.ReadBool(u"List", u"List_FolderName", list_folder_name_);
-  TMyWStrings lines;
-  ini.ReadSectionLines(u"FindHistory", lines);
-  find_history_.clear();
-  for (int i = 0; i < lines.Count(); ++i) find_history_.push_back(lines.Get(i));
-  while (!find_history_.empty() && find_history_.back().empty()) find_history_.pop_back();
+  if (hooks.list_settings_load) hooks.list_settings_load(ini, !shift);
+  if (hooks.load_settings) hooks.load_settings(ini);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
@@ -100,6 +101,7 @@ void TApp_Mivaro::LoadSettings() {
   }
 
   // Histories: the first line ends on top.
+  TMyWStrings lines;
   const std::pair<const char16_t*, QMenu*> histories[] = {
       {u"OpenFileHistory", PopupMenu_File_OpenFile},
       {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
@@ -115,12 +117,11 @@ void TApp_Mivaro::SaveSettings() {
   const Qt::KeyboardModifiers keys = Keys();
   if (keys.testFlag(Qt::ShiftModifier) && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
-  if (!windowState().testFlag(Qt::WindowMinimized) && !windowState().testFlag(Qt::WindowFullScreen)) {
+  {
     TMyFormBounds bounds(this);
     ini.WriteFormBounds(u"Bounds", bounds);
   }
   ini.WriteBool(u"List", u"Main_FolderName", Action_List_FolderName->isChecked());
-  ini.WriteBool(u"List", u"List_FolderName", list_folder_name_);
   ini.WriteBool(u"Play", u"Mute", Action_Play_Mute->isChecked());
   ini.WriteInteger(u"Play", u"Volume", TrackBar_Volume->value());
   ini.WriteBool(u"Zoom", u"KeepAspect", Action_Zoom_KeepAspect->isChecked());
@@ -138,11 +139,9 @@ void TApp_Mivaro::SaveSettings() {
   ini.WriteBool(u"Option", u"AllowImage", Action_Opt_AllowImage->isChecked());
   ini.WriteBool(u"Option", u"LargeIcon", Action_Opt_LargeIcon->isChecked());
 
+  if (hooks.list_settings_save) hooks.list_settings_save(ini);
+
   TMyWStrings lines;
-  if (!find_history_.empty()) {
-    for (const WString& line : find_history_) lines.Add(line);
-    ini.WriteSectionLines(u"FindHistory", lines);
-  }
   const std::pair<const char16_t*, QMenu*> histories[] = {
       {u"OpenFileHistory", PopupMenu_File_OpenFile},
       {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
@@ -171,6 +170,7 @@ void TApp_Mivaro::SaveSettings() {
     ini.WriteInteger(u"RESUME", u"Index", -1);
     ini.WriteInteger(u"RESUME", u"Time", -1);
   }
+  if (hooks.save_settings) hooks.save_settings(ini);
   ini.UpdateFile();
 }
 
@@ -188,7 +188,16 @@ void TApp_Mivaro::ApplyIconSize() {
     QEvent change(QEvent::StyleChange);
     QCoreApplication::sendEvent(menu, &change);
   }
-  TrackBar_Seek->setFixedHeight(large ? seek_height_ * 2 : seek_height_);
+  // The seek bar, its panel and its thumb double with large icons; the bottom panel then
+  // holds one tool bar and the seek bar.
+  const int seek_bar = large ? seek_height_ * 2 : seek_height_;
+  TrackBar_Seek->setFixedHeight(seek_bar);
+  TrackBar_Seek->SetLargeThumb(large);
+  const QMargins seek_margins = Panel_Seek->layout()->contentsMargins();
+  const int seek_panel = seek_height_ + seek_margins.top() + seek_margins.bottom();
+  Panel_Seek->setFixedHeight(large ? seek_panel * 2 : seek_panel);
+  // At least that: the file-command progress bar may add its line below.
+  Panel_Bottom->setMinimumHeight(ToolBar_Main->sizeHint().height() + seek_bar);
   if (hooks.send_to_update) hooks.send_to_update();
 }
 

@@ -12,6 +12,8 @@
 
 namespace mivaro {
 
+class TMyTrackBarStyle;
+
 class TMyTrackBar : public QSlider {
   Q_OBJECT
 
@@ -22,6 +24,10 @@ class TMyTrackBar : public QSlider {
   bool IsThumbHeld() const { return thumb_held_; }
   // The free number of the owner (the seek-drag state lives here).
   int Tag = 0;
+
+  // The thumb's extent across the bar (its "length" in the trackbar sense): the style's own
+  // when `large` is off, twice that when on. The bar's height follows from its owner.
+  void SetLargeThumb(bool large);
 
   QRect ChannelRect() const;
   QRect ThumbRect() const;
@@ -40,6 +46,7 @@ class TMyTrackBar : public QSlider {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
+  TMyTrackBarStyle* style_ = nullptr;
   bool thumb_held_ = false;
   bool passed_press_ = false;  // the press went to QSlider (thumb drag)
 };
