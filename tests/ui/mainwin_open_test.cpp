@@ -7,6 +7,7 @@
 
 #include "core/wstrings.h"
 #include "mainwin_test_util.h"
+#include "ui/main/dialog_filters.h"
 
 namespace mivaro::test {
 namespace {
@@ -162,6 +163,13 @@ TEST_F(MainWindowOpen, FolderCommands) {
   EXPECT_EQ(window->Playlist().Count(), 5);
   EXPECT_EQ(window->Dialog_File_OpenFolder.initial_dir, W(Media(QString())).substr(0, W(Media(QString())).size() - 1));
   EXPECT_EQ(window->HistoryPaths(window->PopupMenu_File_OpenThisFolder).front(), Name("top"));
+}
+
+TEST(DialogFilters, AllFilesShowNamesWithoutADot) {
+  const QStringList f = QtFilters(QStringLiteral("動画 (*.mp4;*.avi)|*.mp4;*.avi|すべて (*.*)|*.*"));
+  ASSERT_EQ(f.size(), 2);
+  EXPECT_EQ(f[0], QStringLiteral("動画 (*.mp4 *.avi)"));
+  EXPECT_EQ(f[1], QStringLiteral("すべて (*)"));
 }
 
 }  // namespace
