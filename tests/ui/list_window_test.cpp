@@ -17,6 +17,7 @@
 #include "mainwin_test_util.h"
 #include "ui/list/app_mivaro_list.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/sendto/send_to.h"
 
 namespace mivaro::test {
 namespace {
@@ -118,6 +119,11 @@ TEST_F(ListWindow, CopiesTheWholeListOrTheSelectedPaths) {
   Select(list, {2, 0});
   list->Action_List_Copy->trigger();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("/m/a.mp3\r\n/m/日本.mp3\r\n"));
+  // The Send-To sub-menu hands over the same selection when it opens.
+  auto* send_to = list->findChild<TMySendTo*>();
+  ASSERT_NE(send_to, nullptr);
+  emit list->MenuItem_SendTo->aboutToShow();
+  EXPECT_EQ(send_to->Targets(), (std::vector<WString>{u"/m/a.mp3", u"/m/日本.mp3"}));
 }
 
 TEST_F(ListWindow, RemovesSelectedEntriesKeepingOrReplacingThePlayingOne) {

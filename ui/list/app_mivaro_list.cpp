@@ -24,6 +24,7 @@
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/sendto/send_to.h"
 
 namespace mivaro {
 
@@ -280,7 +281,14 @@ void TApp_MivaroList::CreateMenus() {
   HolderMenu(PopupMenu_FileCmd, Action_FileCmd_RemoveFromHDD)->addAction(Action_FileCmd_Trash);
   MenuItem_SendTo = p->addMenu(QStringLiteral("送る(&N)"));
   MenuItem_SendTo->setObjectName(QStringLiteral("MenuItem_SendTo"));
-  MenuItem_SendTo->menuAction()->setEnabled(false);
+  // The selected files go to the Send-To entries; the folder is shared with the main window.
+  auto* send_to = new TMySendTo(this);
+  send_to->AttachMenu(MenuItem_SendTo, [this] {
+    std::vector<WString> paths;
+    for (int row : SelectedRows()) paths.push_back(playlist_.At(row));
+    return paths;
+  });
+  send_to->Refresh();
   p->addSeparator();
   p->addAction(Action_File_Property);
   connect(p, &QMenu::aboutToShow, this, &TApp_MivaroList::UpdateActionStates);
