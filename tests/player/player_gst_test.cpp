@@ -343,7 +343,12 @@ TEST_F(PlayerGst, EntryAfterEntryLeavesNoThreadsOrMemoryBehind) {
   for (int i = 0; i < 20; ++i) playOnce();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_LE(StatusField("Threads"), threads + 2) << "threads left behind by closed entries";
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer keeps freed memory in its quarantine: resident memory says nothing here.
+  (void)rss;
+#else
   EXPECT_LT(StatusField("VmRSS") - rss, 25 * 1024) << "kB kept by closed entries";
+#endif
 }
 
 }  // namespace
