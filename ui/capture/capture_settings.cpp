@@ -15,6 +15,7 @@
 #include "core/wstrings.h"
 #include "platform/os/launch.h"
 #include "settings/ini_file.h"
+#include "ui/desktop/form_bounds.h"
 #include "settings/param.h"
 #include "ui/capture/app_tool_bmp_capture_ex.h"
 #include "ui/capture/program_window.h"
@@ -32,32 +33,6 @@ constexpr char16_t kProgramFilter[] = u"プログラム (*)|*|デスクトップ
 
 QString Q(WStringView s) { return QString::fromStdU16String(WString(s)); }
 WString W(const QString& s) { return s.toStdU16String(); }
-
-// The window rectangle as the settings store reads and writes it.
-class TMyCaptureBounds : public TMyIniForm {
- public:
-  explicit TMyCaptureBounds(QWidget* form) : form_(form) {}
-  WString ComponentName() const override { return u"App_TOOLBmpCaptureEx"; }
-  TMyRect BoundsRect() const override {
-    const QRect r = form_->geometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-  }
-  void SetBoundsRect(const TMyRect& rect) override {
-    if (rect.right <= rect.left || rect.bottom <= rect.top) return;
-    form_->setGeometry(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-  }
-  TMyRect WorkAreaNear(const TMyRect& rect) const override {
-    QScreen* screen = QGuiApplication::screenAt(
-        QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return rect;
-    const QRect a = screen->availableGeometry();
-    return {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
-  }
-
- private:
-  QWidget* form_;
-};
 
 void ReadCheck(TMyIniFile& ini, const char16_t* section, const char16_t* key, QAction* action) {
   action->setChecked(ini.ReadBool(section, key, action->isChecked()));
@@ -118,7 +93,7 @@ void TApp_TOOLBmpCaptureEx::LoadSettings() {
   }
   TMyIniFile ini;
   if (!Shift()) {
-    TMyCaptureBounds bounds(this);
+    TMyFormBounds bounds(this, u"App_TOOLBmpCaptureEx");
     if (ini.SectionExists(u"CAPTURE_Bounds")) ini.ReadFormBounds(u"CAPTURE_Bounds", bounds);
   }
   ReadCheck(ini, u"CAPTURE_Play", u"Mute", Action_Play_Mute);
@@ -150,7 +125,7 @@ void TApp_TOOLBmpCaptureEx::SaveSettings() {
   if (keys.testFlag(Qt::ShiftModifier) && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
   if (!keys.testFlag(Qt::ShiftModifier) && !isMinimized() && !isMaximized()) {
-    TMyCaptureBounds bounds(this);
+    TMyFormBounds bounds(this, u"App_TOOLBmpCaptureEx");
     ini.WriteFormBounds(u"CAPTURE_Bounds", bounds);
   }
   ini.WriteBool(u"CAPTURE_Play", u"Mute", Action_Play_Mute->isChecked());

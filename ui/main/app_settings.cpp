@@ -11,45 +11,13 @@
 #include "core/shell.h"
 #include "core/wstrings.h"
 #include "settings/ini_file.h"
+#include "ui/desktop/form_bounds.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/track_bar.h"
 
 namespace mivaro {
 namespace {
-
-// The window rectangle as the settings store reads and writes it.
-class TMyFormBounds : public TMyIniForm {
- public:
-  explicit TMyFormBounds(QWidget* form) : form_(form) {}
-  WString ComponentName() const override { return u"App_Mivaro"; }
-  TMyRect BoundsRect() const override {
-    // Minimised, maximised or full screen: the rectangle the window comes back to.
-    QRect r = form_->geometry();
-    if (form_->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) {
-      const QRect normal = form_->normalGeometry();
-      if (normal.isValid()) r = normal;
-    }
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-  }
-  void SetBoundsRect(const TMyRect& rect) override {
-    const int w = rect.right - rect.left;
-    const int h = rect.bottom - rect.top;
-    if (w <= 0 || h <= 0) return;
-    form_->setGeometry(rect.left, rect.top, w, h);
-  }
-  TMyRect WorkAreaNear(const TMyRect& rect) const override {
-    QScreen* screen = QGuiApplication::screenAt(
-        QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return rect;
-    const QRect a = screen->availableGeometry();
-    return {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
-  }
-
- private:
-  QWidget* form_;
-};
 
 void ReadCheck(TMyIniFile& ini, const char16_t* section, const char16_t* key, QAction* action) {
   action->setChecked(ini.ReadBool(section, key, action->isChecked()));
@@ -67,7 +35,7 @@ void TApp_Mivaro::LoadSettings() {
   if (shift && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
   if (!shift) {
-    TMyFormBounds bounds(this);
+    TMyFormBounds bounds(this, u"App_Mivaro");
     ini.ReadFormBounds(u"Bounds", bounds);
   }
   ReadCheck(ini, u"List", u"Main_FolderName", Action_List_FolderName);
@@ -118,7 +86,7 @@ void TApp_Mivaro::SaveSettings() {
   if (keys.testFlag(Qt::ShiftModifier) && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
   {
-    TMyFormBounds bounds(this);
+    TMyFormBounds bounds(this, u"App_Mivaro");
     ini.WriteFormBounds(u"Bounds", bounds);
   }
   ini.WriteBool(u"List", u"Main_FolderName", Action_List_FolderName->isChecked());
