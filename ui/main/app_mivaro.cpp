@@ -125,6 +125,8 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 
   CreateActions();
   CreatePanels();
+  TMyPlaybackHost& host = *this;
+  controller_ = std::make_unique<TMyPlaybackController>(*DShow_Player, *playlist_, host);
   CreateMenus();
   ConnectActions();
   MenuItem_Debug->menuAction()->setVisible(true);
@@ -148,10 +150,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   };
   DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
 
-  // 6. Seek state, flags, the playlist (the combo box's items) and the excluded extensions.
-  pending_seek_ = -1.0;
-  deleting_ = false;
-  end_of_media_ = false;
+  // The playlist (the combo box's items) and the excluded extensions.
   playlist_->OwnsObjects = true;
   PlaylistModel->SetStore(playlist_->Storage());
   for (const char16_t* ext : kExcludedExtensions) excluded_extensions_->Add(ext);
@@ -194,7 +193,6 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   resize(kClientWidth, menuBar()->sizeHint().height() + Panel_Top->sizeHint().height() +
                            static_cast<int>(kClientWidth * 0.5625) +
                            Panel_Bottom->sizeHint().height());
-  resume_index_ = -1;
 
   // 10. The initial folder of every dialog.
   const WString initial = InitialFolder();
@@ -257,10 +255,10 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
     };
     commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
     commands.play = [this] {
-      if (!IsBusy() && DShow_Player->PlayState() != 3) DShow_Player->Play();
+      if (!IsBusy() && DShow_Player->PlayState() != psRunning) DShow_Player->Play();
     };
     commands.pause = [this] {
-      if (!IsBusy() && DShow_Player->PlayState() == 3) DShow_Player->Pause();
+      if (!IsBusy() && DShow_Player->PlayState() == psRunning) DShow_Player->Pause();
     };
     commands.stop = [this] {
       if (!IsBusy()) StopMedia();
@@ -305,7 +303,7 @@ void TApp_Mivaro::FinishStartup() {
   activateWindow();
   // 25. Fill the playlist.
   if (arguments_.empty()) {
-    if (Action_Opt_Resume->isChecked() && resume_index_ >= 0) {
+    if (Action_Opt_Resume->isChecked() && controller_->ResumeIndex() >= 0) {
       AddFiles({ResumeListFileName()});
       DShow_Player->Play();
     }
@@ -417,7 +415,7 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   } else if (type == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (!key->isAutoRepeat()) {
-      play_pause_tag_ = false;
+      pause_on_click_ = false;
       if (HandleKeyUp(key->key(), key->modifiers())) return true;
     }
   }
@@ -533,8 +531,6 @@ void TApp_Mivaro::FormDestroy() {
     DShow_Player->FadeOut();
     DShow_Player->Close();
   }
-  pending_seek_ = -1.0;
-  time_latch_ = 0;
   DShow_Player->Clear();
   inhibitor_->Release();
   // 6. The video back home.

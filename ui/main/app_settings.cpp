@@ -92,11 +92,10 @@ void TApp_Mivaro::LoadSettings() {
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
-    resume_index_ = ini.ReadInteger(u"RESUME", u"Index", -1);
-    resume_time_ = ini.ReadInteger(u"RESUME", u"Time", 0);
+    controller_->SetResume(ini.ReadInteger(u"RESUME", u"Index", -1),
+                           ini.ReadInteger(u"RESUME", u"Time", 0));
   } else {
-    resume_index_ = -1;
-    resume_time_ = 0;
+    controller_->SetResume(-1, 0);
   }
 
   // Histories: the first line ends on top.

@@ -20,9 +20,6 @@ class TMyTrackBar : public QSlider {
 
   // True while the left button holds the thumb.
   bool IsThumbHeld() const { return thumb_held_; }
-  // The free number of the owner (the seek-drag state lives here).
-  int Tag = 0;
-
   QRect ChannelRect() const;
   QRect ThumbRect() const;
   // Value under x: x before the channel's usable start gives the minimum, beyond its end
