@@ -30,6 +30,7 @@
 #include "platform/desktop/mpris.h"
 #include "platform/desktop/screensaver.h"
 #include "player/qt/directshow_player.h"
+#include "settings/main_settings.h"
 #include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
 #include "ui/main/busy_guard.h"
@@ -203,7 +204,6 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
       "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
       "すべて (*.*)|*.*");
   Dialog_File_OpenFile.filter_index = 4;
-  Dialog_File_OpenFile.initial_dir = initial;
   Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
   Dialog_File_OpenThisFolder.title = QStringLiteral("フォルダを開く");
   Dialog_Save.title = QStringLiteral("プレイリスト保存");
@@ -211,9 +211,8 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   Dialog_FileCmd_Rename.title = QStringLiteral("ファイル名変更");
   Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
   Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
-  for (TMyDialogState* d : {&Dialog_File_OpenFolder, &Dialog_File_OpenThisFolder, &Dialog_FileCmd_Move,
-                            &Dialog_FileCmd_Copy, &Dialog_Debug_SaveAsGRF})
-    d->initial_dir = initial;
+  // The checks, the volume and the dialogs' folders start at the settings' defaults.
+  ApplySettings(DefaultMainSettings(initial));
 
   // 13. The mute image.
   mute_image_index_ = Action_Play_Mute->property("ImageIndex").toInt();
@@ -402,16 +401,7 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   if (type == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (HandleMediaKey(key->key())) return true;
-    // The keys of the form are run on release; their press must not reach the focused
-    // control (a closed combo box would change the entry, a slider would move).
-    const int k = key->key();
-    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-    const bool ctrl_key = mods == Qt::ControlModifier &&
-                          (k == Qt::Key_C || k == Qt::Key_F || k == Qt::Key_O || k == Qt::Key_V);
-    const bool plain = k == Qt::Key_Backspace || k == Qt::Key_Space || k == Qt::Key_PageUp ||
-                       k == Qt::Key_PageDown || k == Qt::Key_Left || k == Qt::Key_Right ||
-                       k == Qt::Key_Delete || (k == Qt::Key_Z && mods != Qt::NoModifier);
-    if (ctrl_key || plain) return true;
+    if (HandleKeyDown(key->key(), key->modifiers())) return true;
   } else if (type == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (!key->isAutoRepeat()) {

@@ -12,6 +12,7 @@
 //   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
 //                    paste, copy, save as, properties
 //   app_settings.cpp settings, resume play, icon size
+//   app_keys.cpp     the key table and the keyboard's media keys
 //
 // Commands are functions taking the `sender`: the action when the user ran it, nullptr
 // when the program runs it "without a sender" (no dialog, no question). While the busy
@@ -21,10 +22,12 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/ustring.h"
@@ -59,6 +62,7 @@ class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
 class TMyTrackBar;
 class TMyWStrings;
+struct TMyMainSettings;
 
 // What a file or folder dialog keeps between runs: its folder, its chosen paths and, for
 // the file dialogs, the file name and filter.
@@ -304,7 +308,10 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void MediaEnded();
   // Mute and volume (the mute action and the volume bar share it).
   void ApplyMuteAndVolume();
-  // Keys as the form handles them on release; true when the key ran a command.
+  // The form's keys (app_keys.cpp). They run on release; their press is swallowed so that
+  // it does not reach the focused control (a closed combo box would change the entry, a
+  // slider would move). Both answer true for a key of the table.
+  bool HandleKeyDown(int key, Qt::KeyboardModifiers modifiers);
   bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
   // Multimedia keys; true when reported handled.
   bool HandleMediaKey(int key);
@@ -386,6 +393,11 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
 
   // app_settings.cpp
   void ApplyIconSize();
+  // The plain settings as the window holds them, and back.
+  TMyMainSettings CurrentSettings() const;
+  void ApplySettings(const TMyMainSettings& settings);
+  // The history menus with their sections, as load and save both walk them.
+  std::array<std::pair<const char16_t*, QMenu*>, 3> HistorySections() const;
 
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;

@@ -1,7 +1,7 @@
 // Playback commands and playlist navigation of the main window: choosing the entry,
 // opening it, the player's events, the time display and end of media, seeking and
 // skipping, frame steps, play rate, mute and volume, deleting and clearing, the action
-// states, and the keys.
+// states.
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -375,95 +375,6 @@ void TApp_Mivaro::UpdateRemoteStatus() {
                            : QString(),
                     opened ? QString::fromStdU16String(DShow_Player->FileName()) : QString(),
                     playlist_->Count() > 0);
-}
-
-// ---- Keys ----------------------------------------------------------------------------------
-
-bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
-  const Qt::KeyboardModifiers mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier);
-  QAction* action = nullptr;
-  void (TApp_Mivaro::*command)(QObject*) = nullptr;
-  if (mods == Qt::ControlModifier) {
-    switch (key) {
-      case Qt::Key_C:
-        action = Action_List_Copy, command = &TApp_Mivaro::Action_List_CopyExecute;
-        break;
-      case Qt::Key_F:
-        action = Action_File_OpenFolder, command = &TApp_Mivaro::Action_File_OpenFolderExecute;
-        break;
-      case Qt::Key_O:
-        action = Action_File_OpenFile, command = &TApp_Mivaro::Action_File_OpenFileExecute;
-        break;
-      case Qt::Key_V:
-        action = Action_List_Paste, command = &TApp_Mivaro::Action_List_PasteExecute;
-        break;
-      default:
-        break;
-    }
-  }
-  if (!action) {
-    switch (key) {
-      case Qt::Key_Backspace:
-        action = Action_Play_Replay, command = &TApp_Mivaro::Action_Play_ReplayExecute;
-        break;
-      case Qt::Key_Space:
-        action = Action_Play_PlayPause, command = &TApp_Mivaro::Action_Play_PlayPauseExecute;
-        break;
-      case Qt::Key_PageUp:
-        action = Action_Play_Back, command = &TApp_Mivaro::Action_Play_BackExecute;
-        break;
-      case Qt::Key_PageDown:
-        action = Action_Play_Next, command = &TApp_Mivaro::Action_Play_NextExecute;
-        break;
-      case Qt::Key_Left:
-        action = Action_Play_SkipBack, command = &TApp_Mivaro::Action_Play_SkipBackExecute;
-        break;
-      case Qt::Key_Right:
-        action = Action_Play_SkipNext, command = &TApp_Mivaro::Action_Play_SkipNextExecute;
-        break;
-      case Qt::Key_Delete:
-        action = Action_List_Del, command = &TApp_Mivaro::Action_List_DelExecute;
-        break;
-      case Qt::Key_Z:
-        // Shift+Z, Ctrl+Z, Shift+Ctrl+Z: the fixed zooms, which arrive with video sizing.
-        if (mods != Qt::NoModifier) return true;
-        break;
-      default:
-        break;
-    }
-  }
-  if (!action || IsBusy()) return action != nullptr;
-  UpdateActionStates();
-  if (action->isEnabled()) (this->*command)(action);
-  return true;
-}
-
-bool TApp_Mivaro::HandleMediaKey(int key) {
-  switch (key) {
-    case Qt::Key_Back:
-    case Qt::Key_MediaPrevious:
-      if (Action_Play_Back->isEnabled()) Action_Play_BackExecute(Action_Play_Back);
-      return true;
-    case Qt::Key_Forward:
-    case Qt::Key_MediaNext:
-      if (Action_Play_Next->isEnabled()) Action_Play_NextExecute(Action_Play_Next);
-      return true;
-    case Qt::Key_Stop:
-    case Qt::Key_MediaStop:
-      StopMedia();
-      return true;
-    case Qt::Key_VolumeMute:
-      Action_Play_Mute->toggle();
-      ApplyMuteAndVolume();
-      return true;
-    case Qt::Key_MediaPlay:
-    case Qt::Key_MediaTogglePlayPause:
-    case Qt::Key_MediaPause:
-      if (Action_Play_PlayPause->isEnabled()) Action_Play_PlayPauseExecute(Action_Play_PlayPause);
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace mivaro
