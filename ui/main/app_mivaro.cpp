@@ -105,7 +105,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   setObjectName(QStringLiteral("App_Mivaro"));
   arguments_ = options_.arguments ? *options_.arguments : GlobalParam().PathArguments();
 
-  // 1-2. Icon, caption and title: the product name of the version record.
+  // Icon, caption and title: the product name of the version record.
   product_name_ = QString::fromStdU16String(GetAppProductName());
   if (product_name_.isEmpty()) product_name_ = QStringLiteral("Mivaro");
   if (options_.install_hooks) InstallDesktopHooks(product_name_);
@@ -133,13 +133,13 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
 
-  // 3. Preferred decoders. The renderer is chosen before the first file opens
+  // Preferred decoders. The renderer is chosen before the first file opens
   // (EnsureRenderer): finding the one that works here starts the media engine, which
   // would otherwise hold back the window by more than half a second.
   if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
   DShow_Player->SetUseFFDShow(true);
 
-  // 5. Player notifications.
+  // Player notifications.
   DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
   DShow_Player->OnMediaStart = [this](TMyMediaPlayer*) { DShow_PlayerMediaStart(); };
   DShow_Player->OnMediaPlay = [this](TMyMediaPlayer*) { DShow_PlayerMediaPlay(); };
@@ -156,7 +156,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   PlaylistModel->SetStore(playlist_->Storage());
   for (const char16_t* ext : kExcludedExtensions) excluded_extensions_->Add(ext);
 
-  // 7. Labels, colours.
+  // Labels, colours.
   Label_Size->clear();
   Label_Time->clear();
 
@@ -190,12 +190,12 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
     sub_player_->HandleText(text);
   };
 
-  // 8-9. A 480-wide client area with a 16:9 video area between the panels.
+  // A 480-wide client area with a 16:9 video area between the panels.
   resize(kClientWidth, menuBar()->sizeHint().height() + Panel_Top->sizeHint().height() +
                            static_cast<int>(kClientWidth * 0.5625) +
                            Panel_Bottom->sizeHint().height());
 
-  // 10. The initial folder of every dialog.
+  // The initial folder of every dialog.
   const WString initial = InitialFolder();
   Dialog_File_OpenFile.title = QStringLiteral("開く");
   Dialog_File_OpenFile.filter = QStringLiteral(
@@ -214,13 +214,13 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   // The checks, the volume and the dialogs' folders start at the settings' defaults.
   ApplySettings(DefaultMainSettings(initial));
 
-  // 13. The mute image.
+  // The mute image.
   mute_image_index_ = Action_Play_Mute->property("ImageIndex").toInt();
 
-  // 14. An empty playlist, without a question.
+  // An empty playlist, without a question.
   Action_List_ClearExecute(nullptr);
 
-  // 15. Follow the clipboard.
+  // Follow the clipboard.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           &TApp_Mivaro::ClipboardChanged);
   ClipboardChanged();
@@ -230,19 +230,19 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
 
-  // 16-17. Created; settings.
+  // Created; settings.
   created_ = 1;
   LoadSettings();
 
-  // 18-19. Mute, volume, icon size; the rename dialog's filter.
+  // Mute, volume, icon size; the rename dialog's filter.
   ApplyMuteAndVolume();
   if (Action_Opt_LargeIcon->isChecked()) ApplyIconSize();
   Dialog_FileCmd_Rename.filter = Dialog_File_OpenFile.filter;
 
-  // 20. Action states.
+  // Action states.
   UpdateActionStates();
 
-  // 22. Dropped files.
+  // Dropped files.
   setAcceptDrops(true);
 
   if (options_.register_mpris) {
@@ -295,12 +295,12 @@ TApp_Mivaro::~TApp_Mivaro() {
 void TApp_Mivaro::FinishStartup() {
   if (finished_startup_) return;
   finished_startup_ = true;
-  // 24. Show the window and bring it to the front. The window comes before the sub player
+  // Show the window and bring it to the front. The window comes before the sub player
   // (which may take a moment to answer) so that it appears at once.
   show();
   raise();
   activateWindow();
-  // 25. Fill the playlist.
+  // Fill the playlist.
   if (arguments_.empty()) {
     if (Action_Opt_Resume->isChecked() && controller_->ResumeIndex() >= 0) {
       AddFiles({ResumeListFileName()});
@@ -311,7 +311,7 @@ void TApp_Mivaro::FinishStartup() {
   }
   startup_filled_ = true;
   ExitWhenReady();
-  // 23. The sub player, once the window is up.
+  // The sub player, once the window is up.
   if (options_.start_sub_player) {
     QTimer::singleShot(0, this, [this] {
       if (created_ == 1) sub_player_->Start();
@@ -507,29 +507,26 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
 void TApp_Mivaro::FormDestroy() {
   if (created_ != 1) return;
   created_ = 0;
-  // 1-2.
   DShow_Player->SetShowEvents(false);
   setAcceptDrops(false);
   Timer_Time->stop();
   Timer_IsPlay->stop();
   Timer_GetFile->stop();
   DShow_Player->Pause();
-  // 3.
   SaveSettings();
-  // 4-5.
   if (DShow_Player->IsOpened()) {
     DShow_Player->FadeOut();
     DShow_Player->Close();
   }
   DShow_Player->Clear();
   inhibitor_->Release();
-  // 6. The video back home.
+  // The video back home.
   if (!windowState().testFlag(Qt::WindowMinimized)) {
     const TMyWindowHandle own = TMyDirectShowPlayer::WindowOf(DShow_Player);
     if (DShow_Player->VideoOwner() != own) DShow_Player->SetVideoOwner(own);
   }
   DShow_Player->StopWallVideo();
-  // 9. The sub player ends with us.
+  // The sub player ends with us.
   sub_player_->Close();
 }
 
