@@ -133,23 +133,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
 
-  // Preferred decoders. The renderer is chosen before the first file opens
-  // (EnsureRenderer): finding the one that works here starts the media engine, which
-  // would otherwise hold back the window by more than half a second.
-  if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
-  DShow_Player->SetUseFFDShow(true);
-
-  // Player notifications.
-  DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
-  DShow_Player->OnMediaStart = [this](TMyMediaPlayer*) { DShow_PlayerMediaStart(); };
-  DShow_Player->OnMediaPlay = [this](TMyMediaPlayer*) { DShow_PlayerMediaPlay(); };
-  DShow_Player->OnMediaPaused = [this](TMyMediaPlayer*) { DShow_PlayerMediaPaused(); };
-  DShow_Player->OnMediaStopped = [this](TMyMediaPlayer*) { DShow_PlayerMediaStopped(); };
-  DShow_Player->OnMediaClosed = [this](TMyMediaPlayer*) { DShow_PlayerMediaClosed(); };
-  DShow_Player->OnVideoSizeChange = [this](TMyMediaPlayer*, std::uint16_t, std::uint16_t) {
-    DShow_PlayerVideoSizeChange();
-  };
-  DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+  ConnectPlayer();
 
   // The playlist (the combo box's items) and the excluded extensions.
   playlist_->OwnsObjects = true;
@@ -160,27 +144,8 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   Label_Size->clear();
   Label_Time->clear();
 
-  // Timers.
-  Timer_Time = new QTimer(this);
-  Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
-  Timer_Time->setInterval(1000);
-  connect(Timer_Time, &QTimer::timeout, this, &TApp_Mivaro::Timer_TimeTimer);
-  Timer_IsPlay = new QTimer(this);
-  Timer_IsPlay->setObjectName(QStringLiteral("Timer_IsPlay"));
-  Timer_IsPlay->setInterval(500);
-  connect(Timer_IsPlay, &QTimer::timeout, this, &TApp_Mivaro::Timer_IsPlayTimer);
-  Timer_GetFile = new QTimer(this);
-  Timer_GetFile->setObjectName(QStringLiteral("Timer_GetFile"));
-  Timer_GetFile->setInterval(30);
-  connect(Timer_GetFile, &QTimer::timeout, this, &TApp_Mivaro::Timer_GetFileTimer);
-
-  // Controls that run commands.
-  connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
-          &TApp_Mivaro::ComboBoxSelect);
-  connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
-  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
-  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
-  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+  CreateTimers();
+  ConnectControls();
 
   // The message panel of the sub player conversation.
   MyMessagePanel1 = new TMyMessagePanel(this);
@@ -195,24 +160,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
                            static_cast<int>(kClientWidth * 0.5625) +
                            Panel_Bottom->sizeHint().height());
 
-  // The initial folder of every dialog.
-  const WString initial = InitialFolder();
-  Dialog_File_OpenFile.title = QStringLiteral("開く");
-  Dialog_File_OpenFile.filter = QStringLiteral(
-      "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
-      "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
-      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
-      "すべて (*.*)|*.*");
-  Dialog_File_OpenFile.filter_index = 4;
-  Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
-  Dialog_File_OpenThisFolder.title = QStringLiteral("フォルダを開く");
-  Dialog_Save.title = QStringLiteral("プレイリスト保存");
-  Dialog_Save.filter = QStringLiteral("プレイリスト (*.m3u8)|*.m3u8|すべて|*.*");
-  Dialog_FileCmd_Rename.title = QStringLiteral("ファイル名変更");
-  Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
-  Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
-  // The checks, the volume and the dialogs' folders start at the settings' defaults.
-  ApplySettings(DefaultMainSettings(initial));
+  SetUpDialogs();
 
   // The mute image.
   mute_image_index_ = Action_Play_Mute->property("ImageIndex").toInt();
@@ -245,34 +193,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   // Dropped files.
   setAcceptDrops(true);
 
-  if (options_.register_mpris) {
-    TMyMprisCommands commands;
-    auto run = [this](QAction* action, void (TApp_Mivaro::*command)(QObject*)) {
-      return [this, action, command] {
-        if (!IsBusy() && action->isEnabled()) (this->*command)(action);
-      };
-    };
-    commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
-    commands.play = [this] {
-      if (!IsBusy() && DShow_Player->PlayState() != psRunning) DShow_Player->Play();
-    };
-    commands.pause = [this] {
-      if (!IsBusy() && DShow_Player->PlayState() == psRunning) DShow_Player->Pause();
-    };
-    commands.stop = [this] {
-      if (!IsBusy()) StopMedia();
-    };
-    commands.next = run(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
-    commands.previous = run(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
-    commands.raise = [this] {
-      showNormal();
-      raise();
-      activateWindow();
-    };
-    commands.quit = [this] { close(); };
-    mpris_ = new TMyMpris(product_name_, std::move(commands), this);
-    mpris_->Start();
-  }
+  StartRemoteControl();
 }
 
 TApp_Mivaro::~TApp_Mivaro() {
@@ -290,6 +211,105 @@ TApp_Mivaro::~TApp_Mivaro() {
   DShow_Player->OnMediaClosed = nullptr;
   DShow_Player->OnVideoSizeChange = nullptr;
   DShow_Player->OnResize = nullptr;
+}
+
+// ---- Start-up steps ---------------------------------------------------------------------
+
+void TApp_Mivaro::ConnectPlayer() {
+  // Preferred decoders. The renderer is chosen before the first file opens
+  // (EnsureRenderer): finding the one that works here starts the media engine, which
+  // would otherwise hold back the window by more than half a second.
+  if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
+  DShow_Player->SetUseFFDShow(true);
+
+  // Player notifications.
+  DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
+  DShow_Player->OnMediaStart = [this](TMyMediaPlayer*) { DShow_PlayerMediaStart(); };
+  DShow_Player->OnMediaPlay = [this](TMyMediaPlayer*) { DShow_PlayerMediaPlay(); };
+  DShow_Player->OnMediaPaused = [this](TMyMediaPlayer*) { DShow_PlayerMediaPaused(); };
+  DShow_Player->OnMediaStopped = [this](TMyMediaPlayer*) { DShow_PlayerMediaStopped(); };
+  DShow_Player->OnMediaClosed = [this](TMyMediaPlayer*) { DShow_PlayerMediaClosed(); };
+  DShow_Player->OnVideoSizeChange = [this](TMyMediaPlayer*, std::uint16_t, std::uint16_t) {
+    DShow_PlayerVideoSizeChange();
+  };
+  DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+}
+
+void TApp_Mivaro::CreateTimers() {
+  Timer_Time = new QTimer(this);
+  Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
+  Timer_Time->setInterval(1000);
+  connect(Timer_Time, &QTimer::timeout, this, &TApp_Mivaro::Timer_TimeTimer);
+  Timer_IsPlay = new QTimer(this);
+  Timer_IsPlay->setObjectName(QStringLiteral("Timer_IsPlay"));
+  Timer_IsPlay->setInterval(500);
+  connect(Timer_IsPlay, &QTimer::timeout, this, &TApp_Mivaro::Timer_IsPlayTimer);
+  Timer_GetFile = new QTimer(this);
+  Timer_GetFile->setObjectName(QStringLiteral("Timer_GetFile"));
+  Timer_GetFile->setInterval(30);
+  connect(Timer_GetFile, &QTimer::timeout, this, &TApp_Mivaro::Timer_GetFileTimer);
+}
+
+void TApp_Mivaro::ConnectControls() {
+  // Controls that run commands.
+  connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
+          &TApp_Mivaro::ComboBoxSelect);
+  connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
+  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
+  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
+  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+}
+
+void TApp_Mivaro::SetUpDialogs() {
+  // The initial folder of every dialog.
+  const WString initial = InitialFolder();
+  Dialog_File_OpenFile.title = QStringLiteral("開く");
+  Dialog_File_OpenFile.filter = QStringLiteral(
+      "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
+      "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
+      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
+      "すべて (*.*)|*.*");
+  Dialog_File_OpenFile.filter_index = 4;
+  Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
+  Dialog_File_OpenThisFolder.title = QStringLiteral("フォルダを開く");
+  Dialog_Save.title = QStringLiteral("プレイリスト保存");
+  Dialog_Save.filter = QStringLiteral("プレイリスト (*.m3u8)|*.m3u8|すべて|*.*");
+  Dialog_FileCmd_Rename.title = QStringLiteral("ファイル名変更");
+  Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
+  Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
+  // The checks, the volume and the dialogs' folders start at the settings' defaults.
+  ApplySettings(DefaultMainSettings(initial));
+}
+
+// MPRIS: the desktop's media controls drive the same commands as the window.
+void TApp_Mivaro::StartRemoteControl() {
+  if (!options_.register_mpris) return;
+  TMyMprisCommands commands;
+  auto run = [this](QAction* action, void (TApp_Mivaro::*command)(QObject*)) {
+    return [this, action, command] {
+      if (!IsBusy() && action->isEnabled()) (this->*command)(action);
+    };
+  };
+  commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
+  commands.play = [this] {
+    if (!IsBusy() && DShow_Player->PlayState() != psRunning) DShow_Player->Play();
+  };
+  commands.pause = [this] {
+    if (!IsBusy() && DShow_Player->PlayState() == psRunning) DShow_Player->Pause();
+  };
+  commands.stop = [this] {
+    if (!IsBusy()) StopMedia();
+  };
+  commands.next = run(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
+  commands.previous = run(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
+  commands.raise = [this] {
+    showNormal();
+    raise();
+    activateWindow();
+  };
+  commands.quit = [this] { close(); };
+  mpris_ = new TMyMpris(product_name_, std::move(commands), this);
+  mpris_->Start();
 }
 
 void TApp_Mivaro::FinishStartup() {

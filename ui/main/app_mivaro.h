@@ -324,6 +324,12 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Start-up steps (app_mivaro.cpp).
+  void ConnectPlayer();
+  void CreateTimers();
+  void ConnectControls();
+  void SetUpDialogs();
+  void StartRemoteControl();
   // Start-up pieces (app_actions.cpp, app_menus.cpp).
   void CreateActions();
   void ConnectActions();
