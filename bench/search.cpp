@@ -64,9 +64,7 @@ int main(int argc, char** argv) {
     for (const WString& p : paths) found += p.find(u"そんなものはない") != WString::npos;
     raw = std::min(raw, MsSince(t));
   }
-  size_t bytes = 0;
-  for (const WString& p : paths)
-    bytes += sizeof(std::optional<WString>) + (p.size() + 1) * sizeof(char16_t);
+  const size_t bytes = cache.MemoryBytes();
   std::printf("entries %zu%s\n", paths.size(), hit || found ? " (unexpected match)" : "");
   std::printf("@metric first_ms %.2f\n@metric step_ms %.2f\n@metric raw_ms %.2f\n", first,
               best, raw);

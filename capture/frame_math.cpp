@@ -12,9 +12,11 @@ double ClampSeek(const FrameClock& c, double t) {
 }
 
 double StepTarget(const FrameClock& c, int n) {
+  // Both ways the target is the middle of the wanted frame: a seek shows the frame that
+  // contains its target, so half a frame before the wanted frame's start (FrameTime -
+  // 1.5 FD for one frame back) would show the frame before it.
   const double fd = c.frameDuration;
-  const double half = n > 0 ? fd / 2 : -fd / 2;
-  return ClampSeek(c, c.frameTime + n * fd + half);
+  return ClampSeek(c, c.frameTime + n * fd + fd / 2);
 }
 
 Placement PlaceCapture(const FrameClock& c, int n, double t) {

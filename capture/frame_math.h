@@ -16,9 +16,9 @@ struct FrameClock {
 // Seek positions are kept inside 0 .. duration - FD, so a seek always lands on a frame.
 double ClampSeek(const FrameClock& c, double t);
 
-// Where to seek to show the frame n frames away from the current one. Forward the target
-// lies half a frame past the wanted frame's start, backward half a frame before it, so that
-// rounding of the decoder's time stamps never picks the neighbour.
+// Where to seek to show the frame n frames away from the current one (n may be negative):
+// half a frame past the wanted frame's start, so that rounding of the decoder's time
+// stamps never picks a neighbour.
 double StepTarget(const FrameClock& c, int n);
 
 // A capture placed n frames from time t: frames before `captureStart` are skipped, and the

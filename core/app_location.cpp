@@ -55,4 +55,6 @@ WString GetAppBaseDir() {
 
 WString GetAppBaseFileName() { return GetAppBaseDir() + kBaseTitle; }
 
+WString GetTransferJournalFolder() { return GetAppBaseFileName() + u".transfers"; }
+
 }  // namespace mivaro

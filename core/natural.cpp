@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "core/paths.h"
 #include "core/wstrings.h"
 
 namespace mivaro {
@@ -145,10 +146,25 @@ NumberRun FindFirstNumber(WStringView text) {
 
 // ---- Locale comparison ------------------------------------------------------------------
 
+// A text that starts with a number sorts, against texts that do not, where the locale
+// puts the numeral's script: digits (ASCII, full-width, 〇, ① to ⑳) where "0" is, Roman
+// numerals where "Ⅰ" is, kanji numerals where "一" is. Within one script numbers compare
+// by value. (Placing each text where its own first character sorts would not be a
+// consistent order: "2" < "あ" and "あ" < "一" by the locale, while 一 < 2 by value.)
+enum NumeralScript { kDigitScript, kRomanScript, kKanjiScript, kNumeralScripts };
+
+NumeralScript ScriptOf(char16_t first) {
+  if (first >= 0x2160 && first <= 0x216F) return kRomanScript;
+  if (first >= 0x4E00 && first < 0xF900) return kKanjiScript;  // not the full-width digits
+  return kDigitScript;
+}
+
+constexpr const char16_t* kScriptAnchors[kNumeralScripts] = {u"0", u"\u2160", u"\u4E00"};
+
 // One collator per thread (a collator must not be used by two threads at once).
 struct Collator {
   UCollator* coll = nullptr;
-  std::string zero_key;  // key of "0": where a text that starts with a number sorts
+  std::string anchor_keys[kNumeralScripts];  // where texts starting with a number sort
 
   Collator() {
     UErrorCode status = U_ZERO_ERROR;
@@ -265,10 +281,11 @@ std::string SortKey(WStringView s) {
   return big;
 }
 
-const std::string& ZeroKey() {
+const std::string& AnchorKey(NumeralScript script) {
   Collator& c = ThreadCollator();
-  if (c.zero_key.empty()) c.zero_key = SortKey(u"0");
-  return c.zero_key;
+  std::string& key = c.anchor_keys[script];
+  if (key.empty()) key = SortKey(kScriptAnchors[script]);
+  return key;
 }
 
 // ---- Parts ------------------------------------------------------------------------------
@@ -297,18 +314,19 @@ void AppendBigEndian(std::string& out, uint64_t v, int bytes) {
 }
 
 // One part as bytes: the prefix's collation key ignoring case and accents, then the value.
-// An empty prefix (a text that starts with its number) sorts where "0" does, before the
-// prefixes that collate equal to it. Collation keys hold no 0 byte, so a 0 byte ends each
+// An empty prefix (a text that starts with its number) sorts where the anchor of the
+// number's script does (`first` is its first numeral), before the prefixes that collate
+// equal to it. Collation keys hold no 0 byte, so a 0 byte ends each
 // of them and the parts stay apart.
 //
 // Prefixes that collate equal but are not the same text (accents, dakuten, ignorable
 // characters) are told apart only when everything else is equal: `ties` holds, part by
 // part, the longer prefix first, then the prefix's code units.
-void AppendPart(Parts& parts, WStringView prefix, int64_t value) {
+void AppendPart(Parts& parts, WStringView prefix, int64_t value, char16_t first = u'0') {
   std::string& out = parts.bytes;
   out.push_back(kPartMark);
   if (prefix.empty()) {
-    out += ZeroKey();
+    out += AnchorKey(ScriptOf(first));
     out.push_back('\0');
     out.push_back('\0');
   } else {
@@ -336,7 +354,7 @@ Parts MakeParts(WStringView text) {
       parts.has_tail = true;
       return parts;
     }
-    AppendPart(parts, text.substr(0, run.start), run.value);
+    AppendPart(parts, text.substr(0, run.start), run.value, text[run.start]);
     text.remove_prefix(run.stop);
   }
   parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
@@ -395,12 +413,14 @@ int CompareParts(const Parts& a, const Parts& b) {
   return SignOf(a.ties.compare(b.ties));
 }
 
-// Folder without its trailing "\" or "/" (a drive colon kept), and the name.
+// Folder without its trailing "\" or "/" (a drive colon kept, other colons belong to the
+// name, as in the path functions), and the name.
 void SplitFolderAndName(WStringView path, WStringView& folder, WStringView& name) {
   for (size_t i = path.size(); i > 0; --i) {
     const char16_t c = path[i - 1];
-    if (c == u'\\' || c == u'/' || c == u':') {
-      folder = path.substr(0, c == u':' ? i : i - 1);
+    const bool drive = IsDriveColon(path, i - 1);
+    if (c == u'\\' || c == u'/' || drive) {
+      folder = path.substr(0, drive ? i : i - 1);
       name = path.substr(i);
       return;
     }

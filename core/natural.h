@@ -31,7 +31,10 @@ void ExtractFirstNumber(WStringView text, WString& prefix, int64_t& value, WStri
 // the rest in the same way; texts still equal then are told apart by the accents and marks
 // of those texts (the longer one first, then by code units). Texts that differ only in
 // case, or only in how a number is written (a01 / a1 / a一), are equivalent. An empty
-// text sorts first; a text that starts with a number sorts where a digit would.
+// text sorts first. A text that starts with a number sorts, against one that does not,
+// where the locale puts its numeral's script ("0" for digits and circled numbers, "Ⅰ"
+// for Roman numerals, "一" for kanji numerals); two such texts of one script compare by
+// value, of different scripts in that order.
 int CompareNatural(WStringView a, WStringView b);
 
 // CompareNatural of the folders (without trailing separator), then of the names. A path

@@ -18,14 +18,6 @@ char16_t AsciiUpper(char16_t c) {
   return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
-// A colon ends a folder part only where it ends a drive: "C:" and "\\?\C:". Anywhere else
-// it belongs to the name (Linux names may hold colons).
-bool IsDriveColon(WStringView p, size_t i) {
-  if (i == 1) return IsAsciiLetter(p[0]);
-  if (i == 5) return p[0] == u'\\' && p[1] == u'\\' && p[2] == u'?' && p[3] == u'\\' &&
-                     IsAsciiLetter(p[4]);
-  return false;
-}
 
 bool IsDelimiterAt(WStringView p, size_t i) {
   const char16_t c = p[i];
@@ -155,6 +147,14 @@ std::vector<WString> RawParts(WStringView rest, bool backslash_too) {
 }
 
 }  // namespace
+
+bool IsDriveColon(WStringView p, size_t i) {
+  if (i >= p.size() || p[i] != u':') return false;
+  if (i == 1) return IsAsciiLetter(p[0]);
+  if (i == 5) return p[0] == u'\\' && p[1] == u'\\' && p[2] == u'?' && p[3] == u'\\' &&
+                     IsAsciiLetter(p[4]);
+  return false;
+}
 
 // ---- Splitting --------------------------------------------------------------------------
 
@@ -308,6 +308,78 @@ bool IsUrlName(WStringView name) {
   return true;
 }
 
+// ---- URIs -------------------------------------------------------------------------------
+
+namespace {
+
+int HexValue(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+bool IsFileUri(WStringView name) {
+  return name.size() >= 5 && AsciiLowerText(name.substr(0, 5)) == u"file:";
+}
+
+WString PercentDecode(WStringView text) {
+  if (text.find(u'%') == WStringView::npos) return WString(text);
+  std::string bytes;
+  bytes.reserve(text.size());
+  std::string unit;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == u'%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+        HexValue(text[i + 2]) >= 0) {
+      const int byte = HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]);
+      if (byte == 0) return WString(text);
+      bytes.push_back(static_cast<char>(byte));
+      i += 2;
+      continue;
+    }
+    // Characters written unescaped keep their own UTF-8 bytes (a surrogate pair as one).
+    size_t n = 1;
+    if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) n = 2;
+    bytes += Utf8(text.substr(i, n));
+    i += n - 1;
+  }
+  WString out;
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    int length = 0;
+    const char32_t cp = DecodeUtf8At(bytes, i, length);
+    if (cp == kInvalidUtf8) return WString(text);
+    AppendCodePoint(out, cp);
+    i += static_cast<size_t>(length);
+  }
+  return out;
+}
+
+WString FileUriToPath(WStringView uri) {
+  if (!IsFileUri(uri)) return {};
+  WStringView rest = uri.substr(5);
+  if (!rest.starts_with(u"//")) {
+    return PercentDecode(rest);  // "file:/home/u/a.mp3" and the rare relative "file:a.mp3"
+  }
+  rest.remove_prefix(2);
+  const size_t slash = rest.find(u'/');
+  const WStringView host = rest.substr(0, slash);
+  WString path = PercentDecode(slash == WStringView::npos ? WStringView() : rest.substr(slash));
+  // "/C:/m/a.mp3": a Windows drive follows the slash.
+  if (path.size() >= 3 && path[0] == u'/' && IsAsciiLetter(path[1]) &&
+      (path[2] == u':' || path[2] == u'|')) {
+    path.erase(0, 1);
+    path[1] = u':';
+  }
+  if (host.empty() || AsciiLowerText(host) == u"localhost") return path;
+  // Another host: the name of a share on it.
+  WString share = u"\\\\" + PercentDecode(host);
+  for (char16_t c : path) share.push_back(c == u'/' ? u'\\' : c);
+  return share;
+}
+
 // ---- Resolution -------------------------------------------------------------------------
 
 WString ExpandFileName(WStringView path) {
@@ -393,7 +465,8 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
     if (!IsLinuxAbsolute(path) || !IsLinuxAbsolute(dir)) return WString(path);
     from = RawParts(dir, false);
     to = RawParts(path, false);
-    // Relative names are written with "\", which a Linux name may hold itself.
+    // Relative names are read back with "\" taken as "/", so a Linux name holding "\"
+    // itself cannot be written relatively.
     for (const WString& part : to)
       if (part.find(u'\\') != WString::npos) return WString(path);
     for (const WString& part : from)
@@ -405,12 +478,22 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
          (ignore_case ? SameTextIgnoreCase(from[common], to[common])
                       : from[common] == to[common]))
     ++common;
+  // Windows names keep their own separator; Linux names are written with "/", which
+  // other programs on this system read.
+  const char16_t sep = drive.empty() ? u'/' : u'\\';
   WString out;
-  for (size_t i = common; i < from.size(); ++i) out += u"..\\";
+  for (size_t i = common; i < from.size(); ++i) {
+    out += u"..";
+    out.push_back(sep);
+  }
   for (size_t i = common; i < to.size(); ++i) {
-    if (i > common) out.push_back(u'\\');
+    if (i > common) out.push_back(sep);
     out += to[i];
   }
+  // A relative name that would read back as a drive or a URI ("C:x", "file:a.mp3") stays
+  // absolute.
+  if (drive.empty() && (!ExtractFileDrive(out).empty() || IsFileUri(out) || IsUrlName(out)))
+    return WString(path);
   return out;
 }
 

@@ -15,6 +15,10 @@ namespace mivaro {
 // True for "\" and "/" (a drive colon also ends a folder part; see above).
 constexpr bool IsPathDelimiter(char16_t c) { return c == u'\\' || c == u'/'; }
 
+// True when path[i] is a drive colon ("C:", "\\?\C:"); any other colon belongs to the
+// name, as it may in Linux names.
+bool IsDriveColon(WStringView path, size_t i);
+
 // The separator of this system's own paths.
 inline constexpr char16_t kPathSeparator = u'/';
 
@@ -61,6 +65,22 @@ WString ExcludeTrailingPathDelimiter(WStringView path);
 // before "://"), the names playlists carry for streams.
 bool IsUrlName(WStringView name);
 
+// ---- URIs -------------------------------------------------------------------------------
+
+// True for "file:" URIs (the scheme in any case).
+bool IsFileUri(WStringView name);
+
+// The text with its "%XX" escapes decoded as UTF-8 bytes. A "%" without two hexadecimal
+// digits stays as it is; when the decoded bytes are no valid UTF-8 or hold a NUL, the
+// whole text comes back unchanged.
+WString PercentDecode(WStringView text);
+
+// The path a "file:" URI names, its escapes decoded: "file:///home/u/a%20b.mp3" and
+// "file://localhost/home/u/a%20b.mp3" give "/home/u/a b.mp3", "file:///C:/m/a.mp3" gives
+// "C:/m/a.mp3", "file://server/share/a.mp3" gives "\\server\share\a.mp3". Empty for
+// anything that is no "file:" URI.
+WString FileUriToPath(WStringView uri);
+
 // ---- Resolution -------------------------------------------------------------------------
 
 // The absolute, normalised path: "." and ".." folded, repeated separators merged, relative
@@ -74,8 +94,8 @@ WString ExpandFileName(WStringView path);
 // Linux folder.
 WString ResolveFileName(WStringView entry, WStringView base_folder);
 
-// `path` relative to `base_folder` (written with "\", as playlists store it) when both lie
-// under the same root, else `path` unchanged. ResolveFileName of the result against the
+// `path` relative to `base_folder` when both lie under the same root, else `path`
+// unchanged. Linux names are written with "/", Windows names with "\". ResolveFileName of the result against the
 // same base gives the same file again.
 WString MakeRelativeFileName(WStringView path, WStringView base_folder);
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 #include <optional>
 #include <vector>
 
@@ -10,46 +12,51 @@
 
 namespace mivaro {
 
-// Upper case, katakana, full width. Text of ASCII, kana, CJK and full-width forms only takes
+// Upper case, katakana, full width. Text of ASCII, Latin-1 letters, kana, CJK and full-width
+// forms only takes
 // a table-free fast path with the same result as ICU's mapping.
 WString NormaliseSearchText(WStringView text);
 
 // Normal forms of a list's entries, made on first use and dropped when the list changes.
 // The entries themselves stay with their owner; `entry(i)` reads one of them.
+//
+// The forms are kept in one buffer, UTF-8 with the full-width ASCII forms folded back to
+// ASCII (so a mostly-Latin path costs about a byte a character), each followed by a NUL;
+// a search is one substring scan over the buffer, then a lookup of the entry it hit.
 class SearchKeyCache {
  public:
-  void Invalidate() { keys_.clear(); }
-  void InvalidateEntry(size_t index) {
-    if (index < keys_.size()) keys_[index].reset();
-  }
+  void Invalidate();
+  void InvalidateEntry(size_t) { Invalidate(); }
 
-  // The first index in [from, to) (down) or (to, from] walking backwards (up) whose normal
-  // form contains `key`; nullopt when none does. `count` is the list's length now.
+  // The first index in [from, count) (down) or, walking backwards, in [0, from] (up)
+  // whose normal form contains `key` (a normal form itself); nullopt when none does.
+  // `count` is the list's length now.
   template <typename EntryAt>
   std::optional<size_t> Find(const WString& key, size_t count, size_t from, bool down,
                              EntryAt entry) {
-    if (keys_.size() != count) keys_.assign(count, std::nullopt);
-    if (count == 0) return std::nullopt;
-    auto matches = [&](size_t i) {
-      if (!keys_[i]) keys_[i] = NormaliseSearchText(entry(i));
-      return keys_[i]->find(key) != WString::npos;
-    };
-    if (down) {
-      for (size_t i = from; i < count; ++i)
-        if (matches(i)) return i;
-    } else {
-      for (size_t i = from + 1; i-- > 0;)
-        if (i < count && matches(i)) return i;
+    if (offsets_.size() != count + 1) {
+      size_t units = 0;
+      for (size_t i = 0; i < count; ++i) units += entry(i).size() + 1;
+      Begin(count, units);
+      for (size_t i = 0; i < count; ++i) Append(entry(i));
+      End();
     }
-    return std::nullopt;
+    return FindBuilt(key, from, down);
   }
-  bool Matches(const WString& key, size_t index, WStringView entry) {
-    if (index < keys_.size() && keys_[index]) return keys_[index]->find(key) != WString::npos;
-    return NormaliseSearchText(entry).find(key) != WString::npos;
-  }
+  bool Matches(const WString& key, size_t index, WStringView entry) const;
+  // Bytes held by the forms.
+  size_t MemoryBytes() const { return buffer_.capacity() + offsets_.capacity() * sizeof(std::uint32_t); }
 
  private:
-  std::vector<std::optional<WString>> keys_;
+  // `units`: the entries' UTF-16 length with one terminator each (the buffer is reserved
+  // from it, so it grows at most once).
+  void Begin(size_t count, size_t units);
+  void Append(WStringView entry);
+  void End();
+  std::optional<size_t> FindBuilt(const WString& key, size_t from, bool down) const;
+
+  std::string buffer_;
+  std::vector<std::uint32_t> offsets_;  // entry i is [offsets_[i], offsets_[i + 1] - 1)
 };
 
 // Newest first, at most kMaxEntries, no two entries equal after normalisation.

@@ -18,7 +18,7 @@ namespace {
 
 // ---- Converters -------------------------------------------------------------------------
 
-enum class Charset { Ansi, Euc, Jis, Utf7, Utf8 };
+enum class Charset { Ansi, Euc, Jis, Utf7, Utf8, Western };
 
 const char* CharsetName(Charset cs) {
   switch (cs) {
@@ -32,6 +32,8 @@ const char* CharsetName(Charset cs) {
       return "UTF-7";
     case Charset::Utf8:
       return "UTF-8";
+    case Charset::Western:
+      return "windows-1252";
   }
   return "UTF-8";
 }
@@ -44,7 +46,7 @@ using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
 // One converter per charset and thread: converters keep state and are not thread-safe,
 // and opening one per call would cost more than most conversions.
 UConverter* Converter(Charset cs) {
-  thread_local std::array<ConverterPtr, 5> cache;
+  thread_local std::array<ConverterPtr, 6> cache;
   auto& slot = cache[static_cast<std::size_t>(cs)];
   if (!slot) {
     UErrorCode err = U_ZERO_ERROR;
@@ -98,7 +100,7 @@ std::string FromUnicode(Charset cs, WStringView text) {
 WString ToUnicode(Charset cs, std::string_view bytes) {
   if (bytes.empty()) return {};
   if (cs == Charset::Utf8) return U16(bytes);
-  if ((cs == Charset::Ansi || cs == Charset::Euc) && IsAscii(bytes)) {
+  if ((cs == Charset::Ansi || cs == Charset::Euc || cs == Charset::Western) && IsAscii(bytes)) {
     return WString(bytes.begin(), bytes.end());
   }
   UConverter* cnv = Converter(cs);
@@ -340,6 +342,8 @@ std::string ToJis(WStringView text) { return FromUnicode(Charset::Jis, text); }
 WString FromJis(std::string_view bytes) { return ToUnicode(Charset::Jis, bytes); }
 std::string ToEuc(WStringView text) { return FromUnicode(Charset::Euc, text); }
 WString FromEuc(std::string_view bytes) { return ToUnicode(Charset::Euc, bytes); }
+
+WString FromWestern(std::string_view bytes) { return ToUnicode(Charset::Western, bytes); }
 
 namespace {
 bool IsRotatedControl(char16_t c);

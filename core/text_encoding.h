@@ -59,6 +59,9 @@ std::string ToJis(WStringView text);
 WString FromJis(std::string_view bytes);
 std::string ToEuc(WStringView text);
 WString FromEuc(std::string_view bytes);
+// Windows-1252, the 8-bit encoding of Western text that is neither code page 932 nor
+// UTF-8 (ISO-8859-1 text reads the same, but for its unused C1 controls).
+WString FromWestern(std::string_view bytes);
 std::string ToAnsi(WStringView text);
 WString FromAnsi(std::string_view bytes);
 

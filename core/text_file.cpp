@@ -139,7 +139,9 @@ WString HexDump(std::string_view bytes) {
   return out;
 }
 
-WString DecodeTextBytes(std::string_view bytes, TextEncoding& code) {
+namespace {
+
+WString Decode(std::string_view bytes, TextEncoding& code, bool binaryAsWestern) {
   code = NormalizeEncoding(code);
   if (bytes.empty()) return {};
   bool bomDecided = false;
@@ -182,7 +184,7 @@ WString DecodeTextBytes(std::string_view bytes, TextEncoding& code) {
   }
   switch (code) {
     case kEncodingBinary:
-      return HexDump(bytes);
+      return binaryAsWestern ? FromWestern(bytes) : HexDump(bytes);
     case kEncodingUtf8Bom:
     case kEncodingUtf8:
       return FromUtf8(bomDecided ? bytes.substr(3) : bytes);
@@ -204,26 +206,66 @@ WString DecodeTextBytes(std::string_view bytes, TextEncoding& code) {
   }
 }
 
-WString ReadTextFile(WStringView fileName, TextEncoding& code, std::uint64_t byteCount) {
+WString ReadAndDecode(WStringView fileName, TextEncoding& code, std::uint64_t byteCount,
+                      bool binaryAsWestern) {
   if (byteCount == 0) return {};
   std::string bytes;
   if (!ReadBytes(fileName, byteCount, bytes) || bytes.empty()) return {};
   try {
-    return DecodeTextBytes(bytes, code);
+    return Decode(bytes, code, binaryAsWestern);
   } catch (const std::bad_alloc&) {
     return {};
   }
 }
 
-WString ReadWholeTextFile(WStringView fileName, TextEncoding& code) {
+WString ReadWhole(WStringView fileName, TextEncoding& code, bool binaryAsWestern) {
   struct stat st {};
   if (stat(os::NativePath(fileName).c_str(), &st) != 0) {
     // Let the reader's retries deal with a file that is briefly unavailable.
-    return ReadTextFile(fileName, code, kMaxTextFileSize);
+    return ReadAndDecode(fileName, code, kMaxTextFileSize, binaryAsWestern);
   }
   const auto size = static_cast<std::uint64_t>(st.st_size);
   if (size > kMaxTextFileSize) return {};  // 4 GiB or more: refused unread
-  return ReadTextFile(fileName, code, size);
+  return ReadAndDecode(fileName, code, size, binaryAsWestern);
+}
+
+}  // namespace
+
+WString DecodeTextBytes(std::string_view bytes, TextEncoding& code) {
+  return Decode(bytes, code, false);
+}
+
+WString DecodeListBytes(std::string_view bytes, TextEncoding& code) {
+  return Decode(bytes, code, true);
+}
+
+WString ReadTextFile(WStringView fileName, TextEncoding& code, std::uint64_t byteCount) {
+  return ReadAndDecode(fileName, code, byteCount, false);
+}
+
+WString ReadWholeTextFile(WStringView fileName, TextEncoding& code) {
+  return ReadWhole(fileName, code, false);
+}
+
+bool ReadWholeFileBytes(WStringView fileName, std::string& bytes) {
+  bytes.clear();
+  struct stat st {};
+  std::uint64_t size = kMaxTextFileSize;
+  if (stat(os::NativePath(fileName).c_str(), &st) == 0) {
+    size = static_cast<std::uint64_t>(st.st_size);
+    if (size > kMaxTextFileSize) return false;
+    if (size == 0) return true;
+  }
+  try {
+    return ReadBytes(fileName, size, bytes);
+  } catch (const std::bad_alloc&) {
+    bytes.clear();
+    return false;
+  }
+}
+
+WString ReadWholeListFile(WStringView fileName, TextEncoding& code) {
+  return ReadWhole(fileName, code, true);
 }
 
 std::string EncodeTextBytes(WStringView text, TextEncoding code) {

@@ -28,8 +28,18 @@ WString ReadTextFile(WStringView fileName, TextEncoding& code, std::uint64_t byt
 // ReadTextFile over the whole file. A file of 4 GiB or more gives an empty text.
 WString ReadWholeTextFile(WStringView fileName, TextEncoding& code);
 
+// The whole file's bytes, undecoded, read with the retries of ReadTextFile. False (and no
+// bytes) when it cannot be read or is 4 GiB or more.
+bool ReadWholeFileBytes(WStringView fileName, std::string& bytes);
+
 // Decodes bytes already in memory exactly as ReadTextFile does (detection included).
 WString DecodeTextBytes(std::string_view bytes, TextEncoding& code);
+
+// ReadWholeTextFile and DecodeTextBytes for lists of names (playlists), which are never
+// read as a dump: bytes that detection finds to be no known text encoding are decoded
+// as Windows-1252 (code is then kEncodingBinary, the text is not a dump).
+WString ReadWholeListFile(WStringView fileName, TextEncoding& code);
+WString DecodeListBytes(std::string_view bytes, TextEncoding& code);
 
 // The bytes WriteTextFile writes for text under code (BOM included).
 std::string EncodeTextBytes(WStringView text, TextEncoding code);

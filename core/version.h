@@ -55,5 +55,8 @@ WString GetExeDir();
 WString GetAppBaseFileName();
 // ExtractFilePath of GetAppBaseFileName (with its trailing "/"); "SendTo" lives here.
 WString GetAppBaseDir();
+// The folder where running file moves and copies keep their records ("<base>.transfers"),
+// so that the next start removes the temporaries of one that was killed.
+WString GetTransferJournalFolder();
 
 }  // namespace mivaro

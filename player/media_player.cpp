@@ -230,6 +230,15 @@ void TMyMediaPlayer::HandleGraphNotify() {
         }
         if (log) log(code, p1, p2);
       }
+      // A length learnt after the open is taken before the event is passed on, so that
+      // its handler reads the new length.
+      if (code == EC_LENGTH_CHANGED) {
+        double d = 0;
+        if (graph_ && Succeeded(graph_->get_Duration(&d)) && std::isfinite(d) && d > 0) {
+          duration_ = d;
+          durationSeconds_ = Round(d);
+        }
+      }
       if (OnMediaEvent)
         OnMediaEvent(this, code, static_cast<std::int32_t>(p1), static_cast<std::int32_t>(p2));
       switch (code) {
@@ -249,14 +258,6 @@ void TMyMediaPlayer::HandleGraphNotify() {
         case EC_CLOCK_CHANGED:
           clockChanged_ = true;
           break;
-        case EC_LENGTH_CHANGED: {
-          double d = 0;
-          if (graph_ && Succeeded(graph_->get_Duration(&d)) && std::isfinite(d) && d > 0) {
-            duration_ = d;
-            durationSeconds_ = Round(d);
-          }
-          break;
-        }
         case EC_PAUSED:
           if (clockChanged_) {
             bool first = !started_;

@@ -10,6 +10,17 @@
 
 namespace mivaro {
 
+class TMyPlaybackController::StepScope {
+ public:
+  explicit StepScope(TMyPlaybackHost& host) : host_(host) { host_.BeginStep(); }
+  ~StepScope() { host_.EndStep(); }
+  StepScope(const StepScope&) = delete;
+  StepScope& operator=(const StepScope&) = delete;
+
+ private:
+  TMyPlaybackHost& host_;
+};
+
 TMyPlaybackController::TMyPlaybackController(TMyMediaPlayer& player, TMyWStrings& playlist,
                                              TMyPlaybackHost& host)
     : player_(player), playlist_(playlist), host_(host) {}
@@ -97,6 +108,7 @@ void TMyPlaybackController::OpenAndPlay(WStringView path) {
 }
 
 void TMyPlaybackController::Stop() {
+  StepScope step(host_);
   if (player_.IsOpened()) {
     player_.FadeOut();
     player_.Close();
@@ -109,11 +121,16 @@ void TMyPlaybackController::DropUnplayable() {
   // nothing when the user moved on meanwhile, and waits while a busy command runs.
   const int index = index_;
   const WString path = playlist_.Get(index);
+  host_.EntryUnplayable(path);
+  RetryDrop(index, path);
+}
+
+void TMyPlaybackController::RetryDrop(int index, const WString& path) {
   host_.Post([this, index, path] {
     if (!host_.Live()) return;
     if (index_ != index || playlist_.Get(index) != path) return;
     if (host_.Busy()) {
-      DropUnplayable();
+      RetryDrop(index, path);
       return;
     }
     RemoveCurrent();
@@ -182,6 +199,7 @@ void TMyPlaybackController::PlayPause() {
 
 void TMyPlaybackController::Replay() {
   if (!player_.IsOpened()) return;
+  StepScope step(host_);
   player_.FadeOut();
   player_.Replay();
   if (!muted_) player_.FadeIn(volume_);
@@ -189,6 +207,7 @@ void TMyPlaybackController::Replay() {
 
 void TMyPlaybackController::SeekTo(double seconds) {
   if (!player_.IsOpened()) return;
+  StepScope step(host_);
   player_.FadeOut();
   player_.SetPosition(seconds);
   if (!muted_) player_.FadeIn(volume_);
@@ -210,10 +229,12 @@ int TMyPlaybackController::SkipAmount(double duration, bool shift, bool ctrl) {
 // ---- Notifications and the clock ----------------------------------------------------------
 
 void TMyPlaybackController::MediaOpened() {
-  // A length of 0 is a still image when the media has a picture and still images are
-  // allowed; anything else of no length cannot be played. (The picture test uses the video
-  // size: a test that also wanted a length would refuse every still image.)
-  if (player_.DurationSeconds() == 0 && !(player_.HasVideoSize() && allow_images_)) {
+  // A picture of no length is a still image, refused unless still images are allowed.
+  // Sound of no length plays: its length is not known yet (a stream without an index or
+  // header) and follows as a length-changed event. A file the engine cannot play at all
+  // fails the open instead. (The picture test uses the video size: a test that also wanted
+  // a length would refuse every still image.)
+  if (player_.DurationSeconds() == 0 && player_.HasVideoSize() && !allow_images_) {
     DropUnplayable();
     return;
   }
@@ -238,6 +259,7 @@ bool TMyPlaybackController::TimeTick(std::int64_t now_ms) {
   if (!player_.IsOpened()) return false;
   const double duration = player_.Duration();
   if (duration > 0) return player_.Position() >= duration;
+  if (!player_.HasVideoSize()) return false;  // sound: the end comes with the length
   if (!still_since_) {
     still_since_ = now_ms;
     return false;

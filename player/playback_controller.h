@@ -56,6 +56,13 @@ class TMyPlaybackHost {
   virtual void StatesChanged() {}
   // The current entry is over; the time display stops until the next one starts.
   virtual void StopClock() {}
+  // `path` failed to open or cannot be shown; it is dropped from the list from the event
+  // loop (the host logs why; the player still holds the failure).
+  virtual void EntryUnplayable(WStringView path) { (void)path; }
+  // Around a step that pumps messages without blocking input (a fade, a seek with its
+  // fades): the host defers a close asked for meanwhile until the step has ended.
+  virtual void BeginStep() {}
+  virtual void EndStep() {}
 };
 
 class TMyPlaybackController {
@@ -133,12 +140,13 @@ class TMyPlaybackController {
   static int SkipAmount(double duration, bool shift, bool ctrl);
 
   // ---- Player notifications and the clock -------------------------------------------------------
-  // The player opened an entry: zero-length media without an allowed picture is dropped;
-  // otherwise rate and volume are applied and the entry starts at the resume point (or goes
+  // The player opened an entry: a picture of no length is a still image, dropped unless
+  // still images are allowed; sound of no length plays (its length follows later). Then rate and volume are applied and the entry starts at the resume point (or goes
   // on to the next one when the point lies past its end) or from the start.
   void MediaOpened();
   // The time display's tick: true when the current entry is over (its length reached, or a
-  // still image shown for kStillImageMs).
+  // still image shown for kStillImageMs). Sound whose length is not known yet never ends
+  // here: its end comes once the length has arrived.
   bool TimeTick(std::int64_t now_ms);
   // The end of an entry: the next one plays (the list repeats); an empty list is cleared.
   void MediaEnded();
@@ -148,8 +156,11 @@ class TMyPlaybackController {
  private:
   void Navigate(bool forward);
   void DropUnplayable();
+  void RetryDrop(int index, const WString& path);
   int RandomBelow(int n);
   void ApplyVolume();
+  // BeginStep/EndStep of the host around a pumping step.
+  class StepScope;
 
   TMyMediaPlayer& player_;
   TMyWStrings& playlist_;

@@ -1,11 +1,13 @@
 #include "playlist/info_fetch.h"
 
+#include <cstdio>
 #include <thread>
 #include <utility>
 
 #include "core/files.h"
 #include "core/hooks.h"
 #include "core/natural.h"
+#include "core/numbers.h"
 
 namespace mivaro {
 
@@ -75,6 +77,43 @@ std::shared_ptr<std::atomic<bool>> StartInfoFetch(std::int32_t index, WString pa
   auto job = std::make_unique<Job>(Job{index, std::move(path), std::move(plan), calls, stop});
   std::thread([job = std::move(job)] { job->Run(); }).detach();
   return stop;
+}
+
+}  // namespace mivaro
+
+namespace mivaro {
+
+namespace {
+
+WString Joined(const WString& first, const WString& second) {
+  return second.empty() ? first : first + u"//" + second;
+}
+
+}  // namespace
+
+InfoTagTexts MakeInfoTagTexts(const TMyCustomTag& tag) {
+  return {tag.TitleOrFileTitle(), Joined(tag.Artist, tag.OriginalArtist),
+          Joined(tag.Album, tag.OriginalAlbum)};
+}
+
+WString MakeFileInfoText(const TMyCustomTag& tag, bool fileExists) {
+  if (!fileExists) return u"ファイルが存在しません";
+  WString text = tag.SizeText() + u" " + FormatSeconds(tag.DurationSeconds) + u"秒 (" +
+                 tag.WriteTimeText() + u")";
+  char buffer[64];
+  if (tag.HasVideoSize()) {
+    std::snprintf(buffer, sizeof buffer, " %dx%d", tag.VideoWidth, tag.VideoHeight);
+    text += U16(buffer);
+  }
+  if (tag.FrameRate > 0) {
+    std::snprintf(buffer, sizeof buffer, " %.2ffps", tag.FrameRate);
+    text += U16(buffer);
+  }
+  if (tag.BitRate > 0) {
+    std::snprintf(buffer, sizeof buffer, " %dbps", tag.BitRate);
+    text += U16(buffer);
+  }
+  return text;
 }
 
 }  // namespace mivaro

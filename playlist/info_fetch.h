@@ -46,3 +46,19 @@ std::shared_ptr<std::atomic<bool>> StartInfoFetch(std::int32_t index, WString pa
                                                   const InfoFetchCalls& calls);
 
 }  // namespace mivaro
+
+namespace mivaro {
+
+// The texts of the information area for one entry.
+struct InfoTagTexts {
+  WString title;   // the title, or the file name without extension when it is empty
+  WString artist;  // artist, then "//" and the original artist when there is one
+  WString album;   // album, then "//" and the original album when there is one
+};
+InfoTagTexts MakeInfoTagTexts(const TMyCustomTag& tag);
+
+// "size duration秒 (time)" with " WxH", " N.NNfps" and " Nbps" when known, or
+// "ファイルが存在しません" when the file is gone.
+WString MakeFileInfoText(const TMyCustomTag& tag, bool fileExists);
+
+}  // namespace mivaro

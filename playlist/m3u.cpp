@@ -35,16 +35,16 @@ std::vector<WString> ParseM3uEntries(WStringView text) {
 bool TMyMediaStrings::ReadM3u(const WString& file, const WString& base, ExpandState& state,
                               std::vector<TMyStringItem>& out, int depth) {
   // ".m3u8" is UTF-8 by definition (a BOM comes through as U+FEFF and is dropped by the
-  // line splitter); other lists are detected.
+  // line splitter); other lists are detected, and 8-bit Western lists are no dump.
   const bool utf8 = IsM3u8Name(file);
   TextEncoding code = utf8 ? kEncodingUtf8 : kEncodingDetect;
-  const WString text = ReadWholeTextFile(file, code);
+  const WString text = ReadWholeListFile(file, code);
   const std::vector<WString> entries = ParseM3uEntries(text);
   int taken = 0;
   for (const WString& entry : entries) {
     // Lines with a refused extension drop out before anything else happens to them.
     if (!AcceptFile(TrimEntry(entry))) continue;
-    if (!TakeEntry(entry, base, state, out, depth, false, taken)) return false;
+    if (!TakeEntry(entry, base, state, out, depth, EntryForm::Path, taken)) return false;
   }
   return true;
 }

@@ -20,7 +20,8 @@ bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
 
 bool IsPlaylistFile(WStringView path) {
   const WString ext = AsciiLowerText(ExtractFileExt(path));
-  return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl";
+  return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl" ||
+         ext == u".xspf";
 }
 
 bool SavePlaylist(TMyWStrings& list, WStringView file_name, bool with_bom) {
@@ -39,6 +40,21 @@ WString TrimEntry(WStringView text) {
   while (first < last && text[first] <= u' ') ++first;
   while (last > first && text[last - 1] <= u' ') --last;
   return WString(text.substr(first, last - first));
+}
+
+WString EntryToPath(WStringView entry, WStringView base, bool uri_entries) {
+  if (IsFileUri(entry)) {
+    const WString path = FileUriToPath(entry);
+    if (!path.empty()) return ResolveFileName(path, base);
+  }
+  if (IsUrlName(entry)) return WString(entry);
+  const WString plain = ResolveFileName(entry, base);
+  if (entry.find(u'%') == WStringView::npos) return plain;
+  const WString decoded = ResolveFileName(PercentDecode(entry), base);
+  if (uri_entries || decoded == plain) return decoded;
+  // A name may hold "%" itself: the escapes are read only when they name a file that is
+  // there and the text as written does not.
+  return !FileExists(plain) && FileExists(decoded) ? decoded : plain;
 }
 
 // ---- TMyMediaStrings --------------------------------------------------------------------
@@ -169,17 +185,18 @@ bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
   if (ext == u".m3u" || ext == u".m3u8") return ReadM3u(file, base, state, out, depth);
   if (ext == u".pls") return ReadPls(file, base, state, out, depth);
   if (ext == u".wpl") return ReadWpl(file, base, state, out, depth);
+  if (ext == u".xspf") return ReadXspf(file, base, state, out, depth);
   return true;
 }
 
 bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandState& state,
-                                std::vector<TMyStringItem>& out, int depth,
-                                bool decode_entities, int& taken) {
+                                std::vector<TMyStringItem>& out, int depth, EntryForm form,
+                                int& taken) {
   if (!CheckContinue()) return false;
-  const WString trimmed = TrimEntry(entry);
+  WString trimmed = TrimEntry(entry);
   if (trimmed.empty()) return true;
-  WString path = ResolveFileName(trimmed, base);
-  if (decode_entities) path = DecodeWplEntities(path);
+  if (form == EntryForm::WplSource) trimmed = DecodeWplEntities(trimmed);
+  WString path = EntryToPath(trimmed, base, form == EntryForm::Uri);
   // One look-up answers both "does it exist" and what its tag needs.
   TMyFindData fd;
   bool found = false;

@@ -1,11 +1,12 @@
 // TMyMediaStrings: the playlist. A file list whose item objects are tag objects (always
-// owned and freed by the list) and which expands playlist files (M3U, M3U8, PLS, WPL) in
-// place into their entries. Plus the writer of playlists (M3U8, one path per line).
+// owned and freed by the list) and which expands playlist files (M3U, M3U8, PLS, WPL,
+// XSPF) in place into their entries. Plus the writer of playlists (M3U8, one path per line).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -16,7 +17,7 @@ namespace mivaro {
 
 class TMyIniFile;
 
-// True when the lower-cased extension is ".m3u", ".m3u8", ".pls" or ".wpl".
+// True when the lower-cased extension is ".m3u", ".m3u8", ".pls", ".wpl" or ".xspf".
 bool IsPlaylistFile(WStringView path);
 
 // Writes the list's text (one path per line, CR LF) as UTF-8, with BOM when with_bom is
@@ -101,16 +102,20 @@ class TMyMediaStrings : public TMyFileStrings {
   // Reads one playlist into `out`; false when cancelled.
   bool ReadPlaylist(const WString& file, ExpandState& state, std::vector<TMyStringItem>& out,
                     int depth);
+  // How a playlist format writes its entries: as paths, as WPL sources (paths holding
+  // "&amp;" and "&apos;"), or as URIs (escapes always decoded).
+  enum class EntryForm { Path, WplSource, Uri };
   // Handles one entry of a playlist; false when cancelled.
   bool TakeEntry(WStringView entry, const WString& base, ExpandState& state,
-                 std::vector<TMyStringItem>& out, int depth, bool decode_entities,
-                 int& taken);
+                 std::vector<TMyStringItem>& out, int depth, EntryForm form, int& taken);
   bool ReadM3u(const WString& file, const WString& base, ExpandState& state,
                std::vector<TMyStringItem>& out, int depth);
   bool ReadPls(const WString& file, const WString& base, ExpandState& state,
                std::vector<TMyStringItem>& out, int depth);
   bool ReadWpl(const WString& file, const WString& base, ExpandState& state,
                std::vector<TMyStringItem>& out, int depth);
+  bool ReadXspf(const WString& file, const WString& base, ExpandState& state,
+                std::vector<TMyStringItem>& out, int depth);
 };
 
 // ---- Playlist text readers (pure: text in, entry texts out, in file order) ----------------
@@ -121,11 +126,19 @@ std::vector<WString> ParseM3uEntries(WStringView text);
 // WPL: the source attribute of each "<media" line of the last <seq> ... </seq> block,
 // still with its entities.
 std::vector<WString> ParseWplEntries(WStringView text);
+// XSPF: the text of the first <location> of each <track> of <playlist><trackList>, in
+// file order (entities decoded, escapes not); what precedes damage in a broken file.
+std::vector<WString> ParseXspfEntries(std::string_view bytes);
 // PLS: the values of File1 .. FileN of section "playlist", N = NumberOfEntries; missing
 // keys give empty entries. Only keys that exist are looked up, so a huge N costs nothing.
 std::vector<WString> ReadPlsEntries(TMyIniFile& ini);
 // The "&apos;" and "&amp;" entities of a WPL source decoded (others stay).
 WString DecodeWplEntities(WStringView text);
+// The path a playlist entry names, resolved against the playlist's folder `base`:
+// "file:" URIs become paths, other URLs stay as they are. "%XX" escapes of other entries
+// are decoded when `uri_entries` is set (lists whose entries are URIs by definition), or
+// else only when the decoded name exists and the entry as written does not.
+WString EntryToPath(WStringView entry, WStringView base, bool uri_entries);
 // Blanks and control characters removed from both ends.
 WString TrimEntry(WStringView text);
 

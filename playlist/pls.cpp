@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/text_file.h"
 #include "playlist/media_strings.h"
 #include "settings/ini_file.h"
 
@@ -46,11 +47,15 @@ std::vector<WString> ReadPlsEntries(TMyIniFile& ini) {
 
 bool TMyMediaStrings::ReadPls(const WString& file, const WString& base, ExpandState& state,
                               std::vector<TMyStringItem>& out, int depth) {
-  TMyIniFile ini(file);
+  // Read as a list of names (never a dump, 8-bit Western text as Windows-1252), held in
+  // a store without a file of its own.
+  TextEncoding code = kEncodingDetect;
+  TMyIniFile ini(u"");
+  ini.SetText(ReadWholeListFile(file, code));
   const std::vector<WString> entries = ReadPlsEntries(ini);
   int taken = 0;
   for (const WString& entry : entries) {
-    if (!TakeEntry(entry, base, state, out, depth, false, taken)) return false;
+    if (!TakeEntry(entry, base, state, out, depth, EntryForm::Path, taken)) return false;
   }
   return true;
 }

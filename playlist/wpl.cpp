@@ -57,7 +57,7 @@ bool TMyMediaStrings::ReadWpl(const WString& file, const WString& base, ExpandSt
   const std::vector<WString> entries = ParseWplEntries(text);
   int taken = 0;
   for (const WString& entry : entries) {
-    if (!TakeEntry(entry, base, state, out, depth, true, taken)) return false;
+    if (!TakeEntry(entry, base, state, out, depth, EntryForm::WplSource, taken)) return false;
   }
   return true;
 }

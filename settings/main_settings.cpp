@@ -9,10 +9,8 @@ namespace {
 
 using S = TMyMainSettings;
 
-const std::array<TMyMainSetting, 19> kTable{{
+const std::array<TMyMainSetting, 18> kTable{{
     {u"List", u"Main_FolderName", &S::main_folder_name, 0},
-    // The playlist window's key, kept here until that window reads and writes it itself.
-    {u"List", u"List_FolderName", &S::list_folder_name, 0},
     {u"Play", u"Mute", &S::mute, 0},
     {u"Play", u"Volume", &S::volume, 100},
     {u"Zoom", u"KeepAspect", &S::keep_aspect, 1},

@@ -19,7 +19,6 @@ class TMyIniFile;
 // Zero-initialised; DefaultMainSettings gives the program's defaults.
 struct TMyMainSettings {
   bool main_folder_name{};
-  bool list_folder_name{};
   bool mute{};
   int volume{};
   bool keep_aspect{};

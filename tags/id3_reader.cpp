@@ -228,6 +228,25 @@ bool Inflate(Bytes in, std::size_t expected, std::vector<std::uint8_t>& out) {
   return rc == Z_STREAM_END;
 }
 
+bool IsFrameIdByte(std::uint8_t c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z'); }
+
+// Whether a frame ending at `pos` leaves the walk at the end of the tag, on padding or on
+// something that looks like the next frame header.
+bool EndsOnFrameBoundary(const std::vector<std::uint8_t>& body, std::size_t size,
+                         std::size_t pos, std::size_t headerLength) {
+  if (pos >= size) {
+    return pos == size;
+  }
+  if (body[pos] == 0) {
+    return true;
+  }
+  if (size - pos < headerLength) {
+    return false;
+  }
+  return std::all_of(body.begin() + static_cast<std::ptrdiff_t>(pos),
+                     body.begin() + static_cast<std::ptrdiff_t>(pos + 4), IsFrameIdByte);
+}
+
 class Id3v2Walker {
  public:
   Id3v2Walker(TagByteSource& source, TMyCustomTag& tag) : source_(source), tag_(tag) {}
@@ -312,8 +331,7 @@ void Id3v2Walker::Walk(std::vector<std::uint8_t>& body, std::size_t size, std::s
   const std::size_t headerLength = major_ == 2 ? 6 : 10;
   std::vector<std::uint8_t> scratch;
   while (offset < size) {
-    const std::uint8_t first = body[offset];
-    if (!((first >= '0' && first <= '9') || (first >= 'A' && first <= 'Z'))) {
+    if (!IsFrameIdByte(body[offset])) {
       break;  // padding
     }
     if (size - offset < headerLength) {
@@ -331,6 +349,15 @@ void Id3v2Walker::Walk(std::vector<std::uint8_t>& body, std::size_t size, std::s
       id = BigEndian(h, 4);
       frameSize = major_ == 4 ? SyncSafe(h + 4) : BigEndian(h + 4, 4);
       formatFlags = h[9];
+      // Some encoders wrote version 2.4 frame sizes as plain big-endian numbers. When the
+      // sync-safe reading leads into the middle of data and the plain one does not, the
+      // plain one is what the writer meant.
+      const std::size_t plainSize = BigEndian(h + 4, 4);
+      if (major_ == 4 && plainSize != frameSize &&
+          !EndsOnFrameBoundary(body, size, offset + headerLength + frameSize, headerLength) &&
+          EndsOnFrameBoundary(body, size, offset + headerLength + plainSize, headerLength)) {
+        frameSize = plainSize;
+      }
     }
     offset += headerLength;
     if (frameSize > size - offset) {

@@ -1,5 +1,5 @@
 // mivaro-tool expand: the playlist the player builds from files, folders, patterns and
-// playlist files (M3U, M3U8, PLS, WPL expanded in place).
+// playlist files (M3U, M3U8, PLS, WPL, XSPF expanded in place).
 #include <cstdio>
 #include <string>
 #include <vector>

@@ -1,5 +1,6 @@
 #include "platform/media/debug_log.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 
@@ -117,6 +118,7 @@ void TDebugLog::Write(std::string_view line) {
   {
     std::lock_guard lock(mutex_);
     lines_.emplace_back(line);
+    ++written_;
     while (lines_.size() > kMaxLines) lines_.pop_front();
     if (groupDepth_ > 0) {
       pending_ = true;
@@ -135,15 +137,19 @@ void TDebugLog::Write(const std::vector<std::string>& values) {
   Write(line);
 }
 
-void TDebugLog::WriteLabel(std::string_view label, std::string_view text, int width) {
+std::string FormatLabel(std::string_view label, std::string_view text, int width) {
   std::string line(label);
-  // Pad by display columns counted as code points, so Japanese labels line up too.
+  // Characters are code points, not bytes, so Japanese labels are padded like others.
   std::size_t cps = 0;
   for (unsigned char c : line) cps += (c & 0xC0) != 0x80;
   if (width > 0 && cps < static_cast<std::size_t>(width)) line.append(static_cast<std::size_t>(width) - cps, ' ');
   line += ' ';
   line += text;
-  Write(line);
+  return line;
+}
+
+void TDebugLog::WriteLabel(std::string_view label, std::string_view text, int width) {
+  Write(FormatLabel(label, text, width));
 }
 
 void TDebugLog::WriteBool(std::string_view label, bool value) {
@@ -182,6 +188,7 @@ void TDebugLog::Clear() {
   {
     std::lock_guard lock(mutex_);
     lines_.clear();
+    ++clears_;
   }
   Notify();
 }
@@ -204,18 +211,31 @@ bool TDebugLog::SaveTo(const std::string& path) const {
   return WriteFileAtomicUtf8(path, SaveText());
 }
 
-void TDebugLog::SetListener(std::function<void()> listener) {
+TDebugLog::TDelta TDebugLog::LinesSince(TCursor* cursor) const {
   std::lock_guard lock(mutex_);
+  TDelta delta;
+  const std::uint64_t first = written_ - lines_.size();
+  std::uint64_t from = std::max(cursor->next, first);
+  if (cursor->clears != clears_ || written_ - from >= kMaxLines) {
+    delta.reset = true;
+    from = first;
+  }
+  delta.lines.assign(lines_.begin() + static_cast<std::ptrdiff_t>(from - first), lines_.end());
+  cursor->next = written_;
+  cursor->clears = clears_;
+  return delta;
+}
+
+void TDebugLog::SetListener(std::function<void()> listener) {
+  std::lock_guard lock(listenerMutex_);
   listener_ = std::move(listener);
 }
 
 void TDebugLog::Notify() {
-  std::function<void()> listener;
-  {
-    std::lock_guard lock(mutex_);
-    listener = listener_;
-  }
-  if (listener) listener();
+  // Held while the listener runs, so that it cannot be replaced (and its owner destroyed)
+  // in the middle of a call. The listener must not write to the log.
+  std::lock_guard lock(listenerMutex_);
+  if (listener_) listener_();
 }
 
 TGraphEventText DescribeGraphEvent(int code, std::intptr_t param1, std::intptr_t param2) {

@@ -44,7 +44,21 @@ class TDebugLog {
   // Writes SaveText to the file through the atomic writer; false on failure.
   bool SaveTo(const std::string& path) const;
 
-  // Called (on the writer's thread) after the lines changed; one listener.
+  // What a viewer has not shown yet: the lines written since it last asked. `reset` tells it
+  // to drop what it shows first (the log was cleared, or more than the whole log is new).
+  struct TDelta {
+    std::vector<std::string> lines;
+    bool reset = false;
+  };
+  // `cursor` is the viewer's own bookkeeping; it starts value-initialised.
+  struct TCursor {
+    std::uint64_t next = 0;
+    std::uint64_t clears = 0;
+  };
+  TDelta LinesSince(TCursor* cursor) const;
+
+  // Called (on the writer's thread) after the lines changed; one listener. Once
+  // SetListener returns, the previous listener is not running and is not called again.
   void SetListener(std::function<void()> listener);
 
  private:
@@ -52,13 +66,23 @@ class TDebugLog {
 
   mutable std::mutex mutex_;
   std::deque<std::string> lines_;
+  std::uint64_t written_ = 0;  // lines ever written
+  std::uint64_t clears_ = 0;
+  std::mutex listenerMutex_;
   std::function<void()> listener_;
   int groupDepth_ = 0;
   bool pending_ = false;
 };
 
+// "%-*s" label padded to the width (in characters), a blank, then the text.
+std::string FormatLabel(std::string_view label, std::string_view text, int width = 20);
+
 // Shorthands for the process-wide log.
 inline void DebugWrite(std::string_view line) { TDebugLog::Instance().Write(line); }
+inline void DebugWrite(const std::vector<std::string>& values) { TDebugLog::Instance().Write(values); }
+inline void DebugWriteLabel(std::string_view label, std::string_view text, int width = 20) {
+  TDebugLog::Instance().WriteLabel(label, text, width);
+}
 inline void DebugBeginGroup() { TDebugLog::Instance().BeginGroup(); }
 inline void DebugEndGroup() { TDebugLog::Instance().EndGroup(); }
 

@@ -1,5 +1,7 @@
 #include "platform/media/frame_grabber.h"
 
+#include "platform/media/frame_grabber_sample.h"
+
 #include <gst/app/gstappsink.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
@@ -86,22 +88,12 @@ bool TMyFrameGrabber::Open(const std::string& file, std::string& error) {
   return true;
 }
 
-namespace {
-
-bool CopySample(GstSample* sample, GrabbedFrame& frame) {
+bool CopySampleFrame(GstSample* sample, GrabbedFrame& frame) {
   GstVideoInfo info;
   GstBuffer* buffer = gst_sample_get_buffer(sample);
   if (!buffer || !gst_video_info_from_caps(&info, gst_sample_get_caps(sample))) return false;
   GstVideoFrame vf;
   if (!gst_video_frame_map(&vf, &info, buffer, GST_MAP_READ)) return false;
-  // An accurate seek clips the frame that covers the target: its time becomes the target
-  // and its duration shrinks. Such a frame began before the target.
-  frame.clipped = false;
-  if (GST_BUFFER_DURATION_IS_VALID(buffer) && info.fps_n > 0 && info.fps_d > 0) {
-    const double nominal = static_cast<double>(info.fps_d) / info.fps_n;
-    const double length = static_cast<double>(GST_BUFFER_DURATION(buffer)) / GST_SECOND;
-    frame.clipped = length + kTimeSlack < nominal;
-  }
   frame.width = GST_VIDEO_INFO_WIDTH(&info);
   frame.height = GST_VIDEO_INFO_HEIGHT(&info);
   const size_t row = static_cast<size_t>(frame.width) * 3;
@@ -112,21 +104,38 @@ bool CopySample(GstSample* sample, GrabbedFrame& frame) {
     std::memcpy(frame.rgb.data() + y * row, src + static_cast<size_t>(y) * stride, row);
   }
   gst_video_frame_unmap(&vf);
-  // Stream time, not buffer time: demuxers of files with B-frames shift the buffers' time
-  // stamps by the reorder delay and say so in the segment.
-  frame.time = -1.0;
-  if (GST_BUFFER_PTS_IS_VALID(buffer)) {
-    GstClockTime t = GST_BUFFER_PTS(buffer);
-    if (const GstSegment* segment = gst_sample_get_segment(sample)) {
-      const guint64 streamTime = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, t);
-      if (streamTime != GST_CLOCK_TIME_NONE) t = streamTime;
-    }
-    frame.time = static_cast<double>(t) / GST_SECOND;
-  }
+  frame.time = SampleFrameStart(sample, info, &frame.clipped);
   return true;
 }
 
-}  // namespace
+double SampleFrameStart(GstSample* sample, const GstVideoInfo& info, bool* clipped) {
+  GstBuffer* buffer = gst_sample_get_buffer(sample);
+  *clipped = false;
+  if (!buffer || !GST_BUFFER_PTS_IS_VALID(buffer)) return -1.0;
+  // Stream time, not buffer time: demuxers of files with B-frames shift the buffers' time
+  // stamps by the reorder delay and say so in the segment.
+  GstClockTime t = GST_BUFFER_PTS(buffer);
+  // Only the frame that starts exactly where the segment starts can have been clipped; a
+  // short last frame of a file is not.
+  bool atSegmentStart = false;
+  const GstSegment* segment = gst_sample_get_segment(sample);
+  if (segment && segment->format == GST_FORMAT_TIME) {
+    atSegmentStart = t == segment->start;
+    const guint64 streamTime = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, t);
+    if (streamTime != GST_CLOCK_TIME_NONE) t = streamTime;
+  }
+  double start = static_cast<double>(t) / GST_SECOND;
+  if (atSegmentStart && GST_BUFFER_DURATION_IS_VALID(buffer) && info.fps_n > 0 &&
+      info.fps_d > 0) {
+    const double nominal = static_cast<double>(info.fps_d) / info.fps_n;
+    const double length = static_cast<double>(GST_BUFFER_DURATION(buffer)) / GST_SECOND;
+    if (length + kTimeSlack < nominal) {
+      *clipped = true;
+      start = start + length - nominal;
+    }
+  }
+  return start;
+}
 
 bool TMyFrameGrabber::FrameAtOrAfter(double seconds, GrabbedFrame& frame) {
   std::vector<GrabbedFrame> frames;
@@ -160,7 +169,7 @@ bool TMyFrameGrabber::FramesFrom(double seconds, int count, std::vector<GrabbedF
     GstSample* s = gst_app_sink_try_pull_sample(sink, kWait);
     if (!s) break;  // end of stream: the strip ends early
     GrabbedFrame next;
-    const bool copied = CopySample(s, next);
+    const bool copied = CopySampleFrame(s, next);
     gst_sample_unref(s);
     if (!copied) break;
     if (next.time + kTimeSlack >= seconds && !next.clipped) frames.push_back(std::move(next));

@@ -18,13 +18,7 @@
 namespace mivaro {
 namespace {
 
-std::string Label(const char* label, const std::string& text, int width = 20) {
-  std::string line(label);
-  std::size_t cps = 0;
-  for (unsigned char c : line) cps += (c & 0xC0) != 0x80;
-  if (cps < static_cast<std::size_t>(width)) line.append(static_cast<std::size_t>(width) - cps, ' ');
-  return line + " " + text;
-}
+std::string Label(const char* label, const std::string& text) { return FormatLabel(label, text); }
 
 std::string Int(long long v) { return std::to_string(v); }
 std::string Bool(bool v) { return v ? "True" : "False"; }
@@ -58,6 +52,16 @@ const char* RawVideoSubtype(const std::string& format) {
     if (format == gst) return ds;
   }
   return nullptr;
+}
+
+bool Interlaced(const GstStructure* s) {
+  const std::string mode = StringField(s, "interlace-mode");
+  return !mode.empty() && mode != "progressive";
+}
+
+bool SquarePixels(const GstStructure* s) {
+  int n = 1, d = 1;
+  return !gst_structure_get_fraction(s, "pixel-aspect-ratio", &n, &d) || n == d;
 }
 
 struct MediaTypeNames {
@@ -100,6 +104,13 @@ MediaTypeNames MapCaps(const GstStructure* s) {
     } else if (name == "video/x-wmv") {
       m.subtype = "MEDIASUBTYPE_WMV3";
     }
+    if (name == "video/mpeg" && IntField(s, "mpegversion") == 2) {
+      m.format = "FORMAT_MPEG2Video";
+    } else if (name == "video/mpeg" && IntField(s, "mpegversion") == 1) {
+      m.format = "FORMAT_MPEGVideo";
+    } else if (Interlaced(s) || !SquarePixels(s)) {
+      m.format = "FORMAT_VideoInfo2";  // the header that carries interlacing and aspect
+    }
   } else if (name.rfind("audio/", 0) == 0) {
     m.major = "MEDIATYPE_Audio";
     m.format = "FORMAT_WaveFormatEx";
@@ -138,7 +149,58 @@ int AudioBits(const std::string& format) {
   return bits;
 }
 
-void VideoInfoBlock(const GstStructure* s, bool raw, std::vector<std::string>& out) {
+// The interlace flags of the extended video header from the caps' interlace mode and
+// field order.
+unsigned InterlaceFlags(const GstStructure* s) {
+  const std::string mode = StringField(s, "interlace-mode");
+  if (mode.empty() || mode == "progressive") return 0;
+  unsigned flags = 0x01;                                     // interlaced
+  if (mode == "alternate") flags |= 0x02;                    // one field per sample
+  if (StringField(s, "field-order") == "top-field-first") flags |= 0x04;
+  flags |= mode == "mixed" ? 0x30 : 0x20;                    // field pattern
+  flags |= 0x80;                                             // bob or weave
+  return flags;
+}
+
+void InterlaceLines(unsigned flags, std::vector<std::string>& out) {
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "0x%02x", flags);
+  out.push_back(Label("dwInterlaceFlags", hex));
+  if (!(flags & 0x01)) {
+    out.push_back("   プログレッシブ (インターレースではない)。");
+    return;
+  }
+  out.push_back("   インターレース形式のストリーム。");
+  if (flags & 0x02) out.push_back("   1 サンプルに 1 フィールドだけを含む。");
+  else out.push_back("   1 サンプルに 2 フィールド (1 フレーム) を含む。");
+  out.push_back(flags & 0x04 ? "   フィールド 1 (トップ フィールド) が先に表示される。"
+                             : "   フィールド 2 (ボトム フィールド) が先に表示される。");
+  static const char* const kPatterns[] = {
+      "   フィールド 1 だけのストリーム。", "   フィールド 2 だけのストリーム。",
+      "   両方のフィールドが規則正しく交互に並ぶ。", "   両方のフィールドが不規則に並ぶ。"};
+  out.push_back(kPatterns[(flags >> 4) & 0x03]);
+  static const char* const kModes[] = {"   ボブ表示だけを使う。", "   ウィーブ表示だけを使う。",
+                                       "   ボブ表示とウィーブ表示のどちらでもよい。", ""};
+  if ((flags >> 6) & 0x03) out.push_back(kModes[(flags >> 6) & 0x03]);
+}
+
+// The picture aspect ratio: the frame size times the pixel aspect, in lowest terms.
+void PictureAspect(const GstStructure* s, long long* x, long long* y) {
+  int n = 1, d = 1;
+  if (!gst_structure_get_fraction(s, "pixel-aspect-ratio", &n, &d) || n <= 0 || d <= 0) n = d = 1;
+  *x = static_cast<long long>(IntField(s, "width")) * n;
+  *y = static_cast<long long>(IntField(s, "height")) * d;
+  long long a = *x, b = *y;
+  while (b != 0) a = std::exchange(b, a % b);
+  if (a > 0) {
+    *x /= a;
+    *y /= a;
+  }
+}
+
+// The video header blocks: FORMAT_VideoInfo, and with `extended` the interlace and aspect
+// fields of FORMAT_VideoInfo2, then the bitmap header.
+void VideoInfoBlock(const GstStructure* s, bool raw, bool extended, std::vector<std::string>& out) {
   int w = IntField(s, "width"), h = IntField(s, "height");
   char rect[64];
   std::snprintf(rect, sizeof rect, "(%d, %d, %d, %d)", 0, 0, w, h);
@@ -163,9 +225,48 @@ void VideoInfoBlock(const GstStructure* s, bool raw, std::vector<std::string>& o
   out.push_back(Label("dwBitRate", Int(bitrate)));
   out.push_back(Label("dwBitErrorRate", "0"));
   out.push_back(Label("AvgTimePerFrame", Int(avgTime)));
+  if (extended) {
+    InterlaceLines(InterlaceFlags(s), out);
+    long long ax = 0, ay = 0;
+    PictureAspect(s, &ax, &ay);
+    out.push_back(Label("dwCopyProtectFlags", "0"));
+    out.push_back(Label("dwPictAspectRatioX", Int(ax)));
+    out.push_back(Label("dwPictAspectRatioY", Int(ay)));
+    out.push_back(Label("dwControlFlags", "0"));
+  }
   out.push_back(Label("biWidth", Int(w)));
   out.push_back(Label("biHeight", Int(h)));
   out.push_back(Label("biSizeImage", Int(image)));
+}
+
+// The MPEG video header fields after the video header: the sequence header is the
+// stream's codec data.
+void MpegVideoLines(const GstStructure* s, bool mpeg2, std::vector<std::string>& out) {
+  long long sequence = 0;
+  const GValue* data = gst_structure_get_value(s, "codec_data");
+  if (data && G_VALUE_HOLDS(data, GST_TYPE_BUFFER))
+    sequence = static_cast<long long>(gst_buffer_get_size(gst_value_get_buffer(data)));
+  out.push_back(Label("dwStartTimeCode", "0"));
+  out.push_back(Label("cbSequenceHeader", Int(sequence)));
+  if (!mpeg2) return;
+  const std::string profile = StringField(s, "profile"), level = StringField(s, "level");
+  out.push_back(Label("dwProfile", profile.empty() ? "0" : profile));
+  out.push_back(Label("dwLevel", level.empty() ? "0" : level));
+  out.push_back(Label("dwFlags", "0"));
+}
+
+// The wave format tag that goes with an audio subtype (0 when it has none).
+int WaveFormatTag(const char* subtype) {
+  static const std::pair<const char*, int> kTags[] = {
+      {"MEDIASUBTYPE_PCM", 0x0001},          {"MEDIASUBTYPE_IEEE_FLOAT", 0x0003},
+      {"MEDIASUBTYPE_MP3", 0x0055},          {"MEDIASUBTYPE_MPEG1AudioPayload", 0x0050},
+      {"MEDIASUBTYPE_RAW_AAC1", 0x00FF},     {"MEDIASUBTYPE_MPEG_ADTS_AAC", 0x1600},
+      {"MEDIASUBTYPE_DOLBY_AC3", 0x2000},    {"MEDIASUBTYPE_WMAUDIO2", 0x0161},
+      {"MEDIASUBTYPE_FLAC", 0xF1AC},         {"MEDIASUBTYPE_Vorbis", 0x674F}};
+  for (const auto& [name, tag] : kTags) {
+    if (subtype && std::strcmp(subtype, name) == 0) return tag;
+  }
+  return 0;
 }
 
 void WaveFormatBlock(const GstStructure* s, const char* subtype, std::vector<std::string>& out) {
@@ -174,10 +275,12 @@ void WaveFormatBlock(const GstStructure* s, const char* subtype, std::vector<std
   int channels = IntField(s, "channels"), rate = IntField(s, "rate");
   int bits = (pcm || flt) ? AudioBits(StringField(s, "format")) : 0;
   int align = channels * bits / 8;
-  out.push_back(Label("wFormatTag", Int(pcm ? 1 : flt ? 3 : 0)));
+  // Compressed streams: the byte rate from the stream's own bit rate when it tells one.
+  const long long avgBytes = (pcm || flt) ? static_cast<long long>(rate) * align : IntField(s, "bitrate") / 8;
+  out.push_back(Label("wFormatTag", Int(WaveFormatTag(subtype))));
   out.push_back(Label("nChannels", Int(channels)));
   out.push_back(Label("nSamplesPerSec", Int(rate)));
-  out.push_back(Label("nAvgBytesPerSec", Int(static_cast<long long>(rate) * align)));
+  out.push_back(Label("nAvgBytesPerSec", Int(avgBytes)));
   out.push_back(Label("nBlockAlign", Int(align)));
   out.push_back(Label("wBitsPerSample", Int(bits)));
   out.push_back(Label("cbSize", "0"));
@@ -252,7 +355,14 @@ std::vector<std::string> DumpCaps(const GstCaps* caps) {
   if (!known) {
     out.push_back(Label("UnKnown", capsText));
   } else if (std::strcmp(m.format, "FORMAT_VideoInfo") == 0) {
-    VideoInfoBlock(s, m.fixedSize, out);
+    VideoInfoBlock(s, m.fixedSize, false, out);
+  } else if (std::strcmp(m.format, "FORMAT_VideoInfo2") == 0) {
+    VideoInfoBlock(s, m.fixedSize, true, out);
+  } else if (std::strcmp(m.format, "FORMAT_MPEGVideo") == 0 ||
+             std::strcmp(m.format, "FORMAT_MPEG2Video") == 0) {
+    const bool mpeg2 = std::strcmp(m.format, "FORMAT_MPEG2Video") == 0;
+    VideoInfoBlock(s, false, mpeg2, out);
+    MpegVideoLines(s, mpeg2, out);
   } else if (std::strcmp(m.format, "FORMAT_WaveFormatEx") == 0) {
     WaveFormatBlock(s, m.subtype, out);
   }
@@ -363,11 +473,29 @@ void LogBusDiagnostics(GstMessage* msg) {
     else gst_message_parse_warning(msg, &err, &dbg);
     lines.push_back(std::string(error ? "エラー: " : "警告: ") + (err ? err->message : "") + " (" +
                     (source ? source : "") + ")");
-    if (dbg && *dbg) lines.push_back("   " + std::string(dbg));
+    // The debug text spans several lines of its own: one log line each.
+    if (dbg && *dbg) {
+      gchar** parts = g_strsplit(dbg, "\n", -1);
+      for (gchar** p = parts; *p; ++p) {
+        if (**p) lines.push_back("   " + std::string(*p));
+      }
+      g_strfreev(parts);
+    }
     if (err) g_error_free(err);
     g_free(dbg);
   } else if (gst_is_missing_plugin_message(msg)) {
-    lines.push_back(TakeString(gst_missing_plugin_message_get_description(msg)) + " がありません");
+    const GstStructure* s = gst_message_get_structure(msg);
+    const GValue* detail = s ? gst_structure_get_value(s, "detail") : nullptr;
+    const GstCaps* caps = detail && G_VALUE_HOLDS(detail, GST_TYPE_CAPS) ? gst_value_get_caps(detail) : nullptr;
+    const std::string type = s ? StringField(s, "type") : "";
+    if (caps && (type == "decoder" || type == "encoder")) {
+      lines.push_back(TakeString(gst_pb_utils_get_codec_description(caps)) +
+                      (type == "decoder" ? " デコーダがありません" : " エンコーダがありません"));
+    } else {
+      lines.push_back(TakeString(gst_missing_plugin_message_get_description(msg)) + " がありません");
+    }
+    // The caps name the stream exactly (a container's codec id, for instance).
+    if (caps) lines.push_back("   " + TakeString(gst_caps_to_string(caps)));
   }
   if (!lines.empty()) DebugWriteLines(lines);
 }

@@ -3,6 +3,7 @@
 #include "platform/media/graph_dump.h"
 
 #include <dlfcn.h>
+#include <gst/gl/gl.h>
 #include <gst/gst.h>
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
@@ -58,6 +59,26 @@ bool LooksLikeAsf(const std::string& path) {
 
 std::atomic<long> g_xErrors{0};
 
+// The OpenGL renderer opens a display connection, with an event thread and a context
+// thread, for every pipeline, and never closes it when the pipeline goes: one playlist
+// entry after another would pile up threads and memory. Every pipeline that asks is given
+// one display connection made once for the process instead.
+void GiveDisplayContext(GstElement* element) {
+  static GstGLDisplay* const display = gst_gl_display_new();
+  if (!display || !element) return;
+  GstContext* context = gst_context_new(GST_GL_DISPLAY_CONTEXT_TYPE, TRUE);
+  gst_context_set_gl_display(context, display);
+  gst_element_set_context(element, context);
+  gst_context_unref(context);
+}
+
+void AnswerDisplayContext(GstMessage* msg) {
+  const gchar* type = nullptr;
+  if (gst_message_parse_context_type(msg, &type) && type &&
+      std::strcmp(type, GST_GL_DISPLAY_CONTEXT_TYPE) == 0 && GST_IS_ELEMENT(GST_MESSAGE_SRC(msg)))
+    GiveDisplayContext(GST_ELEMENT(GST_MESSAGE_SRC(msg)));
+}
+
 int IgnoreXError(void* /*display*/, void* /*event*/) {
   g_xErrors.fetch_add(1);
   return 0;
@@ -78,6 +99,8 @@ GstElement* MakeElement(const std::string& factory) {
 // Tries to bring an element to READY (opens its device or display); false when it cannot.
 bool Starts(GstElement* e) {
   if (!e) return false;
+  // An OpenGL renderer started on its own would open a display connection of its own.
+  GiveDisplayContext(e);
   GstStateChangeReturn r = gst_element_set_state(e, GST_STATE_READY);
   if (r == GST_STATE_CHANGE_FAILURE) {
     gst_element_set_state(e, GST_STATE_NULL);
@@ -182,6 +205,14 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   GstBusSyncReply HandleMessage(GstMessage* msg);
   void AddNotice(std::string text);
   static void RestartClock(GstElement* pipeline, gpointer);
+  static void LengthFromEnd(GstElement* pipeline, gpointer self);
+  static void SendPendingSteps(GstElement* pipeline, gpointer self);
+  // Runs `fn(pipeline, this)` off the streaming thread; Teardown waits for those still
+  // running, so none outlives the graph.
+  void CallAsync(void (*fn)(GstElement*, gpointer));
+  std::atomic<int> asyncCalls_{0};
+  // Sends a step of `count` frames to the video sink.
+  bool SendStep(long count);
   // Reads the length again when it was not known; true when it changed.
   bool RefreshDuration();
   // The element that draws: the sink itself, or the overlay inside an automatic bin.
@@ -233,6 +264,9 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   int aspectMode_ = VMR_ARMODE_LETTER_BOX;
   // Position of the frame shown after frame steps (-1: none; guarded by mutex_).
   double stepBase_ = -1;
+  // Frames asked for while the pipeline was still changing state (guarded by mutex_):
+  // they are stepped once it has settled.
+  long pendingSteps_ = 0;
 };
 
 GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
@@ -282,6 +316,8 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
         post = true;
         code = EC_COMPLETE;
         p1 = S_OK;
+        // A length never learnt while playing is known now: where the stream ended.
+        if (duration_ <= 0) CallAsync(LengthFromEnd);
       }
       cv_.notify_all();
       break;
@@ -290,6 +326,7 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       if (GST_MESSAGE_SRC(msg) == GST_OBJECT(pipeline_)) {
         std::lock_guard lock(mutex_);
         asyncDone_ = true;
+        if (pendingSteps_ > 0) CallAsync(SendPendingSteps);
         cv_.notify_all();
       }
       break;
@@ -315,6 +352,9 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       }
       break;
     }
+    case GST_MESSAGE_NEED_CONTEXT:
+      AnswerDisplayContext(msg);
+      break;
     case GST_MESSAGE_CLOCK_LOST:
       // The clock went away (an audio device closed): a new one is chosen by pausing and
       // playing again, off the streaming thread.
@@ -326,10 +366,10 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
         std::lock_guard lock(mutex_);
         open = opened_;
       }
-      if (open) gst_element_call_async(pipeline_, [](GstElement*, gpointer self) {
+      if (open) CallAsync([](GstElement*, gpointer self) {
         auto* g = static_cast<TGstGraph*>(self);
         if (g->RefreshDuration()) g->PostEvent(EC_LENGTH_CHANGED);
-      }, this, nullptr);
+      });
       break;
     }
     case GST_MESSAGE_STEP_DONE: {
@@ -372,6 +412,36 @@ void TGstGraph::RestartClock(GstElement* pipeline, gpointer) {
   if (state != GST_STATE_PLAYING && pending != GST_STATE_PLAYING) return;
   gst_element_set_state(pipeline, GST_STATE_PAUSED);
   gst_element_set_state(pipeline, GST_STATE_PLAYING);
+}
+
+void TGstGraph::CallAsync(void (*fn)(GstElement*, gpointer)) {
+  struct Call {
+    TGstGraph* graph;
+    void (*fn)(GstElement*, gpointer);
+  };
+  asyncCalls_.fetch_add(1);
+  gst_element_call_async(pipeline_, [](GstElement* pipeline, gpointer data) {
+    auto* call = static_cast<Call*>(data);
+    call->fn(pipeline, call->graph);
+    call->graph->asyncCalls_.fetch_sub(1);
+    delete call;
+  }, new Call{this, fn}, nullptr);
+}
+
+void TGstGraph::LengthFromEnd(GstElement* pipeline, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  if (g->RefreshDuration()) {
+    g->PostEvent(EC_LENGTH_CHANGED);
+    return;
+  }
+  gint64 pos = -1;
+  if (!gst_element_query_position(pipeline, GST_FORMAT_TIME, &pos) || pos <= 0) return;
+  {
+    std::lock_guard lock(g->mutex_);
+    if (g->duration_ > 0) return;
+    g->duration_ = static_cast<double>(pos) / GST_SECOND;
+  }
+  g->PostEvent(EC_LENGTH_CHANGED);
 }
 
 bool TGstGraph::RefreshDuration() {
@@ -749,6 +819,7 @@ void TGstGraph::Teardown() {
     GstBus* bus = gst_element_get_bus(pipeline_);
     gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
     gst_object_unref(bus);
+    while (asyncCalls_.load() > 0) g_usleep(1000);
     gst_object_unref(pipeline_);
     pipeline_ = nullptr;
   }
@@ -768,6 +839,7 @@ void TGstGraph::Teardown() {
   frameTime_ = 0;
   logical_ = State_Stopped;
   stepBase_ = -1;
+  pendingSteps_ = 0;
 }
 
 void TGstGraph::PostFirstPause() {
@@ -782,12 +854,17 @@ void TGstGraph::PostFirstPause() {
 
 HRESULT TGstGraph::Run() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
-  GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  double stepped;
   {
     std::lock_guard lock(mutex_);
-    stepBase_ = -1;  // playing on from the stepped frame: the sinks know the position again
+    stepped = stepBase_;
+    pendingSteps_ = 0;
   }
+  // Only the picture moved over stepped frames: an accurate seek to the frame shown brings
+  // sound and clock back to it before playing on (the seek ends the stepped state).
+  if (stepped >= 0) SeekTo(stepped, rate_);
+  GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
+  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   int before = logical_;
   logical_ = State_Running;
   if (before == State_Stopped) PostFirstPause();
@@ -951,15 +1028,39 @@ HRESULT TGstGraph::Step(long count) {
   if (logical_ == State_Running) Pause();
   double here = 0;
   get_CurrentPosition(&here);
+  GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  const bool settled =
+      gst_element_get_state(pipeline_, &cur, &pending, 0) == GST_STATE_CHANGE_SUCCESS;
   {
     std::lock_guard lock(mutex_);
+    if (stepBase_ < 0) stepBase_ = here;
+    if (!settled) {
+      // Still pausing (or prerolling after a seek): a step sent now would be lost in the
+      // change; it goes out with the pipeline's ASYNC_DONE.
+      pendingSteps_ += count;
+      return S_OK;
+    }
     asyncDone_ = false;
-    stepBase_ = here;
   }
-  gboolean ok = gst_element_send_event(
+  return SendStep(count) ? S_OK : E_FAIL;
+}
+
+bool TGstGraph::SendStep(long count) {
+  return gst_element_send_event(
       videoSink_, gst_event_new_step(GST_FORMAT_BUFFERS, static_cast<guint64>(count), 1.0, TRUE,
                                      FALSE));
-  return ok ? S_OK : E_FAIL;
+}
+
+void TGstGraph::SendPendingSteps(GstElement*, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  long count;
+  {
+    std::lock_guard lock(g->mutex_);
+    count = g->pendingSteps_;
+    g->pendingSteps_ = 0;
+    if (count > 0) g->asyncDone_ = false;
+  }
+  if (count > 0 && g->videoSink_) g->SendStep(count);
 }
 
 void TGstGraph::ApplyWindow() {

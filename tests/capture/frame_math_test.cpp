@@ -23,7 +23,8 @@ TEST(FrameMath, PlacingTheStripBeforeTheFirstThumbnail) {
 TEST(FrameMath, StepsLandInsideTheWantedFrame) {
   EXPECT_NEAR(StepTarget(Clock25(2.0), 1), 2.06, 1e-9);
   EXPECT_NEAR(StepTarget(Clock25(2.0), 5), 2.22, 1e-9);
-  EXPECT_NEAR(StepTarget(Clock25(2.0), -1), 1.94, 1e-9);  // FrameTime - 1.5 FD
+  EXPECT_NEAR(StepTarget(Clock25(2.0), -1), 1.98, 1e-9);  // inside 1.96 .. 2.00
+  EXPECT_NEAR(StepTarget(Clock25(2.0), -5), 1.82, 1e-9);  // inside 1.80 .. 1.84
   EXPECT_EQ(StepTarget(Clock25(0.0), -1), 0.0);
   EXPECT_NEAR(StepTarget(Clock25(59.95), 1), 59.96, 1e-9);  // last frame, not past the end
 }

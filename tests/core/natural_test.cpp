@@ -138,6 +138,12 @@ TEST(CompareFileNamesNatural, FoldersFirst) {
   EXPECT_EQ(CompareFileNamesNatural(u"/m/a2/x.mp3", u"/m/a10/a.mp3"), -1);
   EXPECT_EQ(CompareFileNamesNatural(u"song.mp3", u"/m/a.mp3"), -1);
   EXPECT_EQ(CompareFileNamesNatural(u"/M/A.MP3", u"/m/a.mp3"), 0);
+  // A colon splits only as a drive colon: "Act 1: Intro" is a name, not a folder.
+  EXPECT_EQ(CompareFileNamesNatural(u"/m/Act 1: Intro.mp3", u"/m/Act 2.mp3"), -1);
+  EXPECT_EQ(TMyNaturalKey::Compare(TMyNaturalKey::ForFileName(u"/m/Act 1: Intro.mp3"),
+                                   TMyNaturalKey::ForFileName(u"/m/Act 2.mp3")),
+            -1);
+  EXPECT_EQ(CompareFileNamesNatural(u"C:b.mp3", u"C:\\a\\a.mp3"), -1);
   // A folder's files stay together even when a sibling folder's name sorts between.
   EXPECT_EQ(CompareFileNamesNatural(u"/m/a/z.mp3", u"/m/a b/a.mp3"), -1);
 }
@@ -265,11 +271,25 @@ TEST(CompareNatural, NumberFirstTextsSortConsistently) {
       EXPECT_LE(CompareNatural(v[i], v[j]), 0) << Utf8(v[i]) << " | " << Utf8(v[j]);
     }
   }
-  // Numbers in any script come in value order, before letters.
+  // Numbers of one script come in value order.
   EXPECT_EQ(CompareNatural(u"八", u"二十"), -1);
   EXPECT_EQ(CompareNatural(u"二十", u"日"), -1);
-  EXPECT_EQ(CompareNatural(u"一話", u"abc"), -1);
   EXPECT_EQ(CompareNatural(u"(1)", u"1"), -1);
+}
+
+// Against a text without a leading number, one that starts with a kanji numeral sorts
+// among the kanji, after kana and Latin letters, as the locale has it. "2" < "あ" < "一"
+// by the locale while 一 < 2 by value: numbers of different scripts go by script, so
+// that the three still sort one way only.
+TEST(CompareNatural, NumberFirstTextsSortByTheirScript) {
+  EXPECT_EQ(CompareNatural(u"あ", u"一話"), -1);
+  EXPECT_EQ(CompareNatural(u"abc", u"千夜"), -1);
+  EXPECT_EQ(CompareNatural(u"三人", u"二人"), 1);
+  EXPECT_EQ(CompareNatural(u"9話", u"あ"), -1);
+  EXPECT_EQ(CompareNatural(u"①", u"a"), -1);
+  EXPECT_EQ(CompareNatural(u"2", u"あ"), -1);
+  EXPECT_EQ(CompareNatural(u"あ", u"一"), -1);
+  EXPECT_EQ(CompareNatural(u"2", u"一"), -1);
 }
 
 }  // namespace

@@ -140,6 +140,19 @@ TEST(PathResolve, Urls) {
   EXPECT_EQ(ResolveFileName(u"https://h/a b.mp3", u"/m/"), u"https://h/a b.mp3");
 }
 
+TEST(PathResolve, FileUris) {
+  EXPECT_EQ(FileUriToPath(u"file:///home/u/Music/%E7%AC%AC1%E8%A9%B1.mp4"),
+            u"/home/u/Music/第1話.mp4");
+  EXPECT_EQ(FileUriToPath(u"FILE://localhost/a%20b/c.mp3"), u"/a b/c.mp3");
+  EXPECT_EQ(FileUriToPath(u"file:///C:/m/a%23.mp3"), u"C:/m/a#.mp3");
+  EXPECT_EQ(FileUriToPath(u"file://srv/share/a.mp3"), u"\\\\srv\\share\\a.mp3");
+  EXPECT_EQ(FileUriToPath(u"http://h/a.mp3"), u"");
+  EXPECT_EQ(PercentDecode(u"100%25 %zz 曲%E2%82%AC"), u"100% %zz 曲€");
+  // Bytes that are no UTF-8, or a NUL, leave the text as written.
+  EXPECT_EQ(PercentDecode(u"R%F6yksopp"), u"R%F6yksopp");
+  EXPECT_EQ(PercentDecode(u"a%00b"), u"a%00b");
+}
+
 TEST(PathResolve, WindowsEntries) {
   EXPECT_EQ(ResolveFileName(u"..\\b.mp3", u"C:\\m\\x\\"), u"C:\\m\\b.mp3");
   EXPECT_EQ(ResolveFileName(u"\\b.mp3", u"D:\\m\\"), u"D:\\b.mp3");
@@ -189,14 +202,15 @@ TEST(PathRelative, Windows) {
   EXPECT_EQ(MakeRelativeFileName(u"C:\\x\\a.mp3", u"C:\\m\\n\\"), u"..\\..\\x\\a.mp3");
 }
 
-TEST(PathRelative, LinuxWrittenWithBackslash) {
-  EXPECT_EQ(MakeRelativeFileName(u"/home/m/sub/a.mp3", u"/home/m/"), u"sub\\a.mp3");
-  EXPECT_EQ(MakeRelativeFileName(u"/home/x/a.mp3", u"/home/m/"), u"..\\x\\a.mp3");
+TEST(PathRelative, LinuxWrittenWithSlash) {
+  EXPECT_EQ(MakeRelativeFileName(u"/home/m/sub/a.mp3", u"/home/m/"), u"sub/a.mp3");
+  EXPECT_EQ(MakeRelativeFileName(u"/home/x/a.mp3", u"/home/m/"), u"../x/a.mp3");
   EXPECT_EQ(MakeRelativeFileName(u"/home/m/a.mp3", u"/home/m"), u"a.mp3");
-  EXPECT_EQ(MakeRelativeFileName(u"/Home/m/a.mp3", u"/home/m/"), u"..\\..\\Home\\m\\a.mp3");
+  EXPECT_EQ(MakeRelativeFileName(u"/Home/m/a.mp3", u"/home/m/"), u"../../Home/m/a.mp3");
   // A name holding "\" cannot be written relatively: it stays absolute.
   EXPECT_EQ(MakeRelativeFileName(u"/home/m/a\\b.mp3", u"/home/m/"), u"/home/m/a\\b.mp3");
   EXPECT_EQ(MakeRelativeFileName(u"rel/a.mp3", u"/home/m/"), u"rel/a.mp3");
+  EXPECT_EQ(MakeRelativeFileName(u"/home/m/file:a.mp3", u"/home/m/"), u"/home/m/file:a.mp3");
   EXPECT_EQ(MakeRelativeFileName(u"/home/m/", u"/home/m/"), u"/home/m/");
 }
 

@@ -23,6 +23,8 @@ TEST(NormaliseSearchText, CaseKanaAndWidthDoNotMatter) {
   // The table-free path (kana, ASCII, CJK) and ICU's path ("é" forces it) agree.
   EXPECT_EQ(NormaliseSearchText(u"ひらがな ａbc漢字ゝé"),
             NormaliseSearchText(u"ヒラガナ　ABC漢字ヽ") + NormaliseSearchText(u"É"));
+  // Accented Latin-1 letters take the table-free path too ("ā" sends the left side to ICU).
+  EXPECT_EQ(NormaliseSearchText(u"éàöÅþā"), NormaliseSearchText(u"ÉÀÖÅÞ") + NormaliseSearchText(u"ā"));
 }
 
 TEST(SearchKeyCache, FindsInBothDirectionsAndSeesChangedEntries) {

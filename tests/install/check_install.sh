@@ -50,14 +50,14 @@ check_man_warnings() {
 tool_page=$(render "$share/man/man1/mivaro-tool.1")
 check_man_warnings mivaro-tool.1
 for c in $commands; do
-  printf '%s\n' "$tool_page" | grep -qE "^ +$c( |$)" || fail "manual page lacks command '$c'"
+  grep -qE "^ +$c( |$)" <<<"$tool_page" || fail "manual page lacks command '$c'"
 done
-printf '%s\n' "$tool_page" | grep -q "EXIT STATUS" || fail "mivaro-tool(1) lacks EXIT STATUS"
+grep -q "EXIT STATUS" <<<"$tool_page" || fail "mivaro-tool(1) lacks EXIT STATUS"
 
 if [ "$gui" = 1 ]; then
   player_page=$(render "$share/man/man1/mivaro.1")
   check_man_warnings mivaro.1
-  printf '%s\n' "$player_page" | grep -q "^SYNOPSIS" || fail "mivaro(1) does not render"
+  grep -q "^SYNOPSIS" <<<"$player_page" || fail "mivaro(1) does not render"
   launcher="$share/applications/mivaro.desktop"
   desktop-file-validate "$launcher" || fail "desktop-file-validate"
   exec_word=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$launcher")

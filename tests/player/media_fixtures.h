@@ -66,6 +66,10 @@ class MediaFixtures {
       ok = Run(v + a + "-t 2 -c:v mpeg4 -c:a libmp3lame", out + ".avi");
     else if (kind == "mp3")
       ok = Run(a + "-t 2 -c:a libmp3lame", out + ".mp3");
+    else if (kind == "cbr.mp3")  // constant bit rate, no header that gives the length
+      ok = Run(a + "-t 6 -c:a libmp3lame -b:a 128k -write_xing 0", out + ".mp3");
+    else if (kind == "adts.aac")
+      ok = Run(a + "-t 6 -c:a aac -f adts", out + ".aac");
     else if (kind == "wma")
       ok = Run(a + "-t 2 -c:a wmav2", out + ".wma");
     else if (kind == "wmv")
@@ -89,7 +93,7 @@ class MediaFixtures {
       return out;
     }
     if (!ok) return {};
-    for (const char* ext : {".mp4", ".mkv", ".webm", ".ogg", ".avi", ".mp3", ".wma", ".wmv", ".png", ".jpg"})
+    for (const char* ext : {".mp4", ".mkv", ".webm", ".ogg", ".avi", ".mp3", ".aac", ".wma", ".wmv", ".png", ".jpg"})
       if (std::filesystem::exists(out + ext)) return out + ext;
     return {};
   }

@@ -17,7 +17,8 @@
 namespace mivaro {
 namespace {
 
-// Files named "...bad..." cannot be rendered; "...still..." have a picture and no length.
+// Files named "...bad..." cannot be rendered; "...still..." have a picture and no length;
+// "...stream..." are sound whose length is not known at open.
 class FileGraph : public TScriptedGraph {
  public:
   explicit FileGraph(TScriptedGraphScript s) : TScriptedGraph(s) {}
@@ -26,6 +27,10 @@ class FileGraph : public TScriptedGraph {
     bad_ = name.find("bad") != std::string::npos;
     if (bad_) return VFW_E_CANNOT_RENDER;
     if (name.find("still") != std::string::npos) script.duration = 0;
+    if (name.find("stream") != std::string::npos) {
+      script.duration = 0;
+      script.hasVideo = false;
+    }
     return TScriptedGraph::RenderFile(file);
   }
   // The fallback for files that automatic rendering refuses fails as well.
@@ -221,6 +226,17 @@ TEST_F(PlaybackController, StillImagesNeedTheOptionAndLastTenSeconds) {
   controller.PlayIndex(1);
   EXPECT_FALSE(controller.TimeTick(70000));
   EXPECT_FALSE(controller.TimeTick(79000));
+}
+
+// Sound of no length is kept without the still-image option, and the clock never ends it:
+// its end waits for the length to arrive.
+TEST_F(PlaybackController, SoundOfUnknownLengthPlaysUntilItsLengthArrives) {
+  Fill({"a_stream.ogg", "b.mp4"});
+  EXPECT_FALSE(host.RunPosted());
+  EXPECT_EQ(playlist.Count(), 2);
+  EXPECT_EQ(Playing(), "a_stream.ogg");
+  EXPECT_FALSE(controller.TimeTick(0));
+  EXPECT_FALSE(controller.TimeTick(60000));
 }
 
 TEST_F(PlaybackController, ResumeStartsAtTheSavedEntryAndSecond) {

@@ -146,6 +146,56 @@ TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
   EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"曲.mp3"}));
 }
 
+// Entries as other players write them: file URIs and percent-encoded relative names.
+TEST(MediaStringsExpand, FileUrisAndEscapedNamesInEveryFormat) {
+  TempTree t;
+  t.Write("sub/第1話.mp4", "");
+  t.Write("100%41.mp3", "");  // a name holding an escape-like "%41"
+  t.Write("A b.mp3", "");
+  const std::string uri = "file://" + t.Path("sub/%E7%AC%AC1%E8%A9%B1.mp4");
+  t.Write("l.m3u8", "#EXTM3U\n" + uri + "\nsub/%E7%AC%AC1%E8%A9%B1.mp4\n100%41.mp3\n"
+                    "%41%20b.mp3\nhttp://radio/x%20y.mp3\n");
+  t.Write("l.pls", "[playlist]\nNumberOfEntries=2\nFile1=" + uri + "\nFile2=A%20b.mp3\n");
+  t.Write("l.wpl", "<smil><body>\n<seq>\n<media src=\"" + uri + "\"/>\n</seq>\n");
+  const std::vector<std::string> film = {"sub/第1話.mp4"};
+  const std::vector<std::string> expected[] = {
+      {"sub/第1話.mp4", "sub/第1話.mp4", "100%41.mp3", "A b.mp3"},
+      {"sub/第1話.mp4", "A b.mp3"},
+      film};
+  const char* names[] = {"l.m3u8", "l.pls", "l.wpl"};
+  for (int k = 0; k < 3; ++k) {
+    TMyMediaStrings list;
+    list.Add(t.WPath(names[k]));
+    list.ExpandPlaylists(true);
+    EXPECT_EQ(Items(list, t.Path()), expected[k]) << names[k];
+  }
+  // Other schemes stay as written.
+  TMyMediaStrings unchecked;
+  unchecked.Add(t.WPath("l.m3u8"));
+  unchecked.ExpandPlaylists(false);
+  ASSERT_EQ(unchecked.Count(), 5);
+  EXPECT_EQ(unchecked.Get(4), u"http://radio/x%20y.mp3");
+}
+
+// 8-bit lists that are neither code page 932 nor UTF-8 read as Windows-1252, never as a
+// hexadecimal dump.
+TEST(MediaStringsExpand, WesternEightBitListsAreText) {
+  TempTree t;
+  t.Write("Röyksopp - Eple.mp3", "");
+  t.Write("Café – 1.mp3", "");
+  t.Write("l.m3u", "#EXTM3U\r\n#EXTINF:222,R\xF6yksopp - Eple\r\nR\xF6yksopp - Eple.mp3\r\n");
+  t.Write("l.pls", "[playlist]\nNumberOfEntries=1\nFile1=Caf\xE9 \x96 1.mp3\n");
+  for (const char* name : {"l.m3u", "l.pls"}) {
+    TMyMediaStrings list;
+    list.Add(t.WPath(name));
+    list.ExpandPlaylists(false);
+    EXPECT_EQ(Items(list, t.Path()),
+              std::vector<std::string>{std::string(name) == "l.m3u" ? "Röyksopp - Eple.mp3"
+                                                                    : "Café – 1.mp3"})
+        << name;
+  }
+}
+
 TEST(MediaStringsExpand, EachPlaylistIsReadOnce) {
   TempTree t;
   t.Write("a.mp3", "");
@@ -258,6 +308,38 @@ TEST(MediaStringsWpl, LastSequenceAndEntities) {
             (std::vector<std::string>{"a&b.mp3", "it's.mp3", "sub/c.mp3"}));
 }
 
+TEST(MediaStringsXspf, TrackLocationsAsUrisAgainstThePlaylistFolder) {
+  TempTree t;
+  t.Write("music/a b.mp3", "");
+  t.Write("music/第1話.mp4", "");
+  t.Write("music/alt.mp3", "");
+  t.Write("music/inner.m3u", "alt.mp3\n");
+  t.Write("lists/l.xspf",
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">\n"
+          " <title>ignored.mp3</title>\n <trackList>\n"
+          "  <track><location>../music/a%20b.mp3</location>"
+          "<location>../music/alt.mp3</location></track>\n"
+          "  <track><title>x</title><location>file://" +
+              t.Path("music/%E7%AC%AC1%E8%A9%B1.mp4") + "</location></track>\n"
+          "  <track><location>../music/missing.mp3</location></track>\n"
+          "  <track><location> ../music/inner.m3u </location></track>\n"
+          " </trackList>\n</playlist>\n");
+  EXPECT_TRUE(IsPlaylistFile(u"/a/b.XSPF"));
+  TMyMediaStrings list;
+  list.Add(t.WPath("lists/l.xspf"));
+  list.ExpandPlaylists(true);
+  EXPECT_EQ(Items(list, t.Path()),
+            (std::vector<std::string>{"music/a b.mp3", "music/第1話.mp4", "music/alt.mp3"}));
+  // Damage ends the reading with the tracks before it; a document type is refused.
+  EXPECT_EQ(ParseXspfEntries("<playlist><trackList><track><location>a</location></track>"
+                             "<track><location>b</locat"),
+            std::vector<WString>{u"a"});
+  EXPECT_TRUE(ParseXspfEntries("<!DOCTYPE playlist [<!ENTITY e \"a\">]><playlist><trackList>"
+                               "<track><location>&e;</location></track></trackList></playlist>")
+                  .empty());
+}
+
 TEST(MediaStringsReaders, GarbageAndHugeListsFinishPromptly) {
   TempTree t;
   std::string garbage;
@@ -265,11 +347,12 @@ TEST(MediaStringsReaders, GarbageAndHugeListsFinishPromptly) {
   t.Write("junk.m3u", garbage);
   t.Write("junk.wpl", garbage);
   t.Write("junk.pls", garbage);
+  t.Write("junk.xspf", garbage);
   std::string lines;  // a million lines, a quarter of them entries of missing files
   for (int i = 0; i < 250000; ++i) lines += "#EXTINF:1,t\n#EXTINF:2,u\n#EXTINF:3,v\nx\n";
   t.Write("million.m3u8", lines);
   TMyMediaStrings list;
-  for (const char* n : {"junk.m3u", "junk.wpl", "junk.pls", "million.m3u8"}) {
+  for (const char* n : {"junk.m3u", "junk.wpl", "junk.pls", "junk.xspf", "million.m3u8"}) {
     list.Add(t.WPath(n));
   }
   const auto start = std::chrono::steady_clock::now();

@@ -56,7 +56,7 @@ TEST(MainSettings, RowsAreDistinctAndDefaultsAreTheProgramsOwn) {
   for (const TMyMainSetting& row : MainSettingsTable()) {
     EXPECT_TRUE(keys.insert(Utf8(row.section) + "/" + Utf8(row.key)).second) << Utf8(row.key);
   }
-  EXPECT_EQ(keys.size(), 19u);
+  EXPECT_EQ(keys.size(), 18u);
   const TMyMainSettings d = DefaultMainSettings(u"/start");
   EXPECT_EQ(d.volume, 100);
   EXPECT_TRUE(d.keep_aspect);

@@ -347,6 +347,23 @@ TEST(Id3v2, FollowsSeekFramesForwardOnly) {
   EXPECT_EQ(Read(loop + loop + loop).TagVersion, u"2.4.0");
 }
 
+TEST(Id3v2, Version24FramesWithPlainSizes) {
+  // A 300-byte title written with a plain size (00 00 01 2C), which read sync-safe would be
+  // 172 and lead into the title's text.
+  const std::string title(299, 'x');
+  const Bytes plain = B("TIT2") + Bytes{0, 0, 1, 0x2C, 0, 0} + Text(0, B(title)) +
+                      B("TPE1") + Bytes{0, 0, 0, 5, 0, 0} + Text(0, B("Band"));
+  const TMyTagID3 t = Read(fx::Id3v2(4, plain + Bytes(16, 0)));
+  EXPECT_EQ(t.Title, U16(title));
+  EXPECT_EQ(t.Artist, u"Band");
+  // A genuine sync-safe size of 200 (00 00 01 48) stays sync-safe.
+  const std::string longer(199, 'y');
+  const TMyTagID3 s = Read(fx::Id3v2(4, fx::Frame24("TIT2", Text(0, B(longer))) +
+                                           fx::Frame24("TPE1", Text(0, B("Band")))));
+  EXPECT_EQ(s.Title, U16(longer));
+  EXPECT_EQ(s.Artist, u"Band");
+}
+
 TEST(Id3v1, ReadsVersion10And11) {
   const Bytes v10 = fx::Id3v1(fx::kSjisNihongo, B("Artist"), B("Album"), B("1999"),
                               B("a comment of thirty characters"), 0, 255);

@@ -1,20 +1,25 @@
 // Process-level checks of the program entry: a player starts exactly one sub player, the
 // pair ends together, and a sub player never outlives its player by more than ~1 s.
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <random>
 #include <string>
 #include <thread>
@@ -79,6 +84,40 @@ std::vector<Proc> MarkedProcesses(const std::string& mark) {
   return found;
 }
 
+// True while `pid` runs (a zombie has ended).
+bool IsLive(pid_t pid) {
+  const std::string stat = ReadWhole("/proc/" + std::to_string(pid) + "/stat");
+  const size_t paren = stat.rfind(')');
+  return paren != std::string::npos && paren + 2 < stat.size() && stat[paren + 2] != 'Z';
+}
+
+// A copy of the listening socket of panel `handle` held by process `pid`, or -1. While
+// the copy is open the panel stays reachable, even after that process has ended.
+int TakeListeningSocket(pid_t pid, int handle) {
+  const std::string name = "@mivaro-panel-" + std::to_string(::getuid()) + "-" + std::to_string(handle);
+  std::string inode;
+  std::istringstream table(ReadWhole("/proc/" + std::to_string(pid) + "/net/unix"));
+  for (std::string line; std::getline(table, line);) {
+    std::istringstream fields(line);
+    std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+    if (f.size() == 8 && f[7] == name) inode = f[6];
+  }
+  if (inode.empty()) return -1;
+  const std::string fd_dir = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& e : std::filesystem::directory_iterator(fd_dir)) {
+    std::error_code ec;
+    if (std::filesystem::read_symlink(e.path(), ec).string() != "socket:[" + inode + "]") continue;
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd < 0) return -1;
+    const int fd = static_cast<int>(
+        ::syscall(SYS_pidfd_getfd, pidfd, std::stoi(e.path().filename().string()), 0));
+    ::close(pidfd);
+    if (fd >= 0) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    return fd;
+  }
+  return -1;
+}
+
 bool IsSubPlayer(const Proc& p) {
   for (const std::string& a : p.args) {
     if (a == "/SUBPLAYER") return true;
@@ -136,6 +175,8 @@ class EntryTest : public ::testing::Test {
       env_strings.push_back(var);
     }
     env_strings.push_back("MIVARO_HOME=" + home_.string());
+    // A resume list sent to the Trash lands in the test's folder.
+    env_strings.push_back("XDG_DATA_HOME=" + (home_ / "xdg").string());
     env_strings.push_back(std::string(kMarkVar) + "=" + (mark.empty() ? mark_ : mark));
     env_strings.push_back("MIVARO_AUDIO_SINK=fakesink");
     std::vector<std::string> argv_strings{MIVARO_EXE};
@@ -146,8 +187,12 @@ class EntryTest : public ::testing::Test {
     std::vector<char*> envp;
     for (std::string& s : env_strings) envp.push_back(s.data());
     envp.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!cwd_.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd_.c_str());
     pid_t pid = 0;
-    EXPECT_EQ(::posix_spawn(&pid, MIVARO_EXE, nullptr, nullptr, argv.data(), envp.data()), 0);
+    EXPECT_EQ(::posix_spawn(&pid, MIVARO_EXE, &actions, nullptr, argv.data(), envp.data()), 0);
+    posix_spawn_file_actions_destroy(&actions);
     children_.push_back(pid);
     return pid;
   }
@@ -179,8 +224,15 @@ class EntryTest : public ::testing::Test {
     return subs.empty() ? Proc{0, {}} : subs.front();
   }
 
+  // Ends a player the way the desktop does; its exit status, -1 when it did not end.
+  int Terminate(pid_t pid) {
+    ::kill(pid, SIGTERM);
+    return WaitExit(pid, 10s);
+  }
+
   std::string mark_;
   std::filesystem::path home_;
+  std::string cwd_;  // the folder the next Start runs in; empty: this process's
   std::vector<pid_t> children_;
 };
 
@@ -189,6 +241,26 @@ int FromHandle(const Proc& sub) {
   for (const std::string& a : sub.args) line += QuoteParamToken(U16(a)) + u" ";
   const TMyParam param(line);
   return param.Item(2).IsName(u"FROM") ? param.Item(2).AsInteger() : 0;
+}
+
+// A short tone as WAV; false when gst-launch-1.0 cannot make it.
+bool MakeTone(const std::filesystem::path& file) {
+  std::filesystem::create_directories(file.parent_path());
+  const std::string cmd = "timeout 60 gst-launch-1.0 -q audiotestsrc num-buffers=100 ! audioconvert ! "
+                          "wavenc ! filesink location='" + file.string() + "' >/dev/null 2>&1";
+  return std::system(cmd.c_str()) == 0 && std::filesystem::file_size(file) > 1000;
+}
+
+void WriteText(const std::filesystem::path& file, const std::string& text) {
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+// True while a dialog window (a message box) of process `pid` is shown.
+bool ShowsDialog(pid_t pid) {
+  const std::string cmd = "for w in $(xdotool search --onlyvisible --pid " + std::to_string(pid) +
+                          " 2>/dev/null); do xprop -id $w _NET_WM_WINDOW_TYPE; done 2>/dev/null "
+                          "| grep -q _NET_WM_WINDOW_TYPE_DIALOG";
+  return std::system(cmd.c_str()) == 0;
 }
 
 TEST_F(EntryTest, PlayerStartsOneSubPlayerAndClosingEndsBoth) {
@@ -200,14 +272,73 @@ TEST_F(EntryTest, PlayerStartsOneSubPlayerAndClosingEndsBoth) {
   EXPECT_EQ(sub.args[1], "/SUBPLAYER");
   EXPECT_TRUE(IsPanelAlive(FromHandle(sub)));
 
+  // The test keeps the player's panel open after the player has gone, so the sub player's
+  // own timer never sees its player go: only the player's "/CLOSE" can end it.
+  const int panel = TakeListeningSocket(player, FromHandle(sub));
+  if (panel < 0) GTEST_SKIP() << "cannot hold the player's panel (pidfd_getfd)";
+
   // SIGTERM closes the window the normal way; the player tells its sub player to close.
-  ASSERT_EQ(::kill(player, SIGTERM), 0);
-  const int status = WaitExit(player, 10s);
-  ASSERT_NE(status, -1) << "the player did not end";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  const auto closed = Clock::now();
-  EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_).empty(); }, 2s));
-  EXPECT_LT(Clock::now() - closed, 2s);
+  ASSERT_EQ(Terminate(player), 0);
+  const bool ended = WaitFor(
+      [&] {
+        while (true) {  // the sub player's probes of the panel are dropped unanswered
+          const int conn = ::accept4(panel, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+          if (conn < 0) break;
+          ::close(conn);
+        }
+        return !IsLive(sub.pid);
+      },
+      3s);
+  EXPECT_TRUE(IsPanelAlive(FromHandle(sub)));
+  ::close(panel);
+  EXPECT_TRUE(ended) << "the sub player was not told to close";
+}
+
+// A player closed while its sub player is still starting (before the greeting) tells it to
+// close once it greets; the held panel keeps the sub player's own timer from ending it.
+TEST_F(EntryTest, ClosingWhileTheSubPlayerStartsEndsIt) {
+  const pid_t player = Start({});
+  std::vector<Proc> subs;
+  ASSERT_TRUE(WaitFor([&] { return !(subs = SubPlayers(mark_)).empty(); }, 20s));
+  ::kill(player, SIGTERM);
+  const int panel = TakeListeningSocket(player, FromHandle(subs.front()));
+  if (panel < 0) GTEST_SKIP() << "cannot hold the player's panel (pidfd_getfd)";
+  EXPECT_NE(WaitExit(player, 10s), -1);
+  const bool ended = WaitFor(
+      [&] {
+        for (int conn; (conn = ::accept4(panel, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) ::close(conn);
+        return !IsLive(subs.front().pid);
+      },
+      3s);
+  ::close(panel);
+  EXPECT_TRUE(ended) << "a sub player that was starting at the close kept running";
+}
+
+// The sub player holds none of the player's descriptors (a media file open in the player
+// would keep its medium mounted) and no folder: it runs in "/".
+TEST_F(EntryTest, SubPlayerInheritsNoDescriptors) {
+  const std::filesystem::path media = home_ / "media" / "tone.wav";
+  if (!MakeTone(media)) GTEST_SKIP() << "gst-launch-1.0 cannot make test media";
+  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n");
+  cwd_ = media.parent_path().string();
+  const pid_t player = Start({media.string()});
+  const Proc sub = WaitForOneSubPlayer(mark_);
+  ASSERT_GT(sub.pid, 0);
+  const auto links = [](pid_t pid) {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
+      out.push_back(std::filesystem::read_symlink(e.path(), ec).string());
+    return out;
+  };
+  // The player itself has the file open, so its absence in the helper means something.
+  EXPECT_TRUE(WaitFor([&] { return std::ranges::count(links(player), media.string()) > 0; }, 10s));
+  for (const std::string& link : links(sub.pid)) {
+    EXPECT_EQ(link.find(home_.string()), std::string::npos) << link;
+  }
+  std::error_code ec;
+  EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(sub.pid) + "/cwd", ec), "/");
+  EXPECT_EQ(Terminate(player), 0);
 }
 
 TEST_F(EntryTest, KillingThePlayerEndsTheSubPlayerWithinTwoSeconds) {
@@ -283,6 +414,50 @@ TEST_F(EntryTest, TwoStartsMakeTwoIndependentPairs) {
   ::kill(b, SIGTERM);
   EXPECT_NE(WaitExit(b, 10s), -1);
   EXPECT_TRUE(WaitFor([&] { return SubPlayers(mark_b).empty(); }, 2s));
+}
+
+// Files given by relative path are kept as full paths: a start without arguments from any
+// other folder resumes them, and the resume list is written again, not sent to the Trash.
+// Temporaries that a killed run left beside the settings are removed at start.
+TEST_F(EntryTest, RelativeArgumentsResumeFromAnotherFolderAndLeftoversGo) {
+  const std::filesystem::path folder = home_ / "x";
+  if (!MakeTone(folder / "f" / "a.wav")) GTEST_SKIP() << "gst-launch-1.0 cannot make test media";
+  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n[RESUME]\r\nResume=1\r\n");
+  pid_t dead = Start({"/SUBPLAYER"});  // ends by itself: its pid belongs to nobody after
+  ASSERT_NE(WaitExit(dead, 10s), -1);
+  const std::filesystem::path stale =
+      home_ / (".mivaro.ini.mivaro-tmp-" + std::to_string(dead) + "-3.tmp");
+  WriteText(stale, "half a save");
+
+  cwd_ = folder.string();
+  pid_t player = Start({"f/a.wav"});
+  ASSERT_GT(WaitForOneSubPlayer(mark_).pid, 0);
+  EXPECT_FALSE(std::filesystem::exists(stale)) << "a stale temporary survived the start";
+  ASSERT_EQ(Terminate(player), 0);
+  const std::filesystem::path resume = home_ / "mivaro.resume.m3u8";
+  const std::string full = (folder / "f" / "a.wav").string();
+  EXPECT_EQ(ReadWhole(resume.string()), full + "\r\n");
+
+  cwd_ = std::filesystem::temp_directory_path().string();
+  player = Start({});
+  ASSERT_GT(WaitForOneSubPlayer(mark_).pid, 0);
+  ASSERT_EQ(Terminate(player), 0);
+  EXPECT_EQ(ReadWhole(resume.string()), full + "\r\n") << "the resume list was lost";
+  EXPECT_NE(ReadWhole((home_ / "mivaro.ini").string()).find("Index=0"), std::string::npos);
+}
+
+// A terminate signal while a start-up notice runs its own loop (before the program's event
+// loop exists) ends the program the normal way, with the settings saved.
+TEST_F(EntryTest, SignalDuringStartupNoticeEndsAndSaves) {
+  if (std::system("command -v xdotool >/dev/null && command -v xprop >/dev/null") != 0)
+    GTEST_SKIP() << "needs xdotool and xprop";
+  const pid_t player = Start({(home_ / "nothing-here.mp4").string()});
+  ASSERT_TRUE(WaitFor([&] { return ShowsDialog(player); }, 20s)) << "no start-up notice";
+  ASSERT_FALSE(std::filesystem::exists(home_ / "mivaro.ini"));
+  const int status = Terminate(player);
+  ASSERT_NE(status, -1) << "the player stayed after the signal";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_NE(ReadWhole((home_ / "mivaro.ini").string()).find("[RESUME]"), std::string::npos);
 }
 
 }  // namespace

@@ -157,5 +157,15 @@ TEST(EntrySubPlayerLink, StoresTheNewestGreeting) {
   EXPECT_EQ(got, u"/CLOSE");
 }
 
+TEST(EntrySubPlayerLink, StartsNothingOnceClosing) {
+  test::App();
+  TMyMessagePanel panel;
+  TMySubPlayerLink link(&panel);
+  link.Close();
+  EXPECT_FALSE(link.Start(100));
+  EXPECT_FALSE(link.Need());
+  EXPECT_EQ(link.ProcessId(), 0);
+}
+
 }  // namespace
 }  // namespace mivaro

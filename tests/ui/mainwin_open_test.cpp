@@ -7,6 +7,7 @@
 
 #include "core/wstrings.h"
 #include "mainwin_test_util.h"
+#include "ui/main/dialog_filters.h"
 
 namespace mivaro::test {
 namespace {
@@ -107,7 +108,7 @@ TEST_F(MainWindowOpen, SaveAsWritesRelativePaths) {
     return true;
   };
   window->Action_File_SaveAs->trigger();
-  EXPECT_EQ(ReadAll(Media(QStringLiteral("list.m3u8"))), QStringLiteral("sub\\song.mp4\r\ntop.mp4\r\n"));
+  EXPECT_EQ(ReadAll(Media(QStringLiteral("list.m3u8"))), QStringLiteral("sub/song.mp4\r\ntop.mp4\r\n"));
   chosen = Media(QStringLiteral("Other.M3U8"));
   window->Action_File_SaveAs->trigger();
   EXPECT_TRUE(QFile::exists(Media(QStringLiteral("Other.M3U8"))));
@@ -116,7 +117,7 @@ TEST_F(MainWindowOpen, SaveAsWritesRelativePaths) {
   answer = kIdNo;
   window->Playlist().Delete(0);
   window->Action_File_SaveAs->trigger();
-  EXPECT_EQ(ReadAll(Media(QStringLiteral("Other.M3U8"))), QStringLiteral("sub\\song.mp4\r\ntop.mp4\r\n"));
+  EXPECT_EQ(ReadAll(Media(QStringLiteral("Other.M3U8"))), QStringLiteral("sub/song.mp4\r\ntop.mp4\r\n"));
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages.back(), W(Media(QStringLiteral("Other.M3U8"))) + u"\rは既に存在します。上書きしますか?");
 }
@@ -162,6 +163,13 @@ TEST_F(MainWindowOpen, FolderCommands) {
   EXPECT_EQ(window->Playlist().Count(), 5);
   EXPECT_EQ(window->Dialog_File_OpenFolder.initial_dir, W(Media(QString())).substr(0, W(Media(QString())).size() - 1));
   EXPECT_EQ(window->HistoryPaths(window->PopupMenu_File_OpenThisFolder).front(), Name("top"));
+}
+
+TEST(DialogFilters, AllFilesShowNamesWithoutADot) {
+  const QStringList f = QtFilters(QStringLiteral("動画 (*.mp4;*.avi)|*.mp4;*.avi|すべて (*.*)|*.*"));
+  ASSERT_EQ(f.size(), 2);
+  EXPECT_EQ(f[0], QStringLiteral("動画 (*.mp4 *.avi)"));
+  EXPECT_EQ(f[1], QStringLiteral("すべて (*)"));
 }
 
 }  // namespace

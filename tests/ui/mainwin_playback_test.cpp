@@ -244,6 +244,24 @@ TEST_F(MainWindowPlayback, MuteAndVolume) {
   EXPECT_EQ(window->DShow_Player->Volume(), 0);
 }
 
+// Media keys: previous and next are reported handled; stop, mute and play/pause act once
+// and are passed on.
+TEST_F(MainWindowPlayback, MediaKeys) {
+  StartAbc();
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  EXPECT_TRUE(window->HandleMediaKey(Qt::Key_MediaNext));
+  EXPECT_EQ(Playing(), Name("b.mp4"));
+  window->ComboBox_Playlist->setFocus();
+  QTest::keyClick(window->ComboBox_Playlist, Qt::Key_VolumeMute);  // the fixture starts muted
+  EXPECT_FALSE(window->Action_Play_Mute->isChecked());
+  EXPECT_EQ(window->DShow_Player->Volume(), 100);
+  EXPECT_FALSE(window->HandleMediaKey(Qt::Key_MediaTogglePlayPause));
+  EXPECT_EQ(window->DShow_Player->PlayState(), 2);
+  EXPECT_FALSE(window->HandleMediaKey(Qt::Key_MediaStop));
+  EXPECT_FALSE(window->DShow_Player->IsOpened());
+}
+
 // The play rate is read from the checked rate action and applied again at every open.
 TEST_F(MainWindowPlayback, PlayRatePersistsAcrossEntries) {
   StartAbc();

@@ -7,6 +7,8 @@
 #include <QSlider>
 #include <QToolBar>
 
+#include "ui/main/track_bar.h"
+
 #include "core/wstrings.h"
 #include "mainwin_test_util.h"
 
@@ -123,6 +125,19 @@ TEST_F(MainWindowSettings, EmptyListRemovesResumeList) {
   unsetenv("XDG_DATA_HOME");
 }
 
+// Closed minimised, the window comes back where it was before it was minimised.
+TEST_F(MainWindowSettings, BoundsOfAMinimisedWindowAreItsNormalOnes) {
+  Open({});
+  window->show();
+  window->setGeometry(100, 120, 500, 400);
+  QTest::qWait(100);
+  window->showMinimized();
+  QTest::qWait(100);
+  CloseWindow();
+  Open({});
+  EXPECT_EQ(window->geometry(), QRect(100, 120, 500, 400));
+}
+
 // Shift+Ctrl at start loads nothing; Shift+Ctrl at exit leaves the file untouched.
 TEST_F(MainWindowSettings, ShiftCtrlSkipsLoadAndSave) {
   Open({});
@@ -143,9 +158,21 @@ TEST_F(MainWindowSettings, LargeIconAtStart) {
   window->Action_Opt_LargeIcon->setChecked(true);
   CloseWindow();
   Open({});
+  window->show();
+  QTest::qWait(100);
   EXPECT_EQ(window->ToolBar_Control->iconSize(), QSize(32, 32));
+  const int large_panel = window->Panel_Seek->height();
+  const int large_thumb = window->TrackBar_Seek->ThumbRect().height();
+  // The bottom panel holds one 32-pixel tool bar row and the doubled seek bar.
+  EXPECT_EQ(window->Panel_Bottom->height(),
+            window->ToolBar_Main->height() + window->TrackBar_Seek->height());
   window->Action_Opt_LargeIcon->trigger();
+  QTest::qWait(100);
   EXPECT_EQ(window->ToolBar_Control->iconSize(), QSize(16, 16));
+  EXPECT_EQ(large_panel, 2 * window->Panel_Seek->height());
+  EXPECT_EQ(large_thumb, 2 * window->TrackBar_Seek->ThumbRect().height());
+  EXPECT_EQ(window->Panel_Bottom->height(),
+            window->ToolBar_Main->height() + window->TrackBar_Seek->height());
 }
 
 }  // namespace

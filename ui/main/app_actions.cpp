@@ -190,17 +190,17 @@ void TApp_Mivaro::CreateActions() {
   Action_Opt_AllowImage = MakeAction("Action_Opt_AllowImage", QStringLiteral("静止画像を表示(&I)"),
                                      none, QStringLiteral("image-x-generic"), true);
 
-  // Diagnostics (arrive with the graph diagnostics window; disabled until then).
-  Action_Debug_Window = MakeAction("Action_Debug_Window", QStringLiteral("デバッグウィンドウ(&W)"),
+  // Diagnostics (ui/debug attaches them).
+  Action_Debug_Window = MakeAction("Action_Debug_Window", QStringLiteral("メッセージウィンドウ表示(&V)"),
                                    none, QString());
-  Action_Debug_Event = MakeAction("Action_Debug_Event", QStringLiteral("イベントを記録(&E)"), none,
+  Action_Debug_Event = MakeAction("Action_Debug_Event", QStringLiteral("イベントを表示(&E)"), none,
                                   QString(), true);
   Action_Debug_EnumFilters = MakeAction("Action_Debug_EnumFilters",
-                                        QStringLiteral("グラフのフィルタ一覧(&F)"), none, QString());
+                                        QStringLiteral("接続フィルターとPinを列挙(&F)"), none, QString());
   Action_Debug_EnumSytemFilters = MakeAction("Action_Debug_EnumSytemFilters",
-                                             QStringLiteral("システムのフィルタ一覧(&S)"), none, QString());
+                                             QStringLiteral("登録フィルタを列挙(&S)"), none, QString());
   Action_Debug_SaveAsGRF = MakeAction("Action_Debug_SaveAsGRF",
-                                      QStringLiteral("フィルタグラフを保存(&G)..."), none, QString());
+                                      QStringLiteral("GraphEditファイル書き出し(&S)..."), none, QString());
 
   Action_Help_VersionInfo = MakeAction("Action_Help_VersionInfo", QStringLiteral("バージョン情報(&A)..."),
                                        QStringLiteral("バージョン情報"),
@@ -215,7 +215,7 @@ void TApp_Mivaro::CreateActions() {
         Action_Zoom_MaxScreen, Action_Zoom_50, Action_Zoom_100, Action_Zoom_200, Action_Zoom_Up,
         Action_Zoom_Down, Action_Zoom_Fit, Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
         Action_Zoom_AspectEVista, Action_Zoom_AspectAVista, Action_Zoom_AspectWideScope,
-        Action_Zoom_Capture, Action_Debug_Window, Action_Debug_Event, Action_Debug_EnumFilters,
+        Action_Debug_Window, Action_Debug_Event, Action_Debug_EnumFilters,
         Action_Debug_EnumSytemFilters, Action_Debug_SaveAsGRF}) {
     later->setProperty("Later", true);
     later->setEnabled(false);
@@ -257,6 +257,8 @@ void TApp_Mivaro::ConnectActions() {
   connect(Action_List_Edit, &QAction::triggered, this, [this] {
     if (!IsBusy()) ShowPlaylistWindow(this);
   });
+  Bind(Action_Zoom_Capture, &TApp_Mivaro::Action_Zoom_CaptureExecute);
+  AttachCaptureTool();
   Bind(Action_List_Clear, &TApp_Mivaro::Action_List_ClearExecute);
   Bind(Action_List_Del, &TApp_Mivaro::Action_List_DelExecute);
   Bind(Action_List_Copy, &TApp_Mivaro::Action_List_CopyExecute);

@@ -70,6 +70,8 @@ bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool TApp_Mivaro::HandleMediaKey(int key) {
+  // Previous and next are reported handled; stop, mute and play/pause run here and are
+  // still passed on, so that whatever else listens for them (the desktop) sees them too.
   switch (key) {
     case Qt::Key_Back:
     case Qt::Key_MediaPrevious:
@@ -82,16 +84,16 @@ bool TApp_Mivaro::HandleMediaKey(int key) {
     case Qt::Key_Stop:
     case Qt::Key_MediaStop:
       StopMedia();
-      return true;
+      return false;
     case Qt::Key_VolumeMute:
       Action_Play_Mute->toggle();
       ApplyMuteAndVolume();
-      return true;
+      return false;
     case Qt::Key_MediaPlay:
     case Qt::Key_MediaTogglePlayPause:
     case Qt::Key_MediaPause:
       if (Action_Play_PlayPause->isEnabled()) Action_Play_PlayPauseExecute(Action_Play_PlayPause);
-      return true;
+      return false;
     default:
       return false;
   }

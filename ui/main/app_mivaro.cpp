@@ -26,6 +26,7 @@
 #include "core/version.h"
 #include "core/wstrings.h"
 #include "platform/desktop/desktop_hooks.h"
+#include "ui/debug/debug_menu.h"
 #include "platform/desktop/icons.h"
 #include "platform/desktop/mpris.h"
 #include "platform/desktop/screensaver.h"
@@ -38,6 +39,8 @@
 #include "ui/main/properties_dialog.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
+#include "ui/list/app_mivaro_list.h"
+#include "ui/tray/main_desktop_menus.h"
 
 namespace mivaro {
 namespace {
@@ -53,8 +56,8 @@ constexpr int kClientWidth = 480;
 
 // Milliseconds since this process started (10 ms steps), for the timing report.
 double MsSinceProcessStart() {
-  FILE* stat = std::fopen("/proc/self/stat", "r");
-  FILE* uptime = std::fopen("/proc/uptime", "r");
+  FILE* stat = std::fopen("/proc/self/stat", "re");
+  FILE* uptime = std::fopen("/proc/uptime", "re");
   double result = -1;
   if (stat && uptime) {
     char buffer[1024] = {};
@@ -130,6 +133,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   controller_ = std::make_unique<TMyPlaybackController>(*DShow_Player, *playlist_, host);
   CreateMenus();
   ConnectActions();
+  AttachDebugMenu(*this);
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
 
@@ -178,6 +182,11 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
 
+  // The playlist window, made with the main window; it reads its keys with the settings.
+  AttachPlaylistWindow(this);
+  // The Send-To sub-menus and the tray icon.
+  new TMyMainDesktopMenus(this);
+
   // Created; settings.
   created_ = 1;
   LoadSettings();
@@ -211,6 +220,7 @@ TApp_Mivaro::~TApp_Mivaro() {
   DShow_Player->OnMediaClosed = nullptr;
   DShow_Player->OnVideoSizeChange = nullptr;
   DShow_Player->OnResize = nullptr;
+  DShow_Player->OnMediaEvent = nullptr;
 }
 
 // ---- Start-up steps ---------------------------------------------------------------------
@@ -233,6 +243,13 @@ void TApp_Mivaro::ConnectPlayer() {
     DShow_PlayerVideoSizeChange();
   };
   DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+  // A length not known at open (a stream without an index) arrives later: the bar takes it.
+  DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
+    if (code != EC_LENGTH_CHANGED) return;
+    seeking_ = true;
+    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
+    seeking_ = false;
+  };
 }
 
 void TApp_Mivaro::CreateTimers() {
@@ -267,7 +284,7 @@ void TApp_Mivaro::SetUpDialogs() {
   Dialog_File_OpenFile.filter = QStringLiteral(
       "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
       "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
-      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl)|*.m3u;*.m3u8;*.pls;*.wpl|"
+      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl;*.xspf)|*.m3u;*.m3u8;*.pls;*.wpl;*.xspf|"
       "すべて (*.*)|*.*");
   Dialog_File_OpenFile.filter_index = 4;
   Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
@@ -420,7 +437,10 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   }
   if (type == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (HandleMediaKey(key->key())) return true;
+    // A key the focused control ignores comes here again for each parent: a media key
+    // runs on its first delivery only.
+    QWidget* first = QApplication::focusWidget();
+    if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
     if (HandleKeyDown(key->key(), key->modifiers())) return true;
   } else if (type == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -516,6 +536,13 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
     close_pending_ = true;
     SetDesktopTerminating(true);
     event->ignore();
+    return;
+  }
+  if (InStep()) {
+    // A fade or seek pumps messages: the close is carried out once the step has ended
+    // (asked again shortly), not from inside it.
+    event->ignore();
+    QTimer::singleShot(50, this, &QWidget::close);
     return;
   }
   DShow_Player->SetShowEvents(false);

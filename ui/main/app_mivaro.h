@@ -32,6 +32,7 @@
 
 #include "core/ustring.h"
 #include "player/playback_controller.h"
+#include "ui/main/busy_guard.h"
 
 class QAction;
 class QActionGroup;
@@ -147,6 +148,8 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
 
   // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
   std::function<bool(TMyDialogKind kind, TMyDialogState& state)> ExecuteDialog;
+  // Runs a dialog (ExecuteDialog when set); false when cancelled.
+  bool RunDialog(TMyDialogKind kind, TMyDialogState& state);
   // Opens a file with its program (the list copy with Ctrl); tests replace it.
   std::function<void(WStringView path)> OpenWithProgram;
   // Modifier keys as the commands read them; tests replace it.
@@ -159,6 +162,11 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
     std::function<void(bool enabled)> set_list_enabled;   // busy guard
     std::function<void(WStringView file)> send_to_file;   // Send-To: the current file
     std::function<void()> send_to_update;                 // Send-To: refresh entries
+    // Playlist window: its keys in the settings store (bounds only when asked).
+    std::function<void(TMyIniFile& ini, bool with_bounds)> list_settings_load;
+    std::function<void(TMyIniFile& ini)> list_settings_save;
+    std::function<void(TMyIniFile& ini)> load_settings;   // Send-To: dialog folders
+    std::function<void(TMyIniFile& ini)> save_settings;
   } hooks;
 
   // ---- Components ----------------------------------------------------------------------
@@ -301,6 +309,8 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void Action_File_RestoreExecute(QObject* sender);
   void Action_File_MinimizeExecute(QObject* sender);
   void Action_Help_VersionInfoExecute(QObject* sender);
+  // Pauses and opens the capture tool on the current file and position (app_capture.cpp).
+  void Action_Zoom_CaptureExecute(QObject* sender);
 
   // The time display (Timer_Time's tick), also run on pause and option change.
   void Timer_TimeTimer();
@@ -370,6 +380,9 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void ListChanged() override;
   void StatesChanged() override;
   void StopClock() override;
+  void EntryUnplayable(WStringView path) override;
+  void BeginStep() override;
+  void EndStep() override;
   void Skip(int direction);
   void ApplyPlayRate();
   void ComboBoxSelect(int index);
@@ -391,7 +404,6 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
 
   // app_open.cpp
   void StartFolderRule(TMyDialogState& dialog, bool file_dialog);
-  bool RunDialog(TMyDialogKind kind, TMyDialogState& state);
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
                          bool with_subfolders);
   void HistoryClicked(QMenu* menu, const WString& path);
@@ -405,11 +417,17 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   // The history menus with their sections, as load and save both walk them.
   std::array<std::pair<const char16_t*, QMenu*>, 3> HistorySections() const;
 
+  // app_capture.cpp: the middle button on the video runs the capture command.
+  void AttachCaptureTool();
+
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;
   QString product_name_;
   std::unique_ptr<TMyWStrings> playlist_;
   std::unique_ptr<TMyPlaybackController> controller_;
+  // The controller's pumping steps now running (they nest when a command arrives during
+  // a fade); a close waits while any is open.
+  std::vector<std::unique_ptr<TMyStepScope>> steps_;
   std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
@@ -435,9 +453,6 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
-  // Keys of the playlist window, kept until that window reads and writes them itself.
-  bool list_folder_name_ = false;
-  std::vector<WString> find_history_;
 };
 
 }  // namespace mivaro

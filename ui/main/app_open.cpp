@@ -23,6 +23,7 @@
 #include "playlist/media_strings.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
+#include "ui/main/dialog_filters.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/message_boxes.h"
 #include "ui/main/properties_dialog.h"
@@ -38,21 +39,6 @@ WString FormatPath(WStringView pattern, WStringView path) {
   QString text = Q(pattern);
   text.replace(QStringLiteral("%s"), Q(path));
   return text.toStdU16String();
-}
-
-// "text|patterns|text|patterns" as Qt's "text (patterns);;..." list.
-QStringList QtFilters(const QString& filter) {
-  const QStringList parts = filter.split(QLatin1Char('|'));
-  QStringList out;
-  for (int i = 0; i + 1 < parts.size(); i += 2) {
-    QString text = parts[i];
-    const int paren = static_cast<int>(text.indexOf(QLatin1Char('(')));
-    if (paren >= 0) text = text.left(paren).trimmed();
-    QString patterns = parts[i + 1];
-    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    out << QStringLiteral("%1 (%2)").arg(text, patterns);
-  }
-  return out;
 }
 
 // Lines of a text, cut at CR, LF or CR LF; empty lines are left out.
@@ -169,8 +155,10 @@ bool TApp_Mivaro::RunDialog(TMyDialogKind kind, TMyDialogState& state) {
       break;
     }
     case TMyDialogKind::Save: {
+      // The program asks its own overwrite question after the dialog; Qt's would ask twice.
       const QString file = QFileDialog::getSaveFileName(
-          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter);
+          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter,
+          QFileDialog::DontConfirmOverwrite);
       if (file.isEmpty()) return false;
       state.file_name = file.toStdU16String();
       state.files = {state.file_name};

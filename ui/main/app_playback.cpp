@@ -19,6 +19,7 @@
 #include "player/playback_controller.h"
 #include "player/qt/directshow_player.h"
 #include "tags/tag.h"
+#include "ui/debug/debug_menu.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/message_boxes.h"
@@ -58,6 +59,11 @@ void TApp_Mivaro::BeforeOpen() { EnsureRenderer(); }
 void TApp_Mivaro::ListChanged() { RefreshListWindow(); }
 void TApp_Mivaro::StatesChanged() { UpdateActionStates(); }
 void TApp_Mivaro::StopClock() { Timer_Time->stop(); }
+void TApp_Mivaro::EntryUnplayable(WStringView path) { LogUnplayableEntry(*DShow_Player, path); }
+void TApp_Mivaro::BeginStep() { steps_.push_back(std::make_unique<TMyStepScope>()); }
+void TApp_Mivaro::EndStep() {
+  if (!steps_.empty()) steps_.pop_back();
+}
 
 void TApp_Mivaro::ShowOpened() {
   if (hooks.send_to_file) hooks.send_to_file(DShow_Player->FileName());

@@ -1,6 +1,7 @@
 // Settings of the main window (the program's INI file), resume play and the icon size.
 #include <QAction>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMenu>
 #include <QScreen>
 #include <QSlider>
@@ -11,40 +12,13 @@
 #include "core/wstrings.h"
 #include "settings/ini_file.h"
 #include "settings/main_settings.h"
+#include "ui/desktop/form_bounds.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/track_bar.h"
 
 namespace mivaro {
 namespace {
-
-// The window rectangle as the settings store reads and writes it.
-class TMyFormBounds : public TMyIniForm {
- public:
-  explicit TMyFormBounds(QWidget* form) : form_(form) {}
-  WString ComponentName() const override { return u"App_Mivaro"; }
-  TMyRect BoundsRect() const override {
-    const QRect r = form_->geometry();
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-  }
-  void SetBoundsRect(const TMyRect& rect) override {
-    const int w = rect.right - rect.left;
-    const int h = rect.bottom - rect.top;
-    if (w <= 0 || h <= 0) return;
-    form_->setGeometry(rect.left, rect.top, w, h);
-  }
-  TMyRect WorkAreaNear(const TMyRect& rect) const override {
-    QScreen* screen = QGuiApplication::screenAt(
-        QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2));
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return rect;
-    const QRect a = screen->availableGeometry();
-    return {a.left(), a.top(), a.left() + a.width(), a.top() + a.height()};
-  }
-
- private:
-  QWidget* form_;
-};
 
 // Where each check of the settings record lives in the window.
 struct TMyCheckBinding {
@@ -83,7 +57,6 @@ TMyMainSettings TApp_Mivaro::CurrentSettings() const {
   for (const TMyCheckBinding& b : kChecks) settings.*b.field = (this->*b.action)->isChecked();
   for (const TMyFolderBinding& b : kFolders) settings.*b.field = (this->*b.dialog).initial_dir;
   settings.volume = TrackBar_Volume->value();
-  settings.list_folder_name = list_folder_name_;
   return settings;
 }
 
@@ -91,7 +64,6 @@ void TApp_Mivaro::ApplySettings(const TMyMainSettings& settings) {
   for (const TMyCheckBinding& b : kChecks) (this->*b.action)->setChecked(settings.*b.field);
   for (const TMyFolderBinding& b : kFolders) (this->*b.dialog).initial_dir = settings.*b.field;
   TrackBar_Volume->setValue(settings.volume);
-  list_folder_name_ = settings.list_folder_name;
 }
 
 std::array<std::pair<const char16_t*, QMenu*>, 3> TApp_Mivaro::HistorySections() const {
@@ -106,17 +78,14 @@ void TApp_Mivaro::LoadSettings() {
   if (shift && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
   if (!shift) {
-    TMyFormBounds bounds(this);
+    TMyFormBounds bounds(this, u"App_Mivaro");
     ini.ReadFormBounds(u"Bounds", bounds);
   }
   TMyMainSettings settings = CurrentSettings();
   LoadMainSettings(ini, settings);
   ApplySettings(settings);
-  TMyWStrings lines;
-  ini.ReadSectionLines(u"FindHistory", lines);
-  find_history_.clear();
-  for (int i = 0; i < lines.Count(); ++i) find_history_.push_back(lines.Get(i));
-  while (!find_history_.empty() && find_history_.back().empty()) find_history_.pop_back();
+  if (hooks.list_settings_load) hooks.list_settings_load(ini, !shift);
+  if (hooks.load_settings) hooks.load_settings(ini);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
@@ -127,6 +96,7 @@ void TApp_Mivaro::LoadSettings() {
   }
 
   // Histories: the first line ends on top.
+  TMyWStrings lines;
   for (const auto& [section, menu] : HistorySections()) {
     if (!ini.SectionExists(section)) continue;
     ini.ReadSectionLines(section, lines);
@@ -138,17 +108,15 @@ void TApp_Mivaro::SaveSettings() {
   const Qt::KeyboardModifiers keys = Keys();
   if (keys.testFlag(Qt::ShiftModifier) && keys.testFlag(Qt::ControlModifier)) return;
   TMyIniFile ini;
-  if (!windowState().testFlag(Qt::WindowMinimized) && !windowState().testFlag(Qt::WindowFullScreen)) {
-    TMyFormBounds bounds(this);
+  {
+    TMyFormBounds bounds(this, u"App_Mivaro");
     ini.WriteFormBounds(u"Bounds", bounds);
   }
   SaveMainSettings(ini, CurrentSettings());
 
+  if (hooks.list_settings_save) hooks.list_settings_save(ini);
+
   TMyWStrings lines;
-  if (!find_history_.empty()) {
-    for (const WString& line : find_history_) lines.Add(line);
-    ini.WriteSectionLines(u"FindHistory", lines);
-  }
   for (const auto& [section, menu] : HistorySections()) {
     lines.Clear();
     for (const WString& path : HistoryPaths(menu)) lines.Add(path);
@@ -171,6 +139,7 @@ void TApp_Mivaro::SaveSettings() {
     ini.WriteInteger(u"RESUME", u"Index", -1);
     ini.WriteInteger(u"RESUME", u"Time", -1);
   }
+  if (hooks.save_settings) hooks.save_settings(ini);
   ini.UpdateFile();
 }
 
@@ -188,7 +157,16 @@ void TApp_Mivaro::ApplyIconSize() {
     QEvent change(QEvent::StyleChange);
     QCoreApplication::sendEvent(menu, &change);
   }
-  TrackBar_Seek->setFixedHeight(large ? seek_height_ * 2 : seek_height_);
+  // The seek bar, its panel and its thumb double with large icons; the bottom panel then
+  // holds one tool bar and the seek bar.
+  const int seek_bar = large ? seek_height_ * 2 : seek_height_;
+  TrackBar_Seek->setFixedHeight(seek_bar);
+  TrackBar_Seek->SetLargeThumb(large);
+  const QMargins seek_margins = Panel_Seek->layout()->contentsMargins();
+  const int seek_panel = seek_height_ + seek_margins.top() + seek_margins.bottom();
+  Panel_Seek->setFixedHeight(large ? seek_panel * 2 : seek_panel);
+  // At least that: the file-command progress bar may add its line below.
+  Panel_Bottom->setMinimumHeight(ToolBar_Main->sizeHint().height() + seek_bar);
   if (hooks.send_to_update) hooks.send_to_update();
 }
 

@@ -9,6 +9,7 @@ namespace {
 
 struct BusyState {
   int depth = 0;
+  int steps = 0;
   std::function<void(bool)> handler;
 };
 
@@ -37,5 +38,9 @@ bool IsBusy() { return State().depth > 0; }
 int BusyDepth() { return State().depth; }
 
 void SetBusyHandler(std::function<void(bool)> handler) { State().handler = std::move(handler); }
+
+TMyStepScope::TMyStepScope() { ++State().steps; }
+TMyStepScope::~TMyStepScope() { --State().steps; }
+bool InStep() { return State().steps > 0; }
 
 }  // namespace mivaro

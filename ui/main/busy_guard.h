@@ -33,4 +33,15 @@ class TMyBusyScope {
   TMyBusyScope& operator=(const TMyBusyScope&) = delete;
 };
 
+// A step that pumps messages without blocking input (a volume fade, a seek with its fades):
+// a close asked for while one runs is carried out once it has ended, not from inside it.
+class TMyStepScope {
+ public:
+  TMyStepScope();
+  ~TMyStepScope();
+  TMyStepScope(const TMyStepScope&) = delete;
+  TMyStepScope& operator=(const TMyStepScope&) = delete;
+};
+bool InStep();
+
 }  // namespace mivaro

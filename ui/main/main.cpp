@@ -17,6 +17,7 @@
 #include "core/atomic_file.h"
 #include "core/paths.h"
 #include "core/version.h"
+#include "platform/os/file_transfer.h"
 #include "platform/os/native_path.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
@@ -92,6 +93,9 @@ int main(int argc, char** argv) {
   InstallTerminateHandler(app);
 
   if (param.HasOption(u"SUBPLAYER")) {
+    // The helper opens no files: it keeps no folder busy either (a player started from a
+    // removable medium would otherwise hold it mounted).
+    [[maybe_unused]] const int root = ::chdir("/");
     TApp_MivaroSubForm form;
     // The sub form is the process's only window: closing it ends the process.
     QObject::connect(&form, &TApp_MivaroSubForm::Closed, &app, &QCoreApplication::quit);
@@ -104,6 +108,8 @@ int main(int argc, char** argv) {
   const WString base = GetAppBaseFileName();
   RemoveStaleAtomicTemporaries(os::NativePath(ExcludeTrailingPathDelimiter(ExtractFilePath(base))),
                                os::NativePath(ExtractFileName(base)) + ".");
+  // Temporaries of file moves and copies that a killed run left in their target folders.
+  os::RemoveInterruptedTransfers(os::NativePath(GetTransferJournalFolder()));
 
   TApp_Mivaro window;
   // Builds the rest, shows the window, starts the sub player and fills the playlist.

@@ -3,10 +3,10 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
-#include <QProcess>
-#include <QStringList>
-#include <QThread>
+#include <string>
+#include <vector>
 
+#include "platform/os/launch.h"
 #include "settings/message_panel.h"
 #include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
@@ -16,16 +16,17 @@ namespace mivaro {
 TMySubPlayerLink::TMySubPlayerLink(TMyMessagePanel* panel) : panel_(panel) {}
 
 bool TMySubPlayerLink::Start(int wait_ms) {
-  if (!panel_ || panel_->Handle() == 0) return false;
-  const QString exe = QCoreApplication::applicationFilePath();
-  const QStringList args{QStringLiteral("/SUBPLAYER"),
-                         QStringLiteral("/FROM:%1").arg(panel_->Handle())};
-  qint64 pid = 0;
-  // Detached: the sub player is not a child to reap, and it ends by itself when this
-  // process has gone.
-  if (!QProcess::startDetached(exe, args, QString(), &pid)) return false;
+  // Once closing has begun no sub player is started: it would outlive its player.
+  if (closing_ || !panel_ || panel_->Handle() == 0) return false;
+  const std::vector<std::string> argv{QCoreApplication::applicationFilePath().toStdString(),
+                                      "/SUBPLAYER", "/FROM:" + std::to_string(panel_->Handle())};
+  // Detached, so the system reaps it; it inherits no descriptor but the standard three (an
+  // open media file would keep its medium from being unmounted for the helper's life).
+  int pid = 0;
+  if (!os::SpawnProgram(argv, pid)) return false;
   pid_ = pid;
   greeted_ = false;
+  starting_ = true;
   // Wait for the greeting, serving the panel from the event loop; user input waits.
   QDeadlineTimer deadline(wait_ms);
   while (!greeted_ && !deadline.hasExpired()) {
@@ -33,6 +34,7 @@ bool TMySubPlayerLink::Start(int wait_ms) {
                                         QEventLoop::WaitForMoreEvents,
                                     static_cast<int>(std::min<qint64>(deadline.remainingTime(), 50)));
   }
+  starting_ = false;
   return IsAvailable();
 }
 
@@ -47,6 +49,8 @@ bool TMySubPlayerLink::HandleText(const WString& text) {
     }
   }
   if (stored) greeted_ = true;
+  // The player began closing while this sub player was starting: it goes too.
+  if (stored && closing_ && starting_) Close();
   return stored;
 }
 
@@ -59,6 +63,9 @@ bool TMySubPlayerLink::IsAvailable() const { return IsPanelAlive(handle_); }
 
 std::uint64_t TMySubPlayerLink::HostWindow() const { return PanelHostWindow(handle_); }
 
-void TMySubPlayerLink::Close() { SendPanelText(handle_, u"/CLOSE"); }
+void TMySubPlayerLink::Close() {
+  closing_ = true;
+  SendPanelText(handle_, u"/CLOSE");
+}
 
 }  // namespace mivaro

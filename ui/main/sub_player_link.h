@@ -45,7 +45,8 @@ class TMySubPlayerLink {
   // Process id of the last sub player started; 0 when none was started.
   long long ProcessId() const { return pid_; }
 
-  // Sends "/CLOSE" to the sub player (nothing happens when there is none).
+  // Sends "/CLOSE" to the sub player (nothing happens when there is none). From then on no
+  // sub player is started, and one that is still starting gets "/CLOSE" when it greets.
   void Close();
 
  private:
@@ -53,6 +54,8 @@ class TMySubPlayerLink {
   int handle_ = 0;
   long long pid_ = 0;
   bool greeted_ = false;
+  bool starting_ = false;  // Start waits for the greeting
+  bool closing_ = false;
 };
 
 }  // namespace mivaro

@@ -1,15 +1,43 @@
 #include "ui/main/track_bar.h"
 
+#include <QCoreApplication>
 #include <QMouseEvent>
+#include <QProxyStyle>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
 
 namespace mivaro {
 
+// The application's style with the slider's thickness scaled.
+class TMyTrackBarStyle : public QProxyStyle {
+ public:
+  int scale = 1;
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    const int value = QProxyStyle::pixelMetric(metric, option, widget);
+    if (metric == PM_SliderThickness || metric == PM_SliderControlThickness) return value * scale;
+    return value;
+  }
+};
+
 TMyTrackBar::TMyTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
   setMouseTracking(true);
   setFocusPolicy(Qt::StrongFocus);
+}
+
+void TMyTrackBar::SetLargeThumb(bool large) {
+  if (!style_ && !large) return;
+  if (!style_) {
+    style_ = new TMyTrackBarStyle;
+    style_->setParent(this);
+    setStyle(style_);
+  }
+  style_->scale = large ? 2 : 1;
+  // The style's metrics changed: the widget measures itself again.
+  QEvent change(QEvent::StyleChange);
+  QCoreApplication::sendEvent(this, &change);
+  updateGeometry();
+  update();
 }
 
 QRect TMyTrackBar::ChannelRect() const {

@@ -12,6 +12,8 @@
 
 namespace mivaro {
 
+class TMyTrackBarStyle;
+
 class TMyTrackBar : public QSlider {
   Q_OBJECT
 
@@ -20,6 +22,10 @@ class TMyTrackBar : public QSlider {
 
   // True while the left button holds the thumb.
   bool IsThumbHeld() const { return thumb_held_; }
+  // The thumb's extent across the bar (its "length" in the trackbar sense): the style's own
+  // when `large` is off, twice that when on. The bar's height follows from its owner.
+  void SetLargeThumb(bool large);
+
   QRect ChannelRect() const;
   QRect ThumbRect() const;
   // Value under x: x before the channel's usable start gives the minimum, beyond its end
@@ -37,6 +43,7 @@ class TMyTrackBar : public QSlider {
   void wheelEvent(QWheelEvent* event) override;
 
  private:
+  TMyTrackBarStyle* style_ = nullptr;
   bool thumb_held_ = false;
   bool passed_press_ = false;  // the press went to QSlider (thumb drag)
 };

@@ -1,0 +1,284 @@
+#include "platform/os/file_transfer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+#include <vector>
+
+#include "platform/os/dir_reader.h"
+
+namespace mivaro::os {
+namespace {
+
+constexpr std::string_view kTempMarker = ".mivaro-tmp-";
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Makes a rename durable: the folder's entry is on disk once this returns.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+// Renames without replacing an existing target. File systems without RENAME_NOREPLACE fall
+// back to link + unlink, which refuses an existing target as well.
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return 0;
+  if (errno != EINVAL && errno != ENOSYS) return errno;
+  if (::link(from.c_str(), to.c_str()) != 0) return errno;
+  ::unlink(from.c_str());
+  return 0;
+}
+
+int RenameInto(const std::string& from, const std::string& to, bool replace) {
+  if (replace) return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+  return RenameNoReplace(from, to);
+}
+
+std::string NewTempName(const std::string& target) {
+  static std::atomic<unsigned> counter{0};
+  return FolderOf(target) + "/." + NameOf(target) + std::string(kTempMarker) +
+         std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1)) + ".tmp";
+}
+
+// The record of one running transfer: a small file in the journal folder naming the
+// temporary, present from before the temporary exists until after it is gone.
+class JournalRecord {
+ public:
+  JournalRecord(const std::string& folder, const std::string& temp) {
+    if (folder.empty()) return;
+    ::mkdir(folder.c_str(), 0700);
+    static std::atomic<unsigned> counter{0};
+    path_ = folder + "/" + std::to_string(::getpid()) + "-" +
+            std::to_string(counter.fetch_add(1)) + ".transfer";
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+      path_.clear();
+      return;
+    }
+    const bool written = ::write(fd, temp.data(), temp.size()) == static_cast<ssize_t>(temp.size());
+    ::fsync(fd);
+    ::close(fd);
+    if (!written) Remove();
+  }
+  ~JournalRecord() { Remove(); }
+  JournalRecord(const JournalRecord&) = delete;
+  JournalRecord& operator=(const JournalRecord&) = delete;
+
+ private:
+  void Remove() {
+    if (!path_.empty()) ::unlink(path_.c_str());
+    path_.clear();
+  }
+  std::string path_;
+};
+
+int CopyBytes(int in, int out, uint64_t total, const TransferOptions& options) {
+  uint64_t done = 0;
+  bool use_copy_range = true;
+  std::vector<char> buffer;
+  while (done < total || total == 0) {
+    const uint64_t step = options.chunk_bytes > 0 ? options.chunk_bytes : (8u << 20);
+    const std::size_t want = static_cast<std::size_t>(total > done ? std::min(step, total - done) : step);
+    ssize_t n = -1;
+    if (use_copy_range) {
+      n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
+      if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+        use_copy_range = false;
+        continue;
+      }
+    } else {
+      buffer.resize(std::min<std::size_t>(want, 256u << 10));
+      n = ::read(in, buffer.data(), buffer.size());
+      if (n > 0) {
+        for (ssize_t written = 0; written < n;) {
+          const ssize_t w = ::write(out, buffer.data() + written, static_cast<std::size_t>(n - written));
+          if (w < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+          }
+          written += w;
+        }
+      }
+    }
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) break;  // end of file (the file shrank, or a size of 0 was reported)
+    done += static_cast<uint64_t>(n);
+    if (options.progress) options.progress(done, total);
+  }
+  return 0;
+}
+
+// Copies a regular file into a new temporary beside `target` and renames it into place.
+int CopyThroughTemporary(const std::string& source, const std::string& target,
+                         const TransferOptions& options) {
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (in < 0) return errno;
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const int err = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ::close(in);
+    return err;
+  }
+  ::fcntl(in, F_SETFL, ::fcntl(in, F_GETFL) & ~O_NONBLOCK);
+  if (!options.replace_existing) {
+    struct stat existing {};
+    if (::lstat(target.c_str(), &existing) == 0) {
+      ::close(in);
+      return EEXIST;
+    }
+  }
+
+  const std::string temp = NewTempName(target);
+  JournalRecord record(options.journal_folder, temp);
+  const int out = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (out < 0) {
+    const int err = errno;
+    ::close(in);
+    return err;
+  }
+  int err = CopyBytes(in, out, static_cast<uint64_t>(st.st_size), options);
+  if (err == 0 && ::fchmod(out, st.st_mode & 07777) != 0) err = errno;
+  if (err == 0) {
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    ::futimens(out, times);
+  }
+  if (err == 0 && ::fsync(out) != 0) err = errno;
+  if (::close(out) != 0 && err == 0) err = errno;
+  ::close(in);
+  if (err == 0) err = RenameInto(temp, target, options.replace_existing);
+  if (err != 0) {
+    ::unlink(temp.c_str());
+    return err;
+  }
+  SyncFolder(FolderOf(target));
+  return 0;
+}
+
+// Recreates a symbolic link beside `target` and renames it into place.
+int MoveLinkAcross(const std::string& source, const std::string& target,
+                   const TransferOptions& options) {
+  std::string link(4096, '\0');
+  const ssize_t n = ::readlink(source.c_str(), link.data(), link.size());
+  if (n < 0) return errno;
+  if (static_cast<std::size_t>(n) >= link.size()) return ENAMETOOLONG;
+  link.resize(static_cast<std::size_t>(n));
+  const std::string temp = NewTempName(target);
+  JournalRecord record(options.journal_folder, temp);
+  if (::symlink(link.c_str(), temp.c_str()) != 0) return errno;
+  if (const int err = RenameInto(temp, target, options.replace_existing); err != 0) {
+    ::unlink(temp.c_str());
+    return err;
+  }
+  SyncFolder(FolderOf(target));
+  return ::unlink(source.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+bool SameFileSystem(const std::string& source, const std::string& target) {
+  struct stat a {}, b {};
+  if (::lstat(source.c_str(), &a) != 0) return false;
+  if (::stat(target.c_str(), &b) != 0 && ::stat(FolderOf(target).c_str(), &b) != 0) return false;
+  return a.st_dev == b.st_dev;
+}
+
+int MoveFileSafely(const std::string& source, const std::string& target,
+                   const TransferOptions& options) {
+  struct stat st {};
+  if (::lstat(source.c_str(), &st) != 0) return errno;
+  if (S_ISDIR(st.st_mode)) return EISDIR;
+  const int renamed = RenameInto(source, target, options.replace_existing);
+  if (renamed == 0) {
+    SyncFolder(FolderOf(target));
+    if (options.progress) options.progress(0, 0);
+    return 0;
+  }
+  if (renamed != EXDEV) return renamed;
+  if (S_ISLNK(st.st_mode)) return MoveLinkAcross(source, target, options);
+  if (const int err = CopyThroughTemporary(source, target, options); err != 0) return err;
+  // The target is complete and on disk: only now does the source go.
+  return ::unlink(source.c_str()) == 0 ? 0 : errno;
+}
+
+int CopyFileSafely(const std::string& source, const std::string& target,
+                   const TransferOptions& options) {
+  return CopyThroughTemporary(source, target, options);
+}
+
+int RenameFileSafely(const std::string& source, const std::string& target,
+                     const TransferOptions& options) {
+  return MoveFileSafely(source, target, options);
+}
+
+int RemoveInterruptedTransfers(const std::string& journal_folder) {
+  if (journal_folder.empty()) return 0;
+  std::vector<std::string> records;
+  {
+    DirReader dir(journal_folder);
+    if (!dir.IsOpen()) return 0;
+    while (const char* entry = dir.Next()) records.emplace_back(entry);
+  }
+  int removed = 0;
+  for (const std::string& name : records) {
+    if (!std::string_view(name).ends_with(".transfer")) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str(), &end, 10);
+    if (end == name.c_str() || *end != '-' || pid <= 0) continue;
+    // A transfer that still runs keeps its temporary.
+    if (pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    const std::string record = journal_folder + "/" + name;
+    std::string temp;
+    if (const int fd = ::open(record.c_str(), O_RDONLY | O_CLOEXEC); fd >= 0) {
+      char buf[4096];
+      ssize_t n;
+      while ((n = ::read(fd, buf, sizeof buf)) > 0) temp.append(buf, static_cast<std::size_t>(n));
+      ::close(fd);
+    }
+    // Only a name that this module made is ever removed, whatever the record says.
+    const std::string temp_name = NameOf(temp);
+    if (temp_name.starts_with('.') && temp_name.find(kTempMarker) != std::string::npos &&
+        std::string_view(temp_name).ends_with(".tmp") && ::unlink(temp.c_str()) == 0)
+      ++removed;
+    ::unlink(record.c_str());
+  }
+  return removed;
+}
+
+int FileCommandErrorCode(int errno_value) {
+  switch (errno_value) {
+    case EACCES:
+    case EPERM:
+    case EBUSY:
+    case ETXTBSY: return 5;
+    case EROFS: return 19;
+    default: return errno_value;
+  }
+}
+
+}  // namespace mivaro::os
