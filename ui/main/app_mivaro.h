@@ -57,6 +57,7 @@ class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
 class TMyTrackBar;
+class TMyVideoFrame;
 class TMyWStrings;
 
 // What a file or folder dialog keeps between runs: its folder, its chosen paths and, for
@@ -182,6 +183,8 @@ class TApp_Mivaro : public QMainWindow {
   QTimer* Timer_Time = nullptr;
   QTimer* Timer_IsPlay = nullptr;
   QTimer* Timer_GetFile = nullptr;
+  // Sizing, screen modes and the mouse on the video (video_frame.h).
+  TMyVideoFrame* VideoFrame = nullptr;
 
   // Menus.
   QMenu* PopupMenu_Main = nullptr;

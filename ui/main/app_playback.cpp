@@ -25,6 +25,7 @@
 #include "ui/main/playlist_combo.h"
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
+#include "ui/main/video_frame.h"
 #include "ui/debug/debug_menu.h"
 
 namespace mivaro {
@@ -152,6 +153,7 @@ void TApp_Mivaro::DShow_PlayerMediaOpen() {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
   ApplyPlayRate();
   ApplyMuteAndVolume();
+  VideoFrame->ApplyScreenModes();
   UpdateHints();
   UpdateActionStates();
   if (resume_time_ > 0) {
@@ -210,6 +212,7 @@ void TApp_Mivaro::DShow_PlayerMediaClosed() {
 void TApp_Mivaro::DShow_PlayerVideoSizeChange() {
   const int state = DShow_Player->PlayState();
   if (!Timer_IsPlay->isActive() && state != 3 && state != 2) Timer_IsPlay->start();
+  VideoFrame->Layout();
 }
 
 void TApp_Mivaro::Timer_IsPlayTimer() {
@@ -451,6 +454,7 @@ void TApp_Mivaro::Action_List_ClearExecute(QObject* sender) {
   Label_Size->clear();
   Label_Time->clear();
   TrackBar_Seek->setRange(0, 0);
+  VideoFrame->LeaveScreenModes();
   UpdateCaption();
   UpdateHints();
   UpdateActionStates();
@@ -469,6 +473,7 @@ void TApp_Mivaro::ComboBoxSelect(int) {
 
 void TApp_Mivaro::UpdateActionStates() {
   if (created_ != 1) return;
+  VideoFrame->HidePanels();
   const bool opened = DShow_Player->IsOpened();
   const bool has_items = playlist_->Count() > 0;
   const bool current = ItemIndex() >= 0;
@@ -499,22 +504,7 @@ void TApp_Mivaro::UpdateActionStates() {
   if (hooks.send_to_update) hooks.send_to_update();
 }
 
-void TApp_Mivaro::UpdateSizeLabel() {
-  if (!DShow_Player->HasVideo()) {
-    Label_Size->clear();
-    return;
-  }
-  const int w = DShow_Player->width();
-  const int h = DShow_Player->height();
-  const QString ratio = h > 0 ? QString::number(static_cast<double>(w) / h, 'f', 2) : QStringLiteral("-");
-  Label_Size->setText(QStringLiteral("%1x%2 %3fps [%4x%5 %6:1]")
-                          .arg(DShow_Player->VideoWidth())
-                          .arg(DShow_Player->VideoHeight())
-                          .arg(QString::fromStdU16String(DShow_Player->FrameRateText()))
-                          .arg(w)
-                          .arg(h)
-                          .arg(ratio));
-}
+void TApp_Mivaro::UpdateSizeLabel() { VideoFrame->UpdateSizeLabel(); }
 
 void TApp_Mivaro::UpdateHints() {
   if (!DShow_Player->IsOpened()) {
@@ -589,9 +579,12 @@ bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
         action = Action_List_Del, command = &TApp_Mivaro::Action_List_DelExecute;
         break;
       case Qt::Key_Z:
-        // Shift+Z, Ctrl+Z, Shift+Ctrl+Z: the fixed zooms, which arrive with video sizing.
-        if (mods != Qt::NoModifier) return true;
-        break;
+        // Shift+Z, Ctrl+Z, Shift+Ctrl+Z: the fixed zooms.
+        if (mods == Qt::NoModifier) break;
+        if (mods == Qt::ShiftModifier) VideoFrame->FixedZoom(50);
+        else if (mods == Qt::ControlModifier) VideoFrame->FixedZoom(100);
+        else VideoFrame->FixedZoom(200);
+        return true;
       default:
         break;
     }
