@@ -10,13 +10,12 @@ namespace mivaro {
 namespace {
 
 // Which Shift/Ctrl combinations a row takes.
-enum class TMyKeyMods { CtrlOnly, Any, AnyButNone };
+enum class TMyKeyMods { CtrlOnly, ShiftOnly, ShiftCtrl, Any };
 
 struct TMyKeyBinding {
   int key;
   TMyKeyMods mods;
-  // The action whose state allows the command, and the command; none: the key is taken
-  // without a command (the fixed zooms, which arrive with video sizing).
+  // The action whose state allows the command, and the command.
   QAction* TApp_Mivaro::*action;
   void (TApp_Mivaro::*command)(QObject*);
   // The press is kept from the focused control.
@@ -37,7 +36,9 @@ const TMyKeyBinding kKeys[] = {
     {Qt::Key_Left, TMyKeyMods::Any, &W::Action_Play_SkipBack, &W::Action_Play_SkipBackExecute, true},
     {Qt::Key_Right, TMyKeyMods::Any, &W::Action_Play_SkipNext, &W::Action_Play_SkipNextExecute, true},
     {Qt::Key_Delete, TMyKeyMods::Any, &W::Action_List_Del, &W::Action_List_DelExecute, true},
-    {Qt::Key_Z, TMyKeyMods::AnyButNone, nullptr, nullptr, true},
+    {Qt::Key_Z, TMyKeyMods::ShiftOnly, &W::Action_Zoom_50, &W::Action_Zoom_50Execute, true},
+    {Qt::Key_Z, TMyKeyMods::CtrlOnly, &W::Action_Zoom_100, &W::Action_Zoom_100Execute, true},
+    {Qt::Key_Z, TMyKeyMods::ShiftCtrl, &W::Action_Zoom_200, &W::Action_Zoom_200Execute, true},
 };
 
 const TMyKeyBinding* FindKey(int key, Qt::KeyboardModifiers modifiers) {
@@ -46,7 +47,9 @@ const TMyKeyBinding* FindKey(int key, Qt::KeyboardModifiers modifiers) {
     if (row.key != key) continue;
     const bool match = row.mods == TMyKeyMods::Any ||
                        (row.mods == TMyKeyMods::CtrlOnly && mods == Qt::ControlModifier) ||
-                       (row.mods == TMyKeyMods::AnyButNone && mods != Qt::NoModifier);
+                       (row.mods == TMyKeyMods::ShiftOnly && mods == Qt::ShiftModifier) ||
+                       (row.mods == TMyKeyMods::ShiftCtrl &&
+                        mods == (Qt::ShiftModifier | Qt::ControlModifier));
     if (match) return &row;
   }
   return nullptr;

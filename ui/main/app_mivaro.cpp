@@ -41,6 +41,7 @@
 #include "ui/main/track_bar.h"
 #include "ui/list/app_mivaro_list.h"
 #include "ui/tray/main_desktop_menus.h"
+#include "ui/main/video_frame.h"
 
 namespace mivaro {
 namespace {
@@ -133,6 +134,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   controller_ = std::make_unique<TMyPlaybackController>(*DShow_Player, *playlist_, host);
   CreateMenus();
   ConnectActions();
+  // Sizing, screen modes and the mouse on the video.
+  VideoFrame = new TMyVideoFrame(*this);
+  VideoFrame->Attach();
   AttachDebugMenu(*this);
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
@@ -491,8 +495,7 @@ void TApp_Mivaro::ApplicationRestored() {
   if (Action_Zoom_Wallvideo->isChecked()) return;
   const TMyWindowHandle own = TMyDirectShowPlayer::WindowOf(DShow_Player);
   if (DShow_Player->VideoOwner() != own) DShow_Player->SetVideoOwner(own);
-  DShow_Player->Resize();
-  UpdateSizeLabel();
+  VideoFrame->Layout();
 }
 
 void TApp_Mivaro::Action_File_RestoreExecute(QObject*) {
@@ -546,6 +549,7 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
     return;
   }
   DShow_Player->SetShowEvents(false);
+  VideoFrame->LeaveForClose();
   FormDestroy();
   event->accept();
   QMainWindow::closeEvent(event);

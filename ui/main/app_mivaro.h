@@ -62,6 +62,7 @@ class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
 class TMyTrackBar;
+class TMyVideoFrame;
 class TMyWStrings;
 struct TMyMainSettings;
 
@@ -195,6 +196,8 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   QTimer* Timer_Time = nullptr;
   QTimer* Timer_IsPlay = nullptr;
   QTimer* Timer_GetFile = nullptr;
+  // Sizing, screen modes and the mouse on the video (video_frame.h).
+  TMyVideoFrame* VideoFrame = nullptr;
 
   // Menus.
   QMenu* PopupMenu_Main = nullptr;
@@ -312,6 +315,10 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void Action_Opt_TimeVerboseExecute(QObject* sender);
   void Action_Opt_LargeIconExecute(QObject* sender);
   void Action_Zoom_KeepAspectExecute(QObject* sender);
+  // The fixed zooms (video_frame.h does the sizing).
+  void Action_Zoom_50Execute(QObject* sender);
+  void Action_Zoom_100Execute(QObject* sender);
+  void Action_Zoom_200Execute(QObject* sender);
   void Action_File_RestoreExecute(QObject* sender);
   void Action_File_MinimizeExecute(QObject* sender);
   void Action_Help_VersionInfoExecute(QObject* sender);

@@ -26,6 +26,7 @@
 #include "ui/main/playlist_combo.h"
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
+#include "ui/main/video_frame.h"
 
 namespace mivaro {
 namespace {
@@ -70,6 +71,7 @@ void TApp_Mivaro::ShowOpened() {
   TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
   TrackBar_Seek->setValue(0);
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
+  VideoFrame->ApplyScreenModes();
   UpdateHints();
   UpdateActionStates();
 }
@@ -86,6 +88,7 @@ void TApp_Mivaro::ShowCleared() {
   Label_Size->clear();
   Label_Time->clear();
   TrackBar_Seek->setRange(0, 0);
+  VideoFrame->LeaveScreenModes();
   UpdateCaption();
   UpdateHints();
   UpdateActionStates();
@@ -137,6 +140,7 @@ void TApp_Mivaro::DShow_PlayerMediaClosed() {
 void TApp_Mivaro::DShow_PlayerVideoSizeChange() {
   const TMyPlayState state = DShow_Player->PlayState();
   if (!Timer_IsPlay->isActive() && state == psStopped) Timer_IsPlay->start();
+  VideoFrame->Layout();
 }
 
 void TApp_Mivaro::Timer_IsPlayTimer() {
@@ -280,6 +284,10 @@ void TApp_Mivaro::ApplyMuteAndVolume() {
 
 void TApp_Mivaro::Action_Opt_TimeVerboseExecute(QObject*) { Timer_TimeTimer(); }
 
+void TApp_Mivaro::Action_Zoom_50Execute(QObject*) { VideoFrame->FixedZoom(50); }
+void TApp_Mivaro::Action_Zoom_100Execute(QObject*) { VideoFrame->FixedZoom(100); }
+void TApp_Mivaro::Action_Zoom_200Execute(QObject*) { VideoFrame->FixedZoom(200); }
+
 void TApp_Mivaro::Action_Zoom_KeepAspectExecute(QObject*) {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
 }
@@ -311,6 +319,7 @@ void TApp_Mivaro::ComboBoxSelect(int) {
 
 void TApp_Mivaro::UpdateActionStates() {
   if (created_ != 1) return;
+  VideoFrame->HidePanels();
   const bool opened = DShow_Player->IsOpened();
   const bool has_items = playlist_->Count() > 0;
   const bool current = ItemIndex() >= 0;
@@ -341,22 +350,7 @@ void TApp_Mivaro::UpdateActionStates() {
   if (hooks.send_to_update) hooks.send_to_update();
 }
 
-void TApp_Mivaro::UpdateSizeLabel() {
-  if (!DShow_Player->HasVideo()) {
-    Label_Size->clear();
-    return;
-  }
-  const int w = DShow_Player->width();
-  const int h = DShow_Player->height();
-  const QString ratio = h > 0 ? QString::number(static_cast<double>(w) / h, 'f', 2) : QStringLiteral("-");
-  Label_Size->setText(QStringLiteral("%1x%2 %3fps [%4x%5 %6:1]")
-                          .arg(DShow_Player->VideoWidth())
-                          .arg(DShow_Player->VideoHeight())
-                          .arg(QString::fromStdU16String(DShow_Player->FrameRateText()))
-                          .arg(w)
-                          .arg(h)
-                          .arg(ratio));
-}
+void TApp_Mivaro::UpdateSizeLabel() { VideoFrame->UpdateSizeLabel(); }
 
 void TApp_Mivaro::UpdateHints() {
   if (!DShow_Player->IsOpened()) {
