@@ -22,35 +22,54 @@ function(mivaro_warnings target)
   endif()
 endfunction()
 
-# mivaro_library(NAME DIR... [EXCLUDE FILE...]): a static library of every .cpp directly
-# inside the given folders (not their subfolders). The repository root is the include root,
-# so headers are included as "core/wstrings.h".
+# mivaro_library(NAME DIR... [FILES FILE...] [EXCLUDE FILE...]): a static library of every
+# .cpp directly inside the given folders (not their subfolders), and of the FILES named. The
+# repository root is the include root, so headers are included as "core/wstrings.h". A
+# folder that does not exist or holds no code is an error: the build lists what is there.
 function(mivaro_library name)
-  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "FILES;EXCLUDE" ${ARGN})
   set(sources)
   foreach(dir IN LISTS ARG_UNPARSED_ARGUMENTS)
-    file(GLOB found CONFIGURE_DEPENDS
-      ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h)
-    list(APPEND sources ${found})
+    file(GLOB found CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.cpp)
+    if(NOT found)
+      message(FATAL_ERROR "${name}: the folder ${dir} holds no .cpp file")
+    endif()
+    file(GLOB headers CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+    list(APPEND sources ${found} ${headers})
+  endforeach()
+  foreach(f IN LISTS ARG_FILES)
+    list(APPEND sources ${PROJECT_SOURCE_DIR}/${f})
   endforeach()
   foreach(ex IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources ${PROJECT_SOURCE_DIR}/${ex})
   endforeach()
-  set(has_cpp FALSE)
-  foreach(s IN LISTS sources)
-    if(s MATCHES "\\.cpp$")
-      set(has_cpp TRUE)
-    endif()
-  endforeach()
-  if(NOT has_cpp)
-    # A folder that has no code yet still gives a linkable library.
-    set(stub ${CMAKE_CURRENT_BINARY_DIR}/${name}_empty.cpp)
-    file(WRITE ${stub} "// empty\n")
-    list(APPEND sources ${stub})
-  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
   mivaro_warnings(${name})
+endfunction()
+
+# mivaro_layer(DIR ALLOWED...): the sources directly in DIR include project headers only from
+# the ALLOWED prefixes ("core/ustring.h" or a folder such as "platform/os/"). A header from
+# a layer above fails the configure step, naming the file and the include.
+function(mivaro_layer dir)
+  file(GLOB files ${PROJECT_SOURCE_DIR}/${dir}/*.cpp ${PROJECT_SOURCE_DIR}/${dir}/*.h)
+  foreach(f IN LISTS files)
+    file(STRINGS ${f} includes REGEX "^#include \"[a-z_]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^#include \"([^\"]+)\".*" "\\1" header "${line}")
+      set(ok FALSE)
+      foreach(prefix IN LISTS ARGN)
+        string(FIND "${header}" "${prefix}" at)
+        if(at EQUAL 0)
+          set(ok TRUE)
+        endif()
+      endforeach()
+      if(NOT ok)
+        file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${f})
+        message(FATAL_ERROR "${rel} includes ${header}, which lies above its layer")
+      endif()
+    endforeach()
+  endforeach()
 endfunction()
 
 # mivaro_test(NAME DIR LIBS... [LABELS l...]): one GoogleTest program of every .cpp in

@@ -129,5 +129,28 @@ TEST_F(MainWindowParts, ActionStates) {
   EXPECT_EQ(window->Action_PlayRates[5]->text(), QStringLiteral("1.0"));
 }
 
+// An attached part's commands follow their state rules; taken away, they go off again.
+TEST_F(MainWindowParts, AttachedPartsEnableTheirCommands) {
+  Start({});
+  struct Files : TMyFileCommandLink {} files;
+  struct Screens : TMyScreenModeLink {
+    void VideoSizeChanged() override {}
+  } screens;
+  window->links.file_commands = &files;
+  window->links.screen_modes = &screens;
+  window->UpdateActionStates();
+  EXPECT_FALSE(window->Action_Sort_Name->isEnabled());  // the list is empty
+  EXPECT_TRUE(window->Action_Zoom_FullScreen->isEnabled());
+  Touch(Media(QStringLiteral("a.mp4")));
+  window->AddFiles({W(Media(QStringLiteral("a.mp4")))});
+  for (QAction* a : {window->Action_Sort_Name, window->Action_FileCmd_Rename, window->Action_Zoom_100})
+    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+  window->links.file_commands = nullptr;
+  window->links.screen_modes = nullptr;
+  window->UpdateActionStates();
+  EXPECT_FALSE(window->Action_Sort_Name->isEnabled());
+  EXPECT_FALSE(window->Action_Zoom_FullScreen->isEnabled());
+}
+
 }  // namespace
 }  // namespace mivaro::test

@@ -77,12 +77,6 @@ void LogUnplayableEntry(TMyMediaPlayer& player, WStringView path) {
 
 void AttachDebugMenu(TApp_Mivaro& main) {
   TMyDirectShowPlayer* player = main.DShow_Player;
-  for (QAction* action : {main.Action_Debug_Window, main.Action_Debug_Event,
-                          main.Action_Debug_EnumFilters, main.Action_Debug_EnumSytemFilters,
-                          main.Action_Debug_SaveAsGRF}) {
-    action->setProperty("Later", false);
-    action->setEnabled(true);
-  }
   TMyMediaPlayer::SetEventLogHook(&LogGraphEvent);
   main.Dialog_Debug_SaveAsGRF.title = QStringLiteral("GraphEdit用ファイル書き出し");
   main.Dialog_Debug_SaveAsGRF.filter = QStringLiteral("GraphEdit ファイル (*.grf)|*.grf|すべて|*.*");

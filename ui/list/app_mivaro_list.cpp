@@ -497,15 +497,37 @@ void TApp_MivaroList::keyReleaseEvent(QKeyEvent* event) {
 
 // ---- The main window's side --------------------------------------------------------------
 
+namespace {
+
+// The playlist window as the main window's playlist link; a child of the list window, so
+// it goes with it and takes its pointer back then.
+class TMyListWindowLink : public QObject, public TMyPlaylistLink {
+ public:
+  TMyListWindowLink(TApp_MivaroList* list, TApp_Mivaro* main)
+      : QObject(list), list_(list), main_(main) {
+    main_->links.playlist = this;
+  }
+  ~TMyListWindowLink() override {
+    if (main_->links.playlist == this) main_->links.playlist = nullptr;
+  }
+  void MarkCurrent(int) override { list_->ListBox_PlayList->viewport()->update(); }
+  void Refresh(int) override { list_->RefreshList(); }
+  void SetInputEnabled(bool enabled) override { list_->setEnabled(enabled); }
+  void LoadSettings(TMyIniFile& ini, bool with_bounds) override {
+    list_->LoadSettings(ini, with_bounds);
+  }
+  void SaveSettings(TMyIniFile& ini) override { list_->SaveSettings(ini); }
+
+ private:
+  TApp_MivaroList* list_;
+  TApp_Mivaro* main_;
+};
+
+}  // namespace
+
 TApp_MivaroList* AttachPlaylistWindow(TApp_Mivaro* main) {
   auto* w = new TApp_MivaroList(main);
-  main->hooks.mark_current = [w](int) { w->ListBox_PlayList->viewport()->update(); };
-  main->hooks.refresh_list = [w](int) { w->RefreshList(); };
-  main->hooks.set_list_enabled = [w](bool enabled) { w->setEnabled(enabled); };
-  main->hooks.list_settings_load = [w](TMyIniFile& ini, bool with_bounds) {
-    w->LoadSettings(ini, with_bounds);
-  };
-  main->hooks.list_settings_save = [w](TMyIniFile& ini) { w->SaveSettings(ini); };
+  new TMyListWindowLink(w, main);
   return w;
 }
 

@@ -206,20 +206,6 @@ void TApp_Mivaro::CreateActions() {
                                        QStringLiteral("バージョン情報"),
                                        QStringLiteral("dialog-information"));
 
-  // The commands that later windows bring stay disabled until they attach.
-  for (QAction* later :
-       {Action_FileCmd, Action_FileCmd_Rename, Action_FileCmd_Copy,
-        Action_FileCmd_Move, Action_FileCmd_RemoveFromHDD, Action_FileCmd_Trash, Action_Sort,
-        Action_Sort_FileName, Action_Sort_Path, Action_Sort_Name, Action_Sort_Ext,
-        Action_Sort_Shuffle, Action_Zoom_Wallvideo, Action_Zoom_FullScreen,
-        Action_Zoom_MaxScreen, Action_Zoom_50, Action_Zoom_100, Action_Zoom_200, Action_Zoom_Up,
-        Action_Zoom_Down, Action_Zoom_Fit, Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
-        Action_Zoom_AspectEVista, Action_Zoom_AspectAVista, Action_Zoom_AspectWideScope,
-        Action_Debug_Window, Action_Debug_Event, Action_Debug_EnumFilters,
-        Action_Debug_EnumSytemFilters, Action_Debug_SaveAsGRF}) {
-    later->setProperty("Later", true);
-    later->setEnabled(false);
-  }
   Action_File_Restore->setEnabled(false);
   ApplyIcons();
 }

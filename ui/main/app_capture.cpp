@@ -1,5 +1,5 @@
 // The main window's capture command: pauses the player and hands the current file and
-// position to the capture tool; the command stays disabled until the tool is closed.
+// position to the capture tool; the command stays disabled while the tool is on show.
 #include <QAction>
 #include <QEvent>
 #include <QMouseEvent>
@@ -31,25 +31,44 @@ class TMyMiddleButtonAction : public QObject {
   QAction* action_;
 };
 
+// The capture tool (one per process, made when first used) as the window's capture link.
+class TMyCaptureToolLink : public QObject, public TMyCaptureLink {
+ public:
+  explicit TMyCaptureToolLink(TApp_Mivaro* main) : QObject(main), main_(main) {
+    main_->links.capture = this;
+  }
+  ~TMyCaptureToolLink() override {
+    if (main_->links.capture == this) main_->links.capture = nullptr;
+  }
+  bool IsOpen() const override { return open_; }
+  void OpenAt(WStringView file, double seconds) override {
+    TApp_TOOLBmpCaptureEx* tool = CaptureWindow(true);
+    open_ = true;
+    tool->OnClosed = [this] {
+      open_ = false;
+      main_->UpdateActionStates();
+    };
+    tool->OpenAt(file, seconds);
+  }
+
+ private:
+  TApp_Mivaro* main_;
+  bool open_ = false;
+};
+
 }  // namespace
 
 void TApp_Mivaro::AttachCaptureTool() {
+  new TMyCaptureToolLink(this);
   DShow_Player->installEventFilter(new TMyMiddleButtonAction(Action_Zoom_Capture, this));
 }
 
 void TApp_Mivaro::Action_Zoom_CaptureExecute(QObject*) {
-  if (!DShow_Player->HasVideo()) return;
+  if (!DShow_Player->HasVideo() || !links.capture || links.capture->IsOpen()) return;
   DShow_Player->Pause();
-  // Kept out of the action-state update (like the commands of windows not yet attached)
-  // until the tool returns.
-  Action_Zoom_Capture->setProperty("Later", true);
-  Action_Zoom_Capture->setEnabled(false);
-  TApp_TOOLBmpCaptureEx* tool = CaptureWindow(true);
-  tool->OnClosed = [this] {
-    Action_Zoom_Capture->setProperty("Later", false);
-    UpdateActionStates();
-  };
-  tool->OpenAt(DShow_Player->FileName(), DShow_Player->Position());
+  links.capture->OpenAt(DShow_Player->FileName(), DShow_Player->Position());
+  // Disabled until the tool is closed.
+  UpdateActionStates();
 }
 
 }  // namespace mivaro

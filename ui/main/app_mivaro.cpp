@@ -409,11 +409,11 @@ void TApp_Mivaro::SetBusy(bool busy) {
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     setAcceptDrops(false);
-    if (hooks.set_list_enabled) hooks.set_list_enabled(false);
+    if (links.playlist) links.playlist->SetInputEnabled(false);
     return;
   }
   setAcceptDrops(true);
-  if (hooks.set_list_enabled) hooks.set_list_enabled(true);
+  if (links.playlist) links.playlist->SetInputEnabled(true);
   QApplication::restoreOverrideCursor();
   if (close_pending_) {
     close_pending_ = false;

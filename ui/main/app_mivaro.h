@@ -33,6 +33,7 @@
 #include "core/ustring.h"
 #include "player/playback_controller.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/window_links.h"
 
 class QAction;
 class QActionGroup;
@@ -162,19 +163,8 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   // Modifier keys as the commands read them; tests replace it.
   std::function<Qt::KeyboardModifiers()> HeldKeys;
 
-  // Hooks where later windows attach (the playlist window, the Send-To menu, the tray).
-  struct Hooks {
-    std::function<void(int index)> mark_current;          // playlist window: current entry
-    std::function<void(int count)> refresh_list;          // playlist window: item count
-    std::function<void(bool enabled)> set_list_enabled;   // busy guard
-    std::function<void(WStringView file)> send_to_file;   // Send-To: the current file
-    std::function<void()> send_to_update;                 // Send-To: refresh entries
-    // Playlist window: its keys in the settings store (bounds only when asked).
-    std::function<void(TMyIniFile& ini, bool with_bounds)> list_settings_load;
-    std::function<void(TMyIniFile& ini)> list_settings_save;
-    std::function<void(TMyIniFile& ini)> load_settings;   // Send-To: dialog folders
-    std::function<void(TMyIniFile& ini)> save_settings;
-  } hooks;
+  // The windows and tools attached to this one (null: not attached). See window_links.h.
+  TMyWindowLinks links;
 
   // ---- Components ----------------------------------------------------------------------
   QWidget* Panel_Top = nullptr;

@@ -17,6 +17,7 @@
 #include "core/hooks.h"
 #include "core/paths.h"
 #include "core/shell.h"
+#include "core/text_lines.h"
 #include "core/text_encoding.h"
 #include "core/version.h"
 #include "core/wstrings.h"
@@ -42,29 +43,18 @@ WString FormatPath(WStringView pattern, WStringView path) {
   return text.toStdU16String();
 }
 
-// Lines of a text, cut at CR, LF or CR LF; empty lines are left out.
+// Lines of a text (core/text_lines.h); empty lines are left out.
 std::vector<WString> SplitLines(WStringView text) {
   std::vector<WString> lines;
-  WString line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char16_t c = text[i];
-    if (c == u'\r' || c == u'\n') {
-      if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-      if (!line.empty()) lines.push_back(line);
-      line.clear();
-    } else {
-      line += c;
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
+  ForEachTextLine(text, [&](WStringView line) {
+    if (!line.empty()) lines.emplace_back(line);
+  });
   return lines;
 }
 
 }  // namespace
 
-WString TApp_Mivaro::ResumeListFileName() {
-  return ChangeFileExt(GetAppBaseFileName(), u".resume.m3u8");
-}
+WString TApp_Mivaro::ResumeListFileName() { return mivaro::ResumeListFileName(GetAppBaseFileName()); }
 
 WString TApp_Mivaro::ListTextFileName() { return ChangeFileExt(GetAppBaseFileName(), u".txt"); }
 

@@ -67,7 +67,7 @@ void TApp_Mivaro::EndStep() {
 }
 
 void TApp_Mivaro::ShowOpened() {
-  if (hooks.send_to_file) hooks.send_to_file(DShow_Player->FileName());
+  if (links.send_to) links.send_to->SetTarget(DShow_Player->FileName());
   TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
   TrackBar_Seek->setValue(0);
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
@@ -98,7 +98,7 @@ void TApp_Mivaro::ShowCleared() {
 // ---- Player events ----------------------------------------------------------------------
 
 void TApp_Mivaro::DShow_PlayerMediaOpen() {
-  if (hooks.mark_current) hooks.mark_current(ItemIndex());
+  if (links.playlist) links.playlist->MarkCurrent(ItemIndex());
   controller_->MediaOpened();
 }
 
@@ -141,6 +141,7 @@ void TApp_Mivaro::DShow_PlayerVideoSizeChange() {
   const TMyPlayState state = DShow_Player->PlayState();
   if (!Timer_IsPlay->isActive() && state == psStopped) Timer_IsPlay->start();
   VideoFrame->Layout();
+  if (links.screen_modes) links.screen_modes->VideoSizeChanged();
 }
 
 void TApp_Mivaro::Timer_IsPlayTimer() {
@@ -308,7 +309,7 @@ void TApp_Mivaro::Action_List_ClearExecute(QObject* sender) {
 }
 
 void TApp_Mivaro::RefreshListWindow() {
-  if (hooks.refresh_list) hooks.refresh_list(playlist_->Count());
+  if (links.playlist) links.playlist->Refresh(playlist_->Count());
 }
 
 void TApp_Mivaro::ComboBoxSelect(int) {
@@ -323,31 +324,45 @@ void TApp_Mivaro::UpdateActionStates() {
   const bool opened = DShow_Player->IsOpened();
   const bool has_items = playlist_->Count() > 0;
   const bool current = ItemIndex() >= 0;
-  auto set = [](QAction* action, bool enabled) {
-    if (!action->property("Later").toBool()) action->setEnabled(enabled);
-  };
-  for (QAction* a : {Action_Play_PlayPause, Action_Play_Replay, Action_Play_SkipBack,
-                     Action_Play_SkipNext, Action_Play_FrameBack, Action_Play_FrameNext})
-    set(a, opened);
-  TrackBar_Seek->setEnabled(opened);
-  set(Action_Play_Back, has_items);
-  set(Action_Play_Next, has_items);
-  const bool zoom = DShow_Player->HasVideo() && !Action_Zoom_FullScreen->isChecked() &&
-                    !Action_Zoom_MaxScreen->isChecked();
-  for (QAction* a : {Action_Zoom_100, Action_Zoom_50, Action_Zoom_200, Action_Zoom_Fit,
-                     Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
-                     Action_Zoom_AspectEVista, Action_Zoom_AspectAVista,
-                     Action_Zoom_AspectWideScope})
-    set(a, zoom);
-  set(Action_Zoom_Capture, DShow_Player->HasVideo());
-  for (QAction* a : {Action_List_Del, Action_File_Property, Action_FileCmd}) set(a, current);
-  for (QAction* a : {Action_List_Clear, Action_List_Copy, Action_File_SaveAs, Action_Sort,
-                     Action_Sort_FileName, Action_Sort_Path, Action_Sort_Name, Action_Sort_Ext,
-                     Action_Sort_Shuffle})
-    set(a, has_items);
+  const bool video = DShow_Player->HasVideo();
+  const bool full = Action_Zoom_FullScreen->isChecked() || Action_Zoom_MaxScreen->isChecked();
+  // The commands of a part that is not attached stay off.
+  const bool screen = links.screen_modes != nullptr;
+  const bool files = links.file_commands != nullptr;
+  const bool capture = links.capture && !links.capture->IsOpen();
   const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
-  set(Action_List_Paste, clip && clip->hasText());
-  if (hooks.send_to_update) hooks.send_to_update();
+  struct Rule {
+    std::vector<QAction*> actions;
+    bool enabled;
+  };
+  const Rule rules[] = {
+      {{Action_Play_PlayPause, Action_Play_Replay, Action_Play_SkipBack, Action_Play_SkipNext,
+        Action_Play_FrameBack, Action_Play_FrameNext},
+       opened},
+      {{Action_Play_Back, Action_Play_Next}, has_items},
+      {{Action_Zoom_Wallvideo}, screen},
+      // The video frame is always there: the steps and the full-screen modes are offered
+      // always (without video they do nothing); the fixed sizes need a video in a window.
+      {{Action_Zoom_FullScreen, Action_Zoom_MaxScreen, Action_Zoom_Up, Action_Zoom_Down}, true},
+      {{Action_Zoom_100, Action_Zoom_50, Action_Zoom_200, Action_Zoom_Fit,
+        Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
+        Action_Zoom_AspectEVista, Action_Zoom_AspectAVista, Action_Zoom_AspectWideScope},
+       video && !full},
+      {{Action_Zoom_Capture}, capture && video},
+      {{Action_List_Del, Action_File_Property}, current},
+      {{Action_FileCmd, Action_FileCmd_Rename, Action_FileCmd_Copy, Action_FileCmd_Move,
+        Action_FileCmd_RemoveFromHDD, Action_FileCmd_Trash},
+       files && current},
+      {{Action_List_Clear, Action_List_Copy, Action_File_SaveAs}, has_items},
+      {{Action_Sort, Action_Sort_FileName, Action_Sort_Path, Action_Sort_Name, Action_Sort_Ext,
+        Action_Sort_Shuffle},
+       files && has_items},
+      {{Action_List_Paste}, clip && clip->hasText()},
+  };
+  for (const Rule& rule : rules)
+    for (QAction* action : rule.actions) action->setEnabled(rule.enabled);
+  TrackBar_Seek->setEnabled(opened);
+  if (links.send_to) links.send_to->UpdateStates();
 }
 
 void TApp_Mivaro::UpdateSizeLabel() { VideoFrame->UpdateSizeLabel(); }

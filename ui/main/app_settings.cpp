@@ -84,8 +84,8 @@ void TApp_Mivaro::LoadSettings() {
   TMyMainSettings settings = CurrentSettings();
   LoadMainSettings(ini, settings);
   ApplySettings(settings);
-  if (hooks.list_settings_load) hooks.list_settings_load(ini, !shift);
-  if (hooks.load_settings) hooks.load_settings(ini);
+  if (links.playlist) links.playlist->LoadSettings(ini, !shift);
+  if (links.send_to) links.send_to->LoadSettings(ini);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
@@ -114,7 +114,7 @@ void TApp_Mivaro::SaveSettings() {
   }
   SaveMainSettings(ini, CurrentSettings());
 
-  if (hooks.list_settings_save) hooks.list_settings_save(ini);
+  if (links.playlist) links.playlist->SaveSettings(ini);
 
   TMyWStrings lines;
   for (const auto& [section, menu] : HistorySections()) {
@@ -139,7 +139,7 @@ void TApp_Mivaro::SaveSettings() {
     ini.WriteInteger(u"RESUME", u"Index", -1);
     ini.WriteInteger(u"RESUME", u"Time", -1);
   }
-  if (hooks.save_settings) hooks.save_settings(ini);
+  if (links.send_to) links.send_to->SaveSettings(ini);
   ini.UpdateFile();
 }
 
@@ -167,7 +167,7 @@ void TApp_Mivaro::ApplyIconSize() {
   Panel_Seek->setFixedHeight(large ? seek_panel * 2 : seek_panel);
   // At least that: the file-command progress bar may add its line below.
   Panel_Bottom->setMinimumHeight(ToolBar_Main->sizeHint().height() + seek_bar);
-  if (hooks.send_to_update) hooks.send_to_update();
+  if (links.send_to) links.send_to->UpdateStates();
 }
 
 }  // namespace mivaro

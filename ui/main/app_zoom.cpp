@@ -88,18 +88,6 @@ void TMyVideoFrame::Attach() {
   bind(form_.Action_Zoom_MaxScreen, [this] { ScreenModeCommand(); });
   bind(form_.Action_Zoom_Wallvideo, [this] { WallpaperCommand(); });
 
-  // The state update decides the fixed zooms and presets; the steps and the full-screen
-  // modes are always offered (without video they do nothing).
-  for (QAction* a : {form_.Action_Zoom_50, form_.Action_Zoom_100, form_.Action_Zoom_200,
-                     form_.Action_Zoom_Fit, form_.Action_Zoom_AspectStandard,
-                     form_.Action_Zoom_AspectHiVision, form_.Action_Zoom_AspectEVista,
-                     form_.Action_Zoom_AspectAVista, form_.Action_Zoom_AspectWideScope,
-                     form_.Action_Zoom_Up, form_.Action_Zoom_Down, form_.Action_Zoom_FullScreen,
-                     form_.Action_Zoom_MaxScreen})
-    a->setProperty("Later", false);
-  for (QAction* a : {form_.Action_Zoom_Up, form_.Action_Zoom_Down, form_.Action_Zoom_FullScreen,
-                     form_.Action_Zoom_MaxScreen})
-    a->setEnabled(true);
 
   connect(qApp, &QGuiApplication::screenRemoved, this, [this] {
     // Qt still lists the screen while it tells; look once the model was rebuilt.

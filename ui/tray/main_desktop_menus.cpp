@@ -26,10 +26,7 @@ TMyMainDesktopMenus::TMyMainDesktopMenus(TApp_Mivaro* window) : QObject(window),
   send_to_ = new TMySendTo(window);
   send_to_->AttachMenu(window->MenuItem_SendTo);
   send_to_->AttachMenu(window->MenuItem_PSendTo);
-  window->hooks.send_to_file = [this](WStringView file) { send_to_->SetTarget(file); };
-  window->hooks.send_to_update = [this] { send_to_->UpdateActionStates(); };
-  window->hooks.load_settings = [this](TMyIniFile& ini) { send_to_->LoadSettings(ini); };
-  window->hooks.save_settings = [this](TMyIniFile& ini) { send_to_->SaveSettings(ini); };
+  window->links.send_to = this;
 
   tray_ = new TMyTrayIcon(window, window->PopupMenu_Main,
                           {window->Action_File_Restore, window->Action_File_Minimize},
@@ -40,5 +37,14 @@ TMyMainDesktopMenus::TMyMainDesktopMenus(TApp_Mivaro* window) : QObject(window),
   };
   send_to_->Refresh();
 }
+
+TMyMainDesktopMenus::~TMyMainDesktopMenus() {
+  if (window_->links.send_to == this) window_->links.send_to = nullptr;
+}
+
+void TMyMainDesktopMenus::SetTarget(WStringView file) { send_to_->SetTarget(file); }
+void TMyMainDesktopMenus::UpdateStates() { send_to_->UpdateActionStates(); }
+void TMyMainDesktopMenus::LoadSettings(TMyIniFile& ini) { send_to_->LoadSettings(ini); }
+void TMyMainDesktopMenus::SaveSettings(TMyIniFile& ini) { send_to_->SaveSettings(ini); }
 
 }  // namespace mivaro

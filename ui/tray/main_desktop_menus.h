@@ -5,18 +5,26 @@
 
 #include <QObject>
 
+#include "ui/main/window_links.h"
+
 namespace mivaro {
 
 class TApp_Mivaro;
 class TMySendTo;
 class TMyTrayIcon;
 
-class TMyMainDesktopMenus : public QObject {
+class TMyMainDesktopMenus : public QObject, public TMySendToLink {
   Q_OBJECT
 
  public:
-  // Attaches to the window (which owns the result) through its hooks.
+  // Attaches to the window (which owns the result) as its Send-To link.
   explicit TMyMainDesktopMenus(TApp_Mivaro* window);
+  ~TMyMainDesktopMenus() override;
+
+  void SetTarget(WStringView file) override;
+  void UpdateStates() override;
+  void LoadSettings(TMyIniFile& ini) override;
+  void SaveSettings(TMyIniFile& ini) override;
 
   TMySendTo* SendTo() const { return send_to_; }
   TMyTrayIcon* Tray() const { return tray_; }
