@@ -224,7 +224,6 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT Preroll();
   void ReadStreamFacts();
   void Teardown();
-  void PostFirstPause();
   bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
   void ApplyWindow();
   void UpdateScalerCaps();
@@ -253,7 +252,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   TMyBounds rect_;
 
   int logical_ = State_Stopped;
-  bool clockPosted_ = false;
+  bool clockPosted_ = false;  // guarded by mutex_, as the two below
+  // Run or Pause asked for a state the pipeline has not reported yet: the pause event
+  // follows the pipeline's own state change.
+  bool awaitPlaying_ = false;
+  bool awaitPaused_ = false;
   double duration_ = 0;
   double frameTime_ = 0;
   int width_ = 0;
@@ -288,6 +291,7 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
     return GST_BUS_DROP;
   }
   bool post = false;
+  bool events_clock = false;  // a clock event goes out before the event below
   int code = 0;
   std::intptr_t p1 = 0;
   switch (GST_MESSAGE_TYPE(msg)) {
@@ -352,6 +356,39 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       }
       break;
     }
+    case GST_MESSAGE_NEW_CLOCK: {
+      std::lock_guard lock(mutex_);
+      if (opened_ && !clockPosted_) {
+        clockPosted_ = true;
+        post = true;
+        code = EC_CLOCK_CHANGED;
+      }
+      break;
+    }
+    case GST_MESSAGE_STATE_CHANGED: {
+      if (GST_MESSAGE_SRC(msg) != GST_OBJECT(pipeline_)) break;
+      GstState from, to, pending;
+      gst_message_parse_state_changed(msg, &from, &to, &pending);
+      std::lock_guard lock(mutex_);
+      if (to == GST_STATE_PLAYING && awaitPlaying_) {
+        awaitPlaying_ = false;
+        post = true;
+      } else if (to == GST_STATE_PAUSED && pending == GST_STATE_VOID_PENDING && awaitPaused_) {
+        awaitPaused_ = false;
+        post = true;
+        if (!clockPosted_) {
+          // Paused before it ever played: GStreamer chooses its clock only for playing,
+          // and the player takes a pause as started only after a clock.
+          clockPosted_ = true;
+          events_clock = true;
+        }
+      }
+      if (post) {
+        code = EC_PAUSED;
+        p1 = S_OK;
+      }
+      break;
+    }
     case GST_MESSAGE_NEED_CONTEXT:
       AnswerDisplayContext(msg);
       break;
@@ -397,6 +434,7 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       break;
   }
   gst_message_unref(msg);
+  if (events_clock) PostEvent(EC_CLOCK_CHANGED);
   if (post) PostEvent(code, p1, 0);
   return GST_BUS_DROP;
 }
@@ -840,16 +878,7 @@ void TGstGraph::Teardown() {
   logical_ = State_Stopped;
   stepBase_ = -1;
   pendingSteps_ = 0;
-}
-
-void TGstGraph::PostFirstPause() {
-  // The graph's clock is chosen when it first pauses; GStreamer announces its clock only
-  // after the preroll, so the two events are put in the order the player relies on.
-  if (!clockPosted_) {
-    clockPosted_ = true;
-    PostEvent(EC_CLOCK_CHANGED);
-  }
-  PostEvent(EC_PAUSED, S_OK);
+  clockPosted_ = awaitPlaying_ = awaitPaused_ = false;
 }
 
 HRESULT TGstGraph::Run() {
@@ -863,20 +892,51 @@ HRESULT TGstGraph::Run() {
   // Only the picture moved over stepped frames: an accurate seek to the frame shown brings
   // sound and clock back to it before playing on (the seek ends the stepped state).
   if (stepped >= 0) SeekTo(stepped, rate_);
+  GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  gst_element_get_state(pipeline_, &cur, &pending, 0);
+  {
+    std::lock_guard lock(mutex_);
+    awaitPaused_ = false;
+    awaitPlaying_ = !(cur == GST_STATE_PLAYING && pending == GST_STATE_VOID_PENDING);
+  }
   GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
-  int before = logical_;
+  if (r == GST_STATE_CHANGE_FAILURE) {
+    std::lock_guard lock(mutex_);
+    awaitPlaying_ = false;
+    return E_FAIL;
+  }
   logical_ = State_Running;
-  if (before == State_Stopped) PostFirstPause();
   return r == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
 }
 
 HRESULT TGstGraph::Pause() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  const bool settledPaused = gst_element_get_state(pipeline_, &cur, &pending, 0) ==
+                                 GST_STATE_CHANGE_SUCCESS && cur == GST_STATE_PAUSED;
+  {
+    std::lock_guard lock(mutex_);
+    awaitPlaying_ = false;
+    awaitPaused_ = !settledPaused;
+  }
   GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  if (r == GST_STATE_CHANGE_FAILURE) {
+    std::lock_guard lock(mutex_);
+    awaitPaused_ = false;
+    return E_FAIL;
+  }
   logical_ = State_Paused;
-  PostFirstPause();
+  if (settledPaused) {
+    // Already paused (prerolled after the open or a stop): the pause is complete now.
+    bool clock;
+    {
+      std::lock_guard lock(mutex_);
+      clock = !clockPosted_;
+      clockPosted_ = true;
+    }
+    if (clock) PostEvent(EC_CLOCK_CHANGED);
+    PostEvent(EC_PAUSED, S_OK);
+  }
   return r == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
 }
 
@@ -898,6 +958,11 @@ HRESULT TGstGraph::GetState(int timeoutMs, int* state) {
       pipeline_, &cur, &pending, static_cast<GstClockTime>(std::max(0, timeoutMs)) * GST_MSECOND);
   if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   if (r == GST_STATE_CHANGE_ASYNC) return VFW_S_STATE_INTERMEDIATE;
+  // The pipeline's state; a paused pipeline is "stopped" when the graph was stopped (Stop
+  // keeps the last frame by pausing).
+  if (cur == GST_STATE_PLAYING) *state = State_Running;
+  else if (cur == GST_STATE_PAUSED) *state = logical_ == State_Stopped ? State_Stopped : State_Paused;
+  else *state = State_Stopped;
   return S_OK;
 }
 
@@ -981,8 +1046,10 @@ HRESULT TGstGraph::get_Rate(double* rate) {
 
 HRESULT TGstGraph::CanSeekBackward(long* can) {
   if (!can) return E_POINTER;
-  *can = 0;  // reverse playback is not offered
-  return pipeline_ ? S_OK : VFW_E_NOT_CONNECTED;
+  *can = 0;
+  // Reverse playback is not offered: playbin's demuxers and decoders play backwards only
+  // in part, and put_Rate refuses negative rates.
+  return pipeline_ ? E_NOTIMPL : VFW_E_NOT_CONNECTED;
 }
 
 HRESULT TGstGraph::put_Volume(long hundredthsDb) {
@@ -1109,8 +1176,11 @@ HRESULT TGstGraph::put_Owner(TMyWindowHandle owner) {
   return S_OK;
 }
 
-HRESULT TGstGraph::put_WindowStyle(std::uint32_t) {
-  return HasVideoStream() ? S_OK : E_NOTIMPL;
+// The sink has no window of its own: it draws into the owner's window. A child style is
+// what that already is; any other style cannot be given.
+HRESULT TGstGraph::put_WindowStyle(std::uint32_t style) {
+  if (!HasVideoStream()) return E_NOTIMPL;
+  return (style & WS_CHILD) ? S_OK : E_NOTIMPL;
 }
 
 HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
@@ -1147,8 +1217,16 @@ HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
   return S_OK;
 }
 
-HRESULT TGstGraph::put_MessageDrain(TMyWindowHandle) { return HasVideoStream() ? S_OK : E_NOTIMPL; }
-HRESULT TGstGraph::SetWindowForeground(long) { return HasVideoStream() ? S_OK : E_NOTIMPL; }
+// The overlay handles no input events, so the owner's window receives them itself; they
+// cannot be sent to any other window.
+HRESULT TGstGraph::put_MessageDrain(TMyWindowHandle window) {
+  if (!HasVideoStream()) return E_NOTIMPL;
+  std::lock_guard lock(mutex_);
+  return window != 0 && window == owner_ ? S_OK : E_NOTIMPL;
+}
+
+// No window of its own to bring to the front.
+HRESULT TGstGraph::SetWindowForeground(long) { return E_NOTIMPL; }
 
 HRESULT TGstGraph::SetAspectRatioMode(int mode) {
   aspectMode_ = mode;

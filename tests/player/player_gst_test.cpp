@@ -236,6 +236,39 @@ TEST_F(PlayerGst, PlayAfterFrameStepsContinuesFromTheSteppedFrame) {
   EXPECT_NEAR(static_cast<double>(heard) / GST_SECOND, p.Position(), 0.1);
 }
 
+// The pause events report changes the pipeline has made, and the state is read from the
+// pipeline, not from what was last asked for.
+TEST_F(PlayerGst, PauseEventsAndStateComeFromThePipeline) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mkv"))));
+  auto* extras = dynamic_cast<TGstGraphExtras*>(p.Graph());
+  ASSERT_NE(extras, nullptr);
+  GstElement* pipeline = extras->Pipeline();
+  std::vector<GstState> atPause;
+  p.OnMediaEvent = [&](TMyMediaPlayer*, int code, int, int) {
+    p.codes.push_back(code);
+    GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(pipeline, &cur, &pending, 0);
+    if (code == EC_PAUSED) atPause.push_back(cur);
+  };
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+  ASSERT_EQ(atPause.size(), 1u);
+  EXPECT_EQ(atPause[0], GST_STATE_PLAYING);
+  ASSERT_TRUE(p.Pause());
+  ASSERT_TRUE(p.PumpUntil([&] { return atPause.size() == 2; }));
+  EXPECT_EQ(atPause[1], GST_STATE_PAUSED);
+
+  // Playing again behind the player's back: the state follows the pipeline.
+  gst_element_set_state(pipeline, GST_STATE_PLAYING);
+  ASSERT_TRUE(p.PumpUntil([&] { return p.PlayState() == 3; }));
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "start"), 1);
+  EXPECT_NE(p.Graph()->SetWindowForeground(0), S_OK) << "no window of its own to raise";
+  long can = 1;
+  EXPECT_NE(p.Graph()->CanSeekBackward(&can), S_OK);
+  EXPECT_EQ(can, 0);
+}
+
 TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
   PumpedPlayer p;
   ASSERT_TRUE(p.Open(U16(Media("webm"))));
