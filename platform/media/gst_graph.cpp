@@ -15,7 +15,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <mutex>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -112,31 +111,41 @@ bool Starts(GstElement* e) {
 // The file system's bytes of a name (names that are not UTF-8 keep their bytes).
 std::string Path8(WStringView file) { return os::NativePath(file); }
 
-// Original ranks of the libav decoders, so that preferring them can be undone.
-std::mutex g_rankMutex;
-std::map<std::string, guint> g_libavRanks;
-
-void PreferLibavDecoders(bool prefer) {
-  std::lock_guard lock(g_rankMutex);
-  if (g_libavRanks.empty()) {
-    GList* list = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER,
-                                                        GST_RANK_NONE);
-    for (GList* l = list; l; l = l->next) {
-      auto* f = GST_PLUGIN_FEATURE(l->data);
-      std::string name = gst_plugin_feature_get_name(f);
-      if (name.rfind("avdec_", 0) == 0) g_libavRanks[name] = gst_plugin_feature_get_rank(f);
-    }
-    gst_plugin_feature_list_free(list);
-  }
-  for (const auto& [name, rank] : g_libavRanks) {
-    GstPluginFeature* f = gst_registry_lookup_feature(gst_registry_get(), name.c_str());
-    if (!f) continue;
-    // Preferred: above every other decoder, but only where libav decodes at all.
-    gst_plugin_feature_set_rank(f, prefer && rank > GST_RANK_NONE ? GST_RANK_PRIMARY + 50
-                                                                  : rank);
-    gst_object_unref(f);
-  }
+bool IsLibavDecoder(GstElementFactory* f) {
+  return std::strncmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)), "avdec_", 6) == 0;
 }
+
+bool IsDecoder(GstElementFactory* f) {
+  return gst_element_factory_list_is_type(f, GST_ELEMENT_FACTORY_TYPE_DECODER);
+}
+
+// decodebin's "autoplug-sort" while the libav decoders are preferred: among the decoders
+// it would try for a stream, the libav ones come first; the other decoders keep their
+// order after them, and parsers and demuxers keep their places. Nothing in the registry
+// changes, so other pipelines (and the tag readers' discoverers) rank as always.
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+GValueArray* SortLibavFirst(GstElement*, GstPad*, GstCaps*, GValueArray* factories, gpointer) {
+  std::vector<guint> slots;
+  std::vector<GstElementFactory*> libav, others;
+  for (guint i = 0; i < factories->n_values; ++i) {
+    auto* f = GST_ELEMENT_FACTORY(g_value_get_object(g_value_array_get_nth(factories, i)));
+    if (!IsDecoder(f)) continue;
+    slots.push_back(i);
+    (IsLibavDecoder(f) ? libav : others).push_back(f);
+  }
+  // Already in order (no libav decoder, or the libav ones lead): decodebin keeps its list.
+  bool inOrder = true;
+  for (std::size_t k = 0; k < libav.size() && inOrder; ++k)
+    inOrder = IsLibavDecoder(GST_ELEMENT_FACTORY(
+        g_value_get_object(g_value_array_get_nth(factories, slots[k]))));
+  if (libav.empty() || inOrder) return nullptr;
+  GValueArray* sorted = g_value_array_copy(factories);
+  libav.insert(libav.end(), others.begin(), others.end());
+  for (std::size_t k = 0; k < slots.size(); ++k)
+    g_value_set_object(g_value_array_get_nth(sorted, slots[k]), libav[k]);
+  return sorted;
+}
+G_GNUC_END_IGNORE_DEPRECATIONS
 
 class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
  public:
@@ -201,6 +210,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
 
  private:
   static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* msg, gpointer self);
+  static void OnElementSetup(GstElement* pipeline, GstElement* element, gpointer);
   static GstPadProbeReturn OnVideoCaps(GstPad* pad, GstPadProbeInfo* info, gpointer self);
   GstBusSyncReply HandleMessage(GstMessage* msg);
   void AddNotice(std::string text);
@@ -491,6 +501,13 @@ bool TGstGraph::RefreshDuration() {
   if (std::fabs(seconds - duration_) < 0.0005) return false;
   duration_ = seconds;
   return true;
+}
+
+// Every decodebin that playbin makes for this file sorts its decoders libav first.
+void TGstGraph::OnElementSetup(GstElement*, GstElement* element, gpointer) {
+  GstElementFactory* f = gst_element_get_factory(element);
+  if (f && std::strcmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)), "decodebin") == 0)
+    g_signal_connect(element, "autoplug-sort", G_CALLBACK(SortLibavFirst), nullptr);
 }
 
 GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer self) {
@@ -794,9 +811,10 @@ HRESULT TGstGraph::RenderFile(WStringView file) {
   for (const auto& f : EnumFilters())
     preferred = preferred || f->Kind() == TFilterKind::VideoDecoder ||
                 f->Kind() == TFilterKind::AudioDecoder;
-  PreferLibavDecoders(preferred);
   SetRenderedFile(WString(file));
   HRESULT hr = BuildPipeline(uri, true);
+  if (hr == S_OK && preferred)
+    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
   g_free(uri);
   if (hr != S_OK) {
     Teardown();

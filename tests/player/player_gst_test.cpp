@@ -269,6 +269,45 @@ TEST_F(PlayerGst, PauseEventsAndStateComeFromThePipeline) {
   EXPECT_EQ(can, 0);
 }
 
+bool PipelineHas(GstElement* pipeline, const char* factory) {
+  bool found = false;
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    GstElementFactory* f = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
+    found = f && std::string(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f))) == factory;
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return found;
+}
+
+// VP8 and Opus have decoders of their own ranked above libav's: preferring libav picks
+// libav's for this player only, and the registry's ranks stay as they were.
+TEST_F(PlayerGst, PreferredDecodersAreChosenWithoutChangingRanks) {
+  GstPluginFeature* avdec = gst_registry_lookup_feature(gst_registry_get(), "avdec_vp8");
+  GstPluginFeature* own = gst_registry_lookup_feature(gst_registry_get(), "vp8dec");
+  if (!avdec || !own) {
+    if (avdec) gst_object_unref(avdec);
+    if (own) gst_object_unref(own);
+    GTEST_SKIP() << "needs both avdec_vp8 and vp8dec";
+  }
+  const guint rank = gst_plugin_feature_get_rank(avdec);
+  for (bool prefer : {true, false}) {
+    SCOPED_TRACE(prefer);
+    PumpedPlayer p;
+    p.SetUseFFDShow(prefer);
+    ASSERT_TRUE(p.Open(U16(Media("webm"))));
+    GstElement* pipeline = dynamic_cast<TGstGraphExtras*>(p.Graph())->Pipeline();
+    EXPECT_EQ(PipelineHas(pipeline, "avdec_vp8"), prefer);
+    EXPECT_EQ(PipelineHas(pipeline, "vp8dec"), !prefer);
+    EXPECT_EQ(gst_plugin_feature_get_rank(avdec), rank);
+  }
+  gst_object_unref(avdec);
+  gst_object_unref(own);
+}
+
 TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
   PumpedPlayer p;
   ASSERT_TRUE(p.Open(U16(Media("webm"))));
