@@ -347,6 +347,11 @@ void TMyMediaPlayer::SetPosition(double seconds) {
   graph_->put_CurrentPosition(seconds);
 }
 
+void TMyMediaPlayer::ScrubPosition(double seconds) {
+  if (!IsOpened()) return;
+  graph_->put_CurrentPositionKeyFrame(seconds);
+}
+
 int TMyMediaPlayer::PositionSeconds() { return Round(Position()); }
 
 void TMyMediaPlayer::SetRate(double rate) {

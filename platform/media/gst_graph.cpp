@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,7 @@
 #include <gst/pbutils/missing-plugins.h>
 
 #include "platform/media/graph_helpers.h"
+#include "platform/media/gst_audio_chain.h"
 #include "platform/os/native_path.h"
 
 namespace mivaro {
@@ -164,6 +166,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT get_Duration(double* seconds) override;
   HRESULT get_CurrentPosition(double* seconds) override;
   HRESULT put_CurrentPosition(double seconds) override;
+  HRESULT put_CurrentPositionKeyFrame(double seconds) override;
   HRESULT put_Rate(double rate) override;
   HRESULT get_Rate(double* rate) override;
   HRESULT CanSeekBackward(long* can) override;
@@ -237,19 +240,33 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
   void ApplyWindow();
   void UpdateScalerCaps();
-  HRESULT SeekTo(double seconds, double rate);
+  // A flushing seek; `accurate` to the exact time, else to the nearest key frame. One seek
+  // is in flight at a time: asked for meanwhile, the newest target waits for the first
+  // one's ASYNC_DONE and those before it are dropped.
+  HRESULT SeekTo(double seconds, double rate, bool accurate = true);
+  bool SendSeek(double seconds, double rate, bool accurate);
+  static void SendNextSeek(GstElement* pipeline, gpointer self);
 
   GstElement* pipeline_ = nullptr;
   GstElement* videoSink_ = nullptr;  // the sink given to playbin, own reference
   GstElement* overlay_ = nullptr;    // the GstVideoOverlay in it (or nullptr), own reference
   GstElement* scaler_ = nullptr;     // capsfilter in front of a non-scaling sink
-  GstElement* panorama_ = nullptr;
+  std::unique_ptr<TGstAudioChain> audio_;
   std::string videoSinkName_;
   std::string audioSinkName_;
 
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   bool asyncDone_ = false;
+  struct TSeek {
+    double seconds = 0;
+    double rate = 1.0;
+    bool accurate = true;
+  };
+  bool seekInFlight_ = false;  // guarded by mutex_, as the three below
+  std::chrono::steady_clock::time_point seekSent_;
+  double seekTarget_ = 0;  // where the seek in flight (or the one waiting) goes
+  std::optional<TSeek> nextSeek_;
   bool errored_ = false;
   bool eos_ = false;
   bool opened_ = false;
@@ -311,6 +328,8 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       gst_message_parse_error(msg, &err, &dbg);
       std::lock_guard lock(mutex_);
       errored_ = true;
+      seekInFlight_ = false;
+      nextSeek_.reset();
       error_ = err ? err->message : "error";
       errorDebug_ = dbg ? dbg : "";
       if (err) g_error_free(err);
@@ -340,6 +359,8 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       if (GST_MESSAGE_SRC(msg) == GST_OBJECT(pipeline_)) {
         std::lock_guard lock(mutex_);
         asyncDone_ = true;
+        seekInFlight_ = false;
+        if (nextSeek_) CallAsync(SendNextSeek);
         if (pendingSteps_ > 0) CallAsync(SendPendingSteps);
         cv_.notify_all();
       }
@@ -606,13 +627,9 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     audioSinkName_ = GST_OBJECT_NAME(gst_element_get_factory(asink));
     g_object_set(pipeline_, "audio-sink", asink, nullptr);
   }
-  // Balance: a panorama stage in front of the sink.
-  GstElement* abin = gst_parse_bin_from_description(
-      "audioconvert ! audiopanorama name=pan ! audioconvert", TRUE, nullptr);
-  if (abin) {
-    panorama_ = gst_bin_get_by_name(GST_BIN(abin), "pan");
-    g_object_set(pipeline_, "audio-filter", abin, nullptr);
-  }
+  // Rate changes that keep the pitch, and the balance.
+  audio_ = std::make_unique<TGstAudioChain>();
+  if (GstElement* abin = audio_->Build()) g_object_set(pipeline_, "audio-filter", abin, nullptr);
 
   if (videoToo) {
     TMediaFilterPtr used;
@@ -883,8 +900,8 @@ void TGstGraph::Teardown() {
   if (overlay_) gst_object_unref(overlay_);
   overlay_ = nullptr;
   if (scaler_) gst_object_unref(scaler_);
-  if (panorama_) gst_object_unref(panorama_);
-  videoSink_ = scaler_ = panorama_ = nullptr;
+  audio_.reset();
+  videoSink_ = scaler_ = nullptr;
   std::lock_guard lock(mutex_);
   opened_ = false;
   notices_.clear();
@@ -897,6 +914,8 @@ void TGstGraph::Teardown() {
   stepBase_ = -1;
   pendingSteps_ = 0;
   clockPosted_ = awaitPlaying_ = awaitPaused_ = false;
+  seekInFlight_ = false;
+  nextSeek_.reset();
 }
 
 HRESULT TGstGraph::Run() {
@@ -1009,6 +1028,12 @@ HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
       *seconds = duration_;  // at the end the position is exactly the length
       return S_OK;
     }
+    if (seekInFlight_ || nextSeek_) {
+      // Until the seek has landed the position is where it goes, so that a seek bar
+      // being dragged does not jump back.
+      *seconds = seekTarget_;
+      return S_OK;
+    }
     if (stepBase_ >= 0 && logical_ != State_Running) {
       *seconds = duration_ > 0 && stepBase_ > duration_ ? duration_ : stepBase_;
       return S_OK;
@@ -1026,24 +1051,63 @@ HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
   return S_OK;
 }
 
-HRESULT TGstGraph::SeekTo(double seconds, double rate) {
+HRESULT TGstGraph::SeekTo(double seconds, double rate, bool accurate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   if (!(seconds >= 0)) seconds = 0;
   if (duration_ > 0 && seconds > duration_) seconds = duration_;
-  auto t = static_cast<gint64>(std::llround(seconds * GST_SECOND));
   {
     std::lock_guard lock(mutex_);
-    asyncDone_ = false;
     eos_ = false;
     stepBase_ = -1;
+    seekTarget_ = seconds;
+    const auto now = std::chrono::steady_clock::now();
+    // A seek whose ASYNC_DONE never came (the pipeline was not prerolling) holds no one up
+    // for more than a second.
+    if (seekInFlight_ && now - seekSent_ < std::chrono::seconds(1)) {
+      nextSeek_ = TSeek{seconds, rate, accurate};
+      return S_OK;
+    }
+    nextSeek_.reset();
+    seekInFlight_ = true;
+    seekSent_ = now;
+    asyncDone_ = false;
   }
-  gboolean ok = gst_element_seek(pipeline_, rate, GST_FORMAT_TIME,
-                                 static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                 GST_SEEK_TYPE_SET, t, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
-  return ok ? S_OK : E_FAIL;
+  return SendSeek(seconds, rate, accurate) ? S_OK : E_FAIL;
+}
+
+bool TGstGraph::SendSeek(double seconds, double rate, bool accurate) {
+  const auto flags = static_cast<GstSeekFlags>(
+      GST_SEEK_FLAG_FLUSH |
+      (accurate ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_NEAREST));
+  const auto t = static_cast<gint64>(std::llround(seconds * GST_SECOND));
+  if (gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t,
+                       GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
+    return true;
+  std::lock_guard lock(mutex_);
+  seekInFlight_ = false;
+  return false;
+}
+
+void TGstGraph::SendNextSeek(GstElement*, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  TSeek next;
+  {
+    std::lock_guard lock(g->mutex_);
+    if (!g->nextSeek_ || g->seekInFlight_) return;
+    next = *g->nextSeek_;
+    g->nextSeek_.reset();
+    g->seekInFlight_ = true;
+    g->seekSent_ = std::chrono::steady_clock::now();
+    g->asyncDone_ = false;
+  }
+  g->SendSeek(next.seconds, next.rate, next.accurate);
 }
 
 HRESULT TGstGraph::put_CurrentPosition(double seconds) { return SeekTo(seconds, rate_); }
+
+HRESULT TGstGraph::put_CurrentPositionKeyFrame(double seconds) {
+  return SeekTo(seconds, rate_, false);
+}
 
 HRESULT TGstGraph::put_Rate(double rate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
@@ -1080,9 +1144,8 @@ HRESULT TGstGraph::put_Volume(long hundredthsDb) {
 
 HRESULT TGstGraph::put_Balance(long balance) {
   if (!HasBasicAudio()) return E_NOTIMPL;
-  if (!panorama_) return E_NOTIMPL;
-  balance = std::clamp(balance, -10000L, 10000L);
-  g_object_set(panorama_, "panorama", static_cast<gfloat>(balance / 10000.0), nullptr);
+  if (!audio_) return E_NOTIMPL;
+  audio_->SetBalance(std::clamp(balance, -10000L, 10000L));
   return S_OK;
 }
 

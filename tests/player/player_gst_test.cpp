@@ -269,18 +269,27 @@ TEST_F(PlayerGst, PauseEventsAndStateComeFromThePipeline) {
   EXPECT_EQ(can, 0);
 }
 
-bool PipelineHas(GstElement* pipeline, const char* factory) {
-  bool found = false;
+// The first element made by `factory` anywhere in the pipeline (a new reference), or nullptr.
+GstElement* FindInPipeline(GstElement* pipeline, const char* factory) {
+  GstElement* found = nullptr;
   GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
   GValue item = G_VALUE_INIT;
   while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
-    GstElementFactory* f = gst_element_get_factory(GST_ELEMENT(g_value_get_object(&item)));
-    found = f && std::string(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f))) == factory;
+    auto* e = GST_ELEMENT(g_value_get_object(&item));
+    GstElementFactory* f = gst_element_get_factory(e);
+    if (f && std::string(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f))) == factory)
+      found = GST_ELEMENT(gst_object_ref(e));
     g_value_reset(&item);
   }
   g_value_unset(&item);
   gst_iterator_free(it);
   return found;
+}
+
+bool PipelineHas(GstElement* pipeline, const char* factory) {
+  GstElement* e = FindInPipeline(pipeline, factory);
+  if (e) gst_object_unref(e);
+  return e != nullptr;
 }
 
 // VP8 and Opus have decoders of their own ranked above libav's: preferring libav picks
@@ -306,6 +315,68 @@ TEST_F(PlayerGst, PreferredDecodersAreChosenWithoutChangingRanks) {
   }
   gst_object_unref(avdec);
   gst_object_unref(own);
+}
+
+// Volume and balance as the pipeline has them. Six channels reach the sink at centre
+// balance; off centre the panorama stage mixes to stereo, and back at centre it is gone.
+TEST_F(PlayerGst, VolumeAndBalanceReachThePipelineAndCentreKeepsTheChannels) {
+  std::string file = Media("5.1.m4a");
+  if (file.empty()) GTEST_SKIP() << "ffmpeg made no 5.1 file";
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(file)));
+  GstElement* pipeline = dynamic_cast<TGstGraphExtras*>(p.Graph())->Pipeline();
+  GstElement* sink = nullptr;
+  g_object_get(pipeline, "audio-sink", &sink, nullptr);
+  ASSERT_NE(sink, nullptr);
+  GstPad* pad = gst_element_get_static_pad(sink, "sink");
+  auto channels = [&] {
+    int n = 0;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+      gst_structure_get_int(gst_caps_get_structure(caps, 0), "channels", &n);
+      gst_caps_unref(caps);
+    }
+    return n;
+  };
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start") && channels() > 0; }));
+  EXPECT_EQ(channels(), 6);
+  EXPECT_FALSE(PipelineHas(pipeline, "audiopanorama"));
+
+  p.SetVolume(50);  // -6.93 dB
+  gdouble volume = 0;
+  g_object_get(pipeline, "volume", &volume, nullptr);
+  EXPECT_NEAR(volume, 0.4506, 0.001);
+
+  p.SetBalance(-30);
+  GstElement* pan = nullptr;
+  ASSERT_TRUE(p.PumpUntil([&] { return (pan = FindInPipeline(pipeline, "audiopanorama")) != nullptr; }));
+  gfloat value = 0;
+  g_object_get(pan, "panorama", &value, nullptr);
+  gst_object_unref(pan);
+  EXPECT_FLOAT_EQ(value, -0.3f);
+  EXPECT_TRUE(p.PumpUntil([&] { return channels() == 2; }));
+
+  p.SetBalance(0);
+  EXPECT_TRUE(p.PumpUntil([&] { return !PipelineHas(pipeline, "audiopanorama") && channels() == 6; }));
+  EXPECT_FALSE(p.Logged("error"));
+  gst_object_unref(pad);
+  gst_object_unref(sink);
+}
+
+// Seeks while the bar is dragged go to key frames (this clip has one, at the start); one
+// exact seek after a burst of them lands where it was asked to.
+TEST_F(PlayerGst, DraggedSeeksGoToKeyFramesAndTheLastExactSeekWins) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mkv"))));
+  ASSERT_TRUE(p.Pause());
+  p.ScrubPosition(1.3);
+  EXPECT_NEAR(p.Position(), 1.3, 1e-9) << "the target, while the seek is under way";
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Position() < 0.1; }));
+  for (int i = 0; i < 30; ++i) p.ScrubPosition(0.05 * i);
+  p.SetPosition(1.24);
+  p.PumpUntil([] { return false; }, 600);  // every seek has landed by now
+  EXPECT_NEAR(p.Position(), 1.24, 0.021);
+  EXPECT_FALSE(p.Logged("error"));
 }
 
 TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
