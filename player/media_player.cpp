@@ -12,6 +12,7 @@
 #include "core/hooks.h"
 #include "core/numbers.h"
 #include "platform/media/graph_helpers.h"
+#include "player/graph_builder.h"
 #include "player/wall_video.h"
 
 namespace mivaro {
