@@ -7,8 +7,9 @@
 // meanwhile. The relinking happens while the stream is idle between buffers (on the
 // calling thread when nothing flows, else on the streaming thread, a buffer later).
 //
-// scaletempo keeps speech at its pitch when the rate is not 1.0 (at 1.0 it passes the
-// samples through).
+// scaletempo keeps speech at its pitch when the rate is not 1.0; it is linked in the same
+// way only for such rates, since it holds back the first samples (and so the first frame
+// of the open) while it fills its window.
 #pragma once
 
 #include <gst/gst.h>
@@ -29,20 +30,27 @@ class TGstAudioChain {
   GstElement* Build();
   // Balance -10000 (left only) .. 10000 (right only); 0 takes the panorama stage out.
   void SetBalance(long balance);
+  // The playback rate; 1.0 takes the tempo stage out.
+  void SetRate(double rate);
   // The balance stage while it is in the chain (own reference; nullptr at centre).
   GstElement* Panorama() const;
 
  private:
   static GstPadProbeReturn OnIdle(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  // Queues a relink when the stages in the chain are not the ones wanted (mutex_ held;
+  // the probe is added after it is released).
+  GstPad* RelinkPadIfNeeded();
   void Relink();
 
   GstElement* bin_ = nullptr;   // own reference
-  GstElement* head_ = nullptr;  // last element before the balance stage (in bin_)
-  GstElement* tail_ = nullptr;  // first element after it (in bin_)
+  GstElement* head_ = nullptr;  // the element before the optional stages (in bin_)
+  GstElement* tail_ = nullptr;  // the element after them (in bin_)
   mutable std::mutex mutex_;
-  GstElement* convert_ = nullptr;   // the balance stage: audioconvert ! audiopanorama
+  GstElement* tempo_ = nullptr;     // own references of the optional stages in the chain
+  GstElement* convert_ = nullptr;   // balance: audioconvert ! audiopanorama
   GstElement* panorama_ = nullptr;
   float balance_ = 0;
+  double rate_ = 1.0;
   bool relinkQueued_ = false;
 };
 

@@ -1,4 +1,11 @@
 // GStreamer engine of the media graph (see gst_graph.h).
+//
+// This file stays long because one private class holds the pipeline and every state it
+// shares with the streaming threads under one mutex: the bus handler, the seek, step and
+// pause bookkeeping and the window calls read and write the same fields, and splitting
+// them over files would spread that locking over files too. What stands alone lives
+// beside it: the audio filter (gst_audio_chain), the graph bookkeeping (media_graph), the
+// diagnostics (debug_log, graph_dump).
 #include "platform/media/gst_graph.h"
 #include "platform/media/graph_dump.h"
 
@@ -1115,6 +1122,7 @@ HRESULT TGstGraph::put_Rate(double rate) {
   if (rate == rate_) return S_OK;
   double pos = 0;
   get_CurrentPosition(&pos);
+  if (audio_) audio_->SetRate(rate);
   HRESULT hr = SeekTo(pos, rate);
   if (hr == S_OK) rate_ = rate;
   return hr;

@@ -317,9 +317,9 @@ TEST_F(PlayerGst, PreferredDecodersAreChosenWithoutChangingRanks) {
   gst_object_unref(own);
 }
 
-// Volume and balance as the pipeline has them. Six channels reach the sink at centre
+// Volume, balance and rate as the pipeline has them. Six channels reach the sink at centre
 // balance; off centre the panorama stage mixes to stereo, and back at centre it is gone.
-TEST_F(PlayerGst, VolumeAndBalanceReachThePipelineAndCentreKeepsTheChannels) {
+TEST_F(PlayerGst, VolumeBalanceAndRateReachThePipelineAndCentreKeepsTheChannels) {
   std::string file = Media("5.1.m4a");
   if (file.empty()) GTEST_SKIP() << "ffmpeg made no 5.1 file";
   PumpedPlayer p;
@@ -358,6 +358,13 @@ TEST_F(PlayerGst, VolumeAndBalanceReachThePipelineAndCentreKeepsTheChannels) {
 
   p.SetBalance(0);
   EXPECT_TRUE(p.PumpUntil([&] { return !PipelineHas(pipeline, "audiopanorama") && channels() == 6; }));
+
+  // The pitch is kept off the normal rate only.
+  EXPECT_FALSE(PipelineHas(pipeline, "scaletempo"));
+  p.SetRate(2.0);
+  EXPECT_TRUE(p.PumpUntil([&] { return PipelineHas(pipeline, "scaletempo"); }));
+  p.SetRate(1.0);
+  EXPECT_TRUE(p.PumpUntil([&] { return !PipelineHas(pipeline, "scaletempo") && channels() == 6; }));
   EXPECT_FALSE(p.Logged("error"));
   gst_object_unref(pad);
   gst_object_unref(sink);
