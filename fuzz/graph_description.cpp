@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/media/scripted_graph.h"
+#include "tests/support/scripted_graph.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   mivaro::TScriptedGraph graph;

@@ -12,6 +12,7 @@
 #include "core/hooks.h"
 #include "core/numbers.h"
 #include "platform/media/graph_helpers.h"
+#include "player/graph_builder.h"
 #include "player/wall_video.h"
 
 namespace mivaro {
@@ -345,6 +346,11 @@ double TMyMediaPlayer::Position() {
 void TMyMediaPlayer::SetPosition(double seconds) {
   if (!IsOpened()) return;
   graph_->put_CurrentPosition(seconds);
+}
+
+void TMyMediaPlayer::ScrubPosition(double seconds) {
+  if (!IsOpened()) return;
+  graph_->put_CurrentPositionKeyFrame(seconds);
 }
 
 int TMyMediaPlayer::PositionSeconds() { return Round(Position()); }

@@ -79,6 +79,10 @@ class TMyMediaPlayer {
   int DurationSeconds() const { return durationSeconds_; }
   double Position();
   void SetPosition(double seconds);
+  // A quick seek to the key frame nearest `seconds`, for a seek bar being dragged; the
+  // position set when it is let go (SetPosition) is exact. Seeks asked for while one is
+  // still under way are coalesced by the engine: the newest target wins.
+  void ScrubPosition(double seconds);
   int PositionSeconds();
   void SetRate(double rate);
   double Rate() const { return rate_; }

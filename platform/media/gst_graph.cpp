@@ -1,4 +1,11 @@
 // GStreamer engine of the media graph (see gst_graph.h).
+//
+// This file stays long because one private class holds the pipeline and every state it
+// shares with the streaming threads under one mutex: the bus handler, the seek, step and
+// pause bookkeeping and the window calls read and write the same fields, and splitting
+// them over files would spread that locking over files too. What stands alone lives
+// beside it: the audio filter (gst_audio_chain), the graph bookkeeping (media_graph), the
+// diagnostics (debug_log, graph_dump).
 #include "platform/media/gst_graph.h"
 #include "platform/media/graph_dump.h"
 
@@ -15,8 +22,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <map>
 #include <mutex>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -24,6 +31,7 @@
 #include <gst/pbutils/missing-plugins.h>
 
 #include "platform/media/graph_helpers.h"
+#include "platform/media/gst_audio_chain.h"
 #include "platform/os/native_path.h"
 
 namespace mivaro {
@@ -112,31 +120,41 @@ bool Starts(GstElement* e) {
 // The file system's bytes of a name (names that are not UTF-8 keep their bytes).
 std::string Path8(WStringView file) { return os::NativePath(file); }
 
-// Original ranks of the libav decoders, so that preferring them can be undone.
-std::mutex g_rankMutex;
-std::map<std::string, guint> g_libavRanks;
-
-void PreferLibavDecoders(bool prefer) {
-  std::lock_guard lock(g_rankMutex);
-  if (g_libavRanks.empty()) {
-    GList* list = gst_element_factory_list_get_elements(GST_ELEMENT_FACTORY_TYPE_DECODER,
-                                                        GST_RANK_NONE);
-    for (GList* l = list; l; l = l->next) {
-      auto* f = GST_PLUGIN_FEATURE(l->data);
-      std::string name = gst_plugin_feature_get_name(f);
-      if (name.rfind("avdec_", 0) == 0) g_libavRanks[name] = gst_plugin_feature_get_rank(f);
-    }
-    gst_plugin_feature_list_free(list);
-  }
-  for (const auto& [name, rank] : g_libavRanks) {
-    GstPluginFeature* f = gst_registry_lookup_feature(gst_registry_get(), name.c_str());
-    if (!f) continue;
-    // Preferred: above every other decoder, but only where libav decodes at all.
-    gst_plugin_feature_set_rank(f, prefer && rank > GST_RANK_NONE ? GST_RANK_PRIMARY + 50
-                                                                  : rank);
-    gst_object_unref(f);
-  }
+bool IsLibavDecoder(GstElementFactory* f) {
+  return std::strncmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)), "avdec_", 6) == 0;
 }
+
+bool IsDecoder(GstElementFactory* f) {
+  return gst_element_factory_list_is_type(f, GST_ELEMENT_FACTORY_TYPE_DECODER);
+}
+
+// decodebin's "autoplug-sort" while the libav decoders are preferred: among the decoders
+// it would try for a stream, the libav ones come first; the other decoders keep their
+// order after them, and parsers and demuxers keep their places. Nothing in the registry
+// changes, so other pipelines (and the tag readers' discoverers) rank as always.
+G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+GValueArray* SortLibavFirst(GstElement*, GstPad*, GstCaps*, GValueArray* factories, gpointer) {
+  std::vector<guint> slots;
+  std::vector<GstElementFactory*> libav, others;
+  for (guint i = 0; i < factories->n_values; ++i) {
+    auto* f = GST_ELEMENT_FACTORY(g_value_get_object(g_value_array_get_nth(factories, i)));
+    if (!IsDecoder(f)) continue;
+    slots.push_back(i);
+    (IsLibavDecoder(f) ? libav : others).push_back(f);
+  }
+  // Already in order (no libav decoder, or the libav ones lead): decodebin keeps its list.
+  bool inOrder = true;
+  for (std::size_t k = 0; k < libav.size() && inOrder; ++k)
+    inOrder = IsLibavDecoder(GST_ELEMENT_FACTORY(
+        g_value_get_object(g_value_array_get_nth(factories, slots[k]))));
+  if (libav.empty() || inOrder) return nullptr;
+  GValueArray* sorted = g_value_array_copy(factories);
+  libav.insert(libav.end(), others.begin(), others.end());
+  for (std::size_t k = 0; k < slots.size(); ++k)
+    g_value_set_object(g_value_array_get_nth(sorted, slots[k]), libav[k]);
+  return sorted;
+}
+G_GNUC_END_IGNORE_DEPRECATIONS
 
 class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
  public:
@@ -155,6 +173,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT get_Duration(double* seconds) override;
   HRESULT get_CurrentPosition(double* seconds) override;
   HRESULT put_CurrentPosition(double seconds) override;
+  HRESULT put_CurrentPositionKeyFrame(double seconds) override;
   HRESULT put_Rate(double rate) override;
   HRESULT get_Rate(double* rate) override;
   HRESULT CanSeekBackward(long* can) override;
@@ -201,6 +220,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
 
  private:
   static GstBusSyncReply OnBusSync(GstBus* bus, GstMessage* msg, gpointer self);
+  static void OnElementSetup(GstElement* pipeline, GstElement* element, gpointer);
   static GstPadProbeReturn OnVideoCaps(GstPad* pad, GstPadProbeInfo* info, gpointer self);
   GstBusSyncReply HandleMessage(GstMessage* msg);
   void AddNotice(std::string text);
@@ -224,23 +244,36 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT Preroll();
   void ReadStreamFacts();
   void Teardown();
-  void PostFirstPause();
   bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
   void ApplyWindow();
   void UpdateScalerCaps();
-  HRESULT SeekTo(double seconds, double rate);
+  // A flushing seek; `accurate` to the exact time, else to the nearest key frame. One seek
+  // is in flight at a time: asked for meanwhile, the newest target waits for the first
+  // one's ASYNC_DONE and those before it are dropped.
+  HRESULT SeekTo(double seconds, double rate, bool accurate = true);
+  bool SendSeek(double seconds, double rate, bool accurate);
+  static void SendNextSeek(GstElement* pipeline, gpointer self);
 
   GstElement* pipeline_ = nullptr;
   GstElement* videoSink_ = nullptr;  // the sink given to playbin, own reference
   GstElement* overlay_ = nullptr;    // the GstVideoOverlay in it (or nullptr), own reference
   GstElement* scaler_ = nullptr;     // capsfilter in front of a non-scaling sink
-  GstElement* panorama_ = nullptr;
+  std::unique_ptr<TGstAudioChain> audio_;
   std::string videoSinkName_;
   std::string audioSinkName_;
 
   mutable std::mutex mutex_;
   std::condition_variable cv_;
   bool asyncDone_ = false;
+  struct TSeek {
+    double seconds = 0;
+    double rate = 1.0;
+    bool accurate = true;
+  };
+  bool seekInFlight_ = false;  // guarded by mutex_, as the three below
+  std::chrono::steady_clock::time_point seekSent_;
+  double seekTarget_ = 0;  // where the seek in flight (or the one waiting) goes
+  std::optional<TSeek> nextSeek_;
   bool errored_ = false;
   bool eos_ = false;
   bool opened_ = false;
@@ -253,7 +286,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   TMyBounds rect_;
 
   int logical_ = State_Stopped;
-  bool clockPosted_ = false;
+  bool clockPosted_ = false;  // guarded by mutex_, as the two below
+  // Run or Pause asked for a state the pipeline has not reported yet: the pause event
+  // follows the pipeline's own state change.
+  bool awaitPlaying_ = false;
+  bool awaitPaused_ = false;
   double duration_ = 0;
   double frameTime_ = 0;
   int width_ = 0;
@@ -288,6 +325,7 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
     return GST_BUS_DROP;
   }
   bool post = false;
+  bool events_clock = false;  // a clock event goes out before the event below
   int code = 0;
   std::intptr_t p1 = 0;
   switch (GST_MESSAGE_TYPE(msg)) {
@@ -297,6 +335,8 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       gst_message_parse_error(msg, &err, &dbg);
       std::lock_guard lock(mutex_);
       errored_ = true;
+      seekInFlight_ = false;
+      nextSeek_.reset();
       error_ = err ? err->message : "error";
       errorDebug_ = dbg ? dbg : "";
       if (err) g_error_free(err);
@@ -326,6 +366,8 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       if (GST_MESSAGE_SRC(msg) == GST_OBJECT(pipeline_)) {
         std::lock_guard lock(mutex_);
         asyncDone_ = true;
+        seekInFlight_ = false;
+        if (nextSeek_) CallAsync(SendNextSeek);
         if (pendingSteps_ > 0) CallAsync(SendPendingSteps);
         cv_.notify_all();
       }
@@ -349,6 +391,39 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
         g_free(what);
         post = true;
         code = EC_ENGINE_NOTICE;
+      }
+      break;
+    }
+    case GST_MESSAGE_NEW_CLOCK: {
+      std::lock_guard lock(mutex_);
+      if (opened_ && !clockPosted_) {
+        clockPosted_ = true;
+        post = true;
+        code = EC_CLOCK_CHANGED;
+      }
+      break;
+    }
+    case GST_MESSAGE_STATE_CHANGED: {
+      if (GST_MESSAGE_SRC(msg) != GST_OBJECT(pipeline_)) break;
+      GstState from, to, pending;
+      gst_message_parse_state_changed(msg, &from, &to, &pending);
+      std::lock_guard lock(mutex_);
+      if (to == GST_STATE_PLAYING && awaitPlaying_) {
+        awaitPlaying_ = false;
+        post = true;
+      } else if (to == GST_STATE_PAUSED && pending == GST_STATE_VOID_PENDING && awaitPaused_) {
+        awaitPaused_ = false;
+        post = true;
+        if (!clockPosted_) {
+          // Paused before it ever played: GStreamer chooses its clock only for playing,
+          // and the player takes a pause as started only after a clock.
+          clockPosted_ = true;
+          events_clock = true;
+        }
+      }
+      if (post) {
+        code = EC_PAUSED;
+        p1 = S_OK;
       }
       break;
     }
@@ -397,6 +472,7 @@ GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
       break;
   }
   gst_message_unref(msg);
+  if (events_clock) PostEvent(EC_CLOCK_CHANGED);
   if (post) PostEvent(code, p1, 0);
   return GST_BUS_DROP;
 }
@@ -453,6 +529,13 @@ bool TGstGraph::RefreshDuration() {
   if (std::fabs(seconds - duration_) < 0.0005) return false;
   duration_ = seconds;
   return true;
+}
+
+// Every decodebin that playbin makes for this file sorts its decoders libav first.
+void TGstGraph::OnElementSetup(GstElement*, GstElement* element, gpointer) {
+  GstElementFactory* f = gst_element_get_factory(element);
+  if (f && std::strcmp(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)), "decodebin") == 0)
+    g_signal_connect(element, "autoplug-sort", G_CALLBACK(SortLibavFirst), nullptr);
 }
 
 GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer self) {
@@ -551,13 +634,9 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     audioSinkName_ = GST_OBJECT_NAME(gst_element_get_factory(asink));
     g_object_set(pipeline_, "audio-sink", asink, nullptr);
   }
-  // Balance: a panorama stage in front of the sink.
-  GstElement* abin = gst_parse_bin_from_description(
-      "audioconvert ! audiopanorama name=pan ! audioconvert", TRUE, nullptr);
-  if (abin) {
-    panorama_ = gst_bin_get_by_name(GST_BIN(abin), "pan");
-    g_object_set(pipeline_, "audio-filter", abin, nullptr);
-  }
+  // Rate changes that keep the pitch, and the balance.
+  audio_ = std::make_unique<TGstAudioChain>();
+  if (GstElement* abin = audio_->Build()) g_object_set(pipeline_, "audio-filter", abin, nullptr);
 
   if (videoToo) {
     TMediaFilterPtr used;
@@ -756,9 +835,10 @@ HRESULT TGstGraph::RenderFile(WStringView file) {
   for (const auto& f : EnumFilters())
     preferred = preferred || f->Kind() == TFilterKind::VideoDecoder ||
                 f->Kind() == TFilterKind::AudioDecoder;
-  PreferLibavDecoders(preferred);
   SetRenderedFile(WString(file));
   HRESULT hr = BuildPipeline(uri, true);
+  if (hr == S_OK && preferred)
+    g_signal_connect(pipeline_, "element-setup", G_CALLBACK(OnElementSetup), nullptr);
   g_free(uri);
   if (hr != S_OK) {
     Teardown();
@@ -827,8 +907,8 @@ void TGstGraph::Teardown() {
   if (overlay_) gst_object_unref(overlay_);
   overlay_ = nullptr;
   if (scaler_) gst_object_unref(scaler_);
-  if (panorama_) gst_object_unref(panorama_);
-  videoSink_ = scaler_ = panorama_ = nullptr;
+  audio_.reset();
+  videoSink_ = scaler_ = nullptr;
   std::lock_guard lock(mutex_);
   opened_ = false;
   notices_.clear();
@@ -840,16 +920,9 @@ void TGstGraph::Teardown() {
   logical_ = State_Stopped;
   stepBase_ = -1;
   pendingSteps_ = 0;
-}
-
-void TGstGraph::PostFirstPause() {
-  // The graph's clock is chosen when it first pauses; GStreamer announces its clock only
-  // after the preroll, so the two events are put in the order the player relies on.
-  if (!clockPosted_) {
-    clockPosted_ = true;
-    PostEvent(EC_CLOCK_CHANGED);
-  }
-  PostEvent(EC_PAUSED, S_OK);
+  clockPosted_ = awaitPlaying_ = awaitPaused_ = false;
+  seekInFlight_ = false;
+  nextSeek_.reset();
 }
 
 HRESULT TGstGraph::Run() {
@@ -863,20 +936,51 @@ HRESULT TGstGraph::Run() {
   // Only the picture moved over stepped frames: an accurate seek to the frame shown brings
   // sound and clock back to it before playing on (the seek ends the stepped state).
   if (stepped >= 0) SeekTo(stepped, rate_);
+  GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  gst_element_get_state(pipeline_, &cur, &pending, 0);
+  {
+    std::lock_guard lock(mutex_);
+    awaitPaused_ = false;
+    awaitPlaying_ = !(cur == GST_STATE_PLAYING && pending == GST_STATE_VOID_PENDING);
+  }
   GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PLAYING);
-  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
-  int before = logical_;
+  if (r == GST_STATE_CHANGE_FAILURE) {
+    std::lock_guard lock(mutex_);
+    awaitPlaying_ = false;
+    return E_FAIL;
+  }
   logical_ = State_Running;
-  if (before == State_Stopped) PostFirstPause();
   return r == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
 }
 
 HRESULT TGstGraph::Pause() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+  const bool settledPaused = gst_element_get_state(pipeline_, &cur, &pending, 0) ==
+                                 GST_STATE_CHANGE_SUCCESS && cur == GST_STATE_PAUSED;
+  {
+    std::lock_guard lock(mutex_);
+    awaitPlaying_ = false;
+    awaitPaused_ = !settledPaused;
+  }
   GstStateChangeReturn r = gst_element_set_state(pipeline_, GST_STATE_PAUSED);
-  if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
+  if (r == GST_STATE_CHANGE_FAILURE) {
+    std::lock_guard lock(mutex_);
+    awaitPaused_ = false;
+    return E_FAIL;
+  }
   logical_ = State_Paused;
-  PostFirstPause();
+  if (settledPaused) {
+    // Already paused (prerolled after the open or a stop): the pause is complete now.
+    bool clock;
+    {
+      std::lock_guard lock(mutex_);
+      clock = !clockPosted_;
+      clockPosted_ = true;
+    }
+    if (clock) PostEvent(EC_CLOCK_CHANGED);
+    PostEvent(EC_PAUSED, S_OK);
+  }
   return r == GST_STATE_CHANGE_ASYNC ? S_FALSE : S_OK;
 }
 
@@ -898,6 +1002,11 @@ HRESULT TGstGraph::GetState(int timeoutMs, int* state) {
       pipeline_, &cur, &pending, static_cast<GstClockTime>(std::max(0, timeoutMs)) * GST_MSECOND);
   if (r == GST_STATE_CHANGE_FAILURE) return E_FAIL;
   if (r == GST_STATE_CHANGE_ASYNC) return VFW_S_STATE_INTERMEDIATE;
+  // The pipeline's state; a paused pipeline is "stopped" when the graph was stopped (Stop
+  // keeps the last frame by pausing).
+  if (cur == GST_STATE_PLAYING) *state = State_Running;
+  else if (cur == GST_STATE_PAUSED) *state = logical_ == State_Stopped ? State_Stopped : State_Paused;
+  else *state = State_Stopped;
   return S_OK;
 }
 
@@ -926,6 +1035,12 @@ HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
       *seconds = duration_;  // at the end the position is exactly the length
       return S_OK;
     }
+    if (seekInFlight_ || nextSeek_) {
+      // Until the seek has landed the position is where it goes, so that a seek bar
+      // being dragged does not jump back.
+      *seconds = seekTarget_;
+      return S_OK;
+    }
     if (stepBase_ >= 0 && logical_ != State_Running) {
       *seconds = duration_ > 0 && stepBase_ > duration_ ? duration_ : stepBase_;
       return S_OK;
@@ -943,24 +1058,63 @@ HRESULT TGstGraph::get_CurrentPosition(double* seconds) {
   return S_OK;
 }
 
-HRESULT TGstGraph::SeekTo(double seconds, double rate) {
+HRESULT TGstGraph::SeekTo(double seconds, double rate, bool accurate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   if (!(seconds >= 0)) seconds = 0;
   if (duration_ > 0 && seconds > duration_) seconds = duration_;
-  auto t = static_cast<gint64>(std::llround(seconds * GST_SECOND));
   {
     std::lock_guard lock(mutex_);
-    asyncDone_ = false;
     eos_ = false;
     stepBase_ = -1;
+    seekTarget_ = seconds;
+    const auto now = std::chrono::steady_clock::now();
+    // A seek whose ASYNC_DONE never came (the pipeline was not prerolling) holds no one up
+    // for more than a second.
+    if (seekInFlight_ && now - seekSent_ < std::chrono::seconds(1)) {
+      nextSeek_ = TSeek{seconds, rate, accurate};
+      return S_OK;
+    }
+    nextSeek_.reset();
+    seekInFlight_ = true;
+    seekSent_ = now;
+    asyncDone_ = false;
   }
-  gboolean ok = gst_element_seek(pipeline_, rate, GST_FORMAT_TIME,
-                                 static_cast<GstSeekFlags>(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE),
-                                 GST_SEEK_TYPE_SET, t, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
-  return ok ? S_OK : E_FAIL;
+  return SendSeek(seconds, rate, accurate) ? S_OK : E_FAIL;
+}
+
+bool TGstGraph::SendSeek(double seconds, double rate, bool accurate) {
+  const auto flags = static_cast<GstSeekFlags>(
+      GST_SEEK_FLAG_FLUSH |
+      (accurate ? GST_SEEK_FLAG_ACCURATE : GST_SEEK_FLAG_KEY_UNIT | GST_SEEK_FLAG_SNAP_NEAREST));
+  const auto t = static_cast<gint64>(std::llround(seconds * GST_SECOND));
+  if (gst_element_seek(pipeline_, rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t,
+                       GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE))
+    return true;
+  std::lock_guard lock(mutex_);
+  seekInFlight_ = false;
+  return false;
+}
+
+void TGstGraph::SendNextSeek(GstElement*, gpointer self) {
+  auto* g = static_cast<TGstGraph*>(self);
+  TSeek next;
+  {
+    std::lock_guard lock(g->mutex_);
+    if (!g->nextSeek_ || g->seekInFlight_) return;
+    next = *g->nextSeek_;
+    g->nextSeek_.reset();
+    g->seekInFlight_ = true;
+    g->seekSent_ = std::chrono::steady_clock::now();
+    g->asyncDone_ = false;
+  }
+  g->SendSeek(next.seconds, next.rate, next.accurate);
 }
 
 HRESULT TGstGraph::put_CurrentPosition(double seconds) { return SeekTo(seconds, rate_); }
+
+HRESULT TGstGraph::put_CurrentPositionKeyFrame(double seconds) {
+  return SeekTo(seconds, rate_, false);
+}
 
 HRESULT TGstGraph::put_Rate(double rate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
@@ -968,6 +1122,7 @@ HRESULT TGstGraph::put_Rate(double rate) {
   if (rate == rate_) return S_OK;
   double pos = 0;
   get_CurrentPosition(&pos);
+  if (audio_) audio_->SetRate(rate);
   HRESULT hr = SeekTo(pos, rate);
   if (hr == S_OK) rate_ = rate;
   return hr;
@@ -981,8 +1136,10 @@ HRESULT TGstGraph::get_Rate(double* rate) {
 
 HRESULT TGstGraph::CanSeekBackward(long* can) {
   if (!can) return E_POINTER;
-  *can = 0;  // reverse playback is not offered
-  return pipeline_ ? S_OK : VFW_E_NOT_CONNECTED;
+  *can = 0;
+  // Reverse playback is not offered: playbin's demuxers and decoders play backwards only
+  // in part, and put_Rate refuses negative rates.
+  return pipeline_ ? E_NOTIMPL : VFW_E_NOT_CONNECTED;
 }
 
 HRESULT TGstGraph::put_Volume(long hundredthsDb) {
@@ -995,9 +1152,8 @@ HRESULT TGstGraph::put_Volume(long hundredthsDb) {
 
 HRESULT TGstGraph::put_Balance(long balance) {
   if (!HasBasicAudio()) return E_NOTIMPL;
-  if (!panorama_) return E_NOTIMPL;
-  balance = std::clamp(balance, -10000L, 10000L);
-  g_object_set(panorama_, "panorama", static_cast<gfloat>(balance / 10000.0), nullptr);
+  if (!audio_) return E_NOTIMPL;
+  audio_->SetBalance(std::clamp(balance, -10000L, 10000L));
   return S_OK;
 }
 
@@ -1109,8 +1265,11 @@ HRESULT TGstGraph::put_Owner(TMyWindowHandle owner) {
   return S_OK;
 }
 
-HRESULT TGstGraph::put_WindowStyle(std::uint32_t) {
-  return HasVideoStream() ? S_OK : E_NOTIMPL;
+// The sink has no window of its own: it draws into the owner's window. A child style is
+// what that already is; any other style cannot be given.
+HRESULT TGstGraph::put_WindowStyle(std::uint32_t style) {
+  if (!HasVideoStream()) return E_NOTIMPL;
+  return (style & WS_CHILD) ? S_OK : E_NOTIMPL;
 }
 
 HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
@@ -1147,8 +1306,16 @@ HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
   return S_OK;
 }
 
-HRESULT TGstGraph::put_MessageDrain(TMyWindowHandle) { return HasVideoStream() ? S_OK : E_NOTIMPL; }
-HRESULT TGstGraph::SetWindowForeground(long) { return HasVideoStream() ? S_OK : E_NOTIMPL; }
+// The overlay handles no input events, so the owner's window receives them itself; they
+// cannot be sent to any other window.
+HRESULT TGstGraph::put_MessageDrain(TMyWindowHandle window) {
+  if (!HasVideoStream()) return E_NOTIMPL;
+  std::lock_guard lock(mutex_);
+  return window != 0 && window == owner_ ? S_OK : E_NOTIMPL;
+}
+
+// No window of its own to bring to the front.
+HRESULT TGstGraph::SetWindowForeground(long) { return E_NOTIMPL; }
 
 HRESULT TGstGraph::SetAspectRatioMode(int mode) {
   aspectMode_ = mode;

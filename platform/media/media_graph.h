@@ -3,8 +3,8 @@
 //
 // `TMediaGraph` is the engine-independent face of a graph. The player, the tag probe and
 // the capture tool use only these operations; `CreateGstGraph()` (gst_graph.h) builds one
-// over GStreamer, and `TScriptedGraph` (scripted_graph.h) is a graph whose results and
-// events a test dictates.
+// over GStreamer, and the tests' `TScriptedGraph` (tests/support/scripted_graph.h) is a
+// graph whose results and events a test dictates.
 //
 // Filters are bookkeeping objects with named pins. Adding a renderer or a preferred
 // decoder to a graph before `RenderFile` tells the engine what to use; after rendering,

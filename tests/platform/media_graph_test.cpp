@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/media/graph_helpers.h"
-#include "platform/media/scripted_graph.h"
+#include "tests/support/scripted_graph.h"
 
 namespace mivaro {
 namespace {

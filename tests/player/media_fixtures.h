@@ -19,7 +19,7 @@ class MediaFixtures {
   bool HaveFfmpeg() const { return haveFfmpeg_; }
 
   // Path of a generated file by kind ("mp4", "mkv", "webm", "ogg", "avi", "mp3", "wma",
-  // "wmv", "png", "jpg", "text.mp4", "empty.mp4", "truncated.mp4"); empty when it could
+  // "wmv", "5.1.m4a", "png", "jpg", "text.mp4", "empty.mp4", "truncated.mp4"); empty when it could
   // not be made.
   std::string Path(const std::string& kind) {
     auto it = made_.find(kind);
@@ -70,6 +70,8 @@ class MediaFixtures {
       ok = Run(a + "-t 6 -c:a libmp3lame -b:a 128k -write_xing 0", out + ".mp3");
     else if (kind == "adts.aac")
       ok = Run(a + "-t 6 -c:a aac -f adts", out + ".aac");
+    else if (kind == "5.1.m4a")  // six channels, AAC
+      ok = Run(a + "-t 20 -af aformat=channel_layouts=5.1 -c:a aac", out + ".m4a");
     else if (kind == "wma")
       ok = Run(a + "-t 2 -c:a wmav2", out + ".wma");
     else if (kind == "wmv")
@@ -93,7 +95,7 @@ class MediaFixtures {
       return out;
     }
     if (!ok) return {};
-    for (const char* ext : {".mp4", ".mkv", ".webm", ".ogg", ".avi", ".mp3", ".aac", ".wma", ".wmv", ".png", ".jpg"})
+    for (const char* ext : {".mp4", ".mkv", ".webm", ".ogg", ".avi", ".mp3", ".aac", ".m4a", ".wma", ".wmv", ".png", ".jpg"})
       if (std::filesystem::exists(out + ext)) return out + ext;
     return {};
   }

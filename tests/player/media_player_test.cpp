@@ -9,7 +9,7 @@
 
 #include "core/hooks.h"
 #include "platform/media/graph_helpers.h"
-#include "platform/media/scripted_graph.h"
+#include "tests/support/scripted_graph.h"
 #include "player/media_player.h"
 #include "player/wall_video.h"
 

@@ -9,7 +9,7 @@
 
 #include "core/hooks.h"
 #include "core/wstrings.h"
-#include "platform/media/scripted_graph.h"
+#include "tests/support/scripted_graph.h"
 #include "player/media_player.h"
 #include "player/playback_controller.h"
 #include "playlist/temp_tree.h"

@@ -236,6 +236,156 @@ TEST_F(PlayerGst, PlayAfterFrameStepsContinuesFromTheSteppedFrame) {
   EXPECT_NEAR(static_cast<double>(heard) / GST_SECOND, p.Position(), 0.1);
 }
 
+// The pause events report changes the pipeline has made, and the state is read from the
+// pipeline, not from what was last asked for.
+TEST_F(PlayerGst, PauseEventsAndStateComeFromThePipeline) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mkv"))));
+  auto* extras = dynamic_cast<TGstGraphExtras*>(p.Graph());
+  ASSERT_NE(extras, nullptr);
+  GstElement* pipeline = extras->Pipeline();
+  std::vector<GstState> atPause;
+  p.OnMediaEvent = [&](TMyMediaPlayer*, int code, int, int) {
+    p.codes.push_back(code);
+    GstState cur = GST_STATE_NULL, pending = GST_STATE_VOID_PENDING;
+    gst_element_get_state(pipeline, &cur, &pending, 0);
+    if (code == EC_PAUSED) atPause.push_back(cur);
+  };
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
+  ASSERT_EQ(atPause.size(), 1u);
+  EXPECT_EQ(atPause[0], GST_STATE_PLAYING);
+  ASSERT_TRUE(p.Pause());
+  ASSERT_TRUE(p.PumpUntil([&] { return atPause.size() == 2; }));
+  EXPECT_EQ(atPause[1], GST_STATE_PAUSED);
+
+  // Playing again behind the player's back: the state follows the pipeline.
+  gst_element_set_state(pipeline, GST_STATE_PLAYING);
+  ASSERT_TRUE(p.PumpUntil([&] { return p.PlayState() == 3; }));
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "start"), 1);
+  EXPECT_NE(p.Graph()->SetWindowForeground(0), S_OK) << "no window of its own to raise";
+  long can = 1;
+  EXPECT_NE(p.Graph()->CanSeekBackward(&can), S_OK);
+  EXPECT_EQ(can, 0);
+}
+
+// The first element made by `factory` anywhere in the pipeline (a new reference), or nullptr.
+GstElement* FindInPipeline(GstElement* pipeline, const char* factory) {
+  GstElement* found = nullptr;
+  GstIterator* it = gst_bin_iterate_recurse(GST_BIN(pipeline));
+  GValue item = G_VALUE_INIT;
+  while (!found && gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+    auto* e = GST_ELEMENT(g_value_get_object(&item));
+    GstElementFactory* f = gst_element_get_factory(e);
+    if (f && std::string(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f))) == factory)
+      found = GST_ELEMENT(gst_object_ref(e));
+    g_value_reset(&item);
+  }
+  g_value_unset(&item);
+  gst_iterator_free(it);
+  return found;
+}
+
+bool PipelineHas(GstElement* pipeline, const char* factory) {
+  GstElement* e = FindInPipeline(pipeline, factory);
+  if (e) gst_object_unref(e);
+  return e != nullptr;
+}
+
+// VP8 and Opus have decoders of their own ranked above libav's: preferring libav picks
+// libav's for this player only, and the registry's ranks stay as they were.
+TEST_F(PlayerGst, PreferredDecodersAreChosenWithoutChangingRanks) {
+  GstPluginFeature* avdec = gst_registry_lookup_feature(gst_registry_get(), "avdec_vp8");
+  GstPluginFeature* own = gst_registry_lookup_feature(gst_registry_get(), "vp8dec");
+  if (!avdec || !own) {
+    if (avdec) gst_object_unref(avdec);
+    if (own) gst_object_unref(own);
+    GTEST_SKIP() << "needs both avdec_vp8 and vp8dec";
+  }
+  const guint rank = gst_plugin_feature_get_rank(avdec);
+  for (bool prefer : {true, false}) {
+    SCOPED_TRACE(prefer);
+    PumpedPlayer p;
+    p.SetUseFFDShow(prefer);
+    ASSERT_TRUE(p.Open(U16(Media("webm"))));
+    GstElement* pipeline = dynamic_cast<TGstGraphExtras*>(p.Graph())->Pipeline();
+    EXPECT_EQ(PipelineHas(pipeline, "avdec_vp8"), prefer);
+    EXPECT_EQ(PipelineHas(pipeline, "vp8dec"), !prefer);
+    EXPECT_EQ(gst_plugin_feature_get_rank(avdec), rank);
+  }
+  gst_object_unref(avdec);
+  gst_object_unref(own);
+}
+
+// Volume, balance and rate as the pipeline has them. Six channels reach the sink at centre
+// balance; off centre the panorama stage mixes to stereo, and back at centre it is gone.
+TEST_F(PlayerGst, VolumeBalanceAndRateReachThePipelineAndCentreKeepsTheChannels) {
+  std::string file = Media("5.1.m4a");
+  if (file.empty()) GTEST_SKIP() << "ffmpeg made no 5.1 file";
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(file)));
+  GstElement* pipeline = dynamic_cast<TGstGraphExtras*>(p.Graph())->Pipeline();
+  GstElement* sink = nullptr;
+  g_object_get(pipeline, "audio-sink", &sink, nullptr);
+  ASSERT_NE(sink, nullptr);
+  GstPad* pad = gst_element_get_static_pad(sink, "sink");
+  auto channels = [&] {
+    int n = 0;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+      gst_structure_get_int(gst_caps_get_structure(caps, 0), "channels", &n);
+      gst_caps_unref(caps);
+    }
+    return n;
+  };
+  p.Play();
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start") && channels() > 0; }));
+  EXPECT_EQ(channels(), 6);
+  EXPECT_FALSE(PipelineHas(pipeline, "audiopanorama"));
+
+  p.SetVolume(50);  // -6.93 dB
+  gdouble volume = 0;
+  g_object_get(pipeline, "volume", &volume, nullptr);
+  EXPECT_NEAR(volume, 0.4506, 0.001);
+
+  p.SetBalance(-30);
+  GstElement* pan = nullptr;
+  ASSERT_TRUE(p.PumpUntil([&] { return (pan = FindInPipeline(pipeline, "audiopanorama")) != nullptr; }));
+  gfloat value = 0;
+  g_object_get(pan, "panorama", &value, nullptr);
+  gst_object_unref(pan);
+  EXPECT_FLOAT_EQ(value, -0.3f);
+  EXPECT_TRUE(p.PumpUntil([&] { return channels() == 2; }));
+
+  p.SetBalance(0);
+  EXPECT_TRUE(p.PumpUntil([&] { return !PipelineHas(pipeline, "audiopanorama") && channels() == 6; }));
+
+  // The pitch is kept off the normal rate only.
+  EXPECT_FALSE(PipelineHas(pipeline, "scaletempo"));
+  p.SetRate(2.0);
+  EXPECT_TRUE(p.PumpUntil([&] { return PipelineHas(pipeline, "scaletempo"); }));
+  p.SetRate(1.0);
+  EXPECT_TRUE(p.PumpUntil([&] { return !PipelineHas(pipeline, "scaletempo") && channels() == 6; }));
+  EXPECT_FALSE(p.Logged("error"));
+  gst_object_unref(pad);
+  gst_object_unref(sink);
+}
+
+// Seeks while the bar is dragged go to key frames (this clip has one, at the start); one
+// exact seek after a burst of them lands where it was asked to.
+TEST_F(PlayerGst, DraggedSeeksGoToKeyFramesAndTheLastExactSeekWins) {
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mkv"))));
+  ASSERT_TRUE(p.Pause());
+  p.ScrubPosition(1.3);
+  EXPECT_NEAR(p.Position(), 1.3, 1e-9) << "the target, while the seek is under way";
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Position() < 0.1; }));
+  for (int i = 0; i < 30; ++i) p.ScrubPosition(0.05 * i);
+  p.SetPosition(1.24);
+  p.PumpUntil([] { return false; }, 600);  // every seek has landed by now
+  EXPECT_NEAR(p.Position(), 1.24, 0.021);
+  EXPECT_FALSE(p.Logged("error"));
+}
+
 TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
   PumpedPlayer p;
   ASSERT_TRUE(p.Open(U16(Media("webm"))));

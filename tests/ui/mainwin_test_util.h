@@ -15,7 +15,7 @@
 #include "core/hooks.h"
 #include "core/ustring.h"
 #include "core/wstrings.h"
-#include "platform/media/scripted_graph.h"
+#include "tests/support/scripted_graph.h"
 #include "player/qt/directshow_player.h"
 #include "ui/main/app_mivaro.h"
 

@@ -1,5 +1,5 @@
 // Scripted media graph for tests (see scripted_graph.h).
-#include "platform/media/scripted_graph.h"
+#include "tests/support/scripted_graph.h"
 
 #include <cmath>
 
