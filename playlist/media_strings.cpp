@@ -34,13 +34,15 @@ WString ResumeListFileName(WStringView program_file) {
   return ChangeFileExt(program_file, u".resume.m3u8");
 }
 
-WString TrimEntry(WStringView text) {
+WStringView TrimmedEntry(WStringView text) {
   size_t first = 0;
   size_t last = text.size();
   while (first < last && text[first] <= u' ') ++first;
   while (last > first && text[last - 1] <= u' ') --last;
-  return WString(text.substr(first, last - first));
+  return text.substr(first, last - first);
 }
+
+WString TrimEntry(WStringView text) { return WString(TrimmedEntry(text)); }
 
 WString EntryToPath(WStringView entry, WStringView base, bool uri_entries) {
   if (IsFileUri(entry)) {
@@ -70,7 +72,9 @@ TMyMediaStrings::~TMyMediaStrings() {
   if (OwnsStorage()) Clear();
 }
 
-void TMyMediaStrings::FreeObject(void* obj) { delete static_cast<TMyCustomTag*>(obj); }
+void TMyMediaStrings::FreeObject(void* obj) {
+  if (obj != PendingTag()) delete static_cast<TMyCustomTag*>(obj);
+}
 
 void TMyMediaStrings::Clear() {
   const bool saved = OwnsObjects;
@@ -86,12 +90,33 @@ void TMyMediaStrings::Delete(int i) {
   OwnsObjects = saved;
 }
 
-TMyTag* TMyMediaStrings::Tag(int i) { return static_cast<TMyTag*>(GetObject(i)); }
+TMyTag* TMyMediaStrings::PendingTag() {
+  static TMyTag pending;
+  return &pending;
+}
 
-void* TMyMediaStrings::CreateFileObject(WStringView path, const TMyFindData& find_data) {
-  // The same object as one made from a record holding the path, size and times; the
-  // existence flags come from the directory entry instead of two more look-ups, which
-  // would be most of the cost of a 100,000-entry playlist.
+const TMyTag* TMyMediaStrings::KnownTag(int i) {
+  auto* tag = static_cast<TMyTag*>(GetObject(i));
+  return tag == PendingTag() ? nullptr : tag;
+}
+
+TMyTag* TMyMediaStrings::Tag(int i) {
+  auto* tag = static_cast<TMyTag*>(GetObject(i));
+  if (tag == PendingTag()) {
+    // Entries come in as paths alone; the tag with the file's facts is made when somebody
+    // first asks for it.
+    tag = CreateObjectForPath(At(i));
+    PutObject(i, tag);
+  }
+  return tag;
+}
+
+namespace {
+
+// A tag holding the path, size and times of a directory entry (none: size and times zero).
+// The same object as one made from a record holding them; the existence flags come from
+// the directory entry instead of two more look-ups.
+TMyTag* MakeFileTag(WStringView path, const TMyFindData& find_data) {
   auto* tag = new TMyTag();
   tag->FileName.assign(path);
   SplitPathParts(path, tag->FilePath, tag->FileNameOnly, tag->FileExt, tag->FileTitle);
@@ -107,13 +132,21 @@ void* TMyMediaStrings::CreateFileObject(WStringView path, const TMyFindData& fin
   return tag;
 }
 
+}  // namespace
+
+void* TMyMediaStrings::CreateFileObject(WStringView, const TMyFindData&) {
+  // No tag yet: one of 33 texts per entry would be most of the memory of a large
+  // playlist, and most of them are never asked for. Tag(i) makes it on demand.
+  return PendingTag();
+}
+
 TMyTag* TMyMediaStrings::CreateObjectForPath(WStringView path) {
   TMyFindData fd;
   {
     TMyFindFile find(path);
     if (!find.Next(fd)) fd = TMyFindData();
   }
-  return static_cast<TMyTag*>(CreateFileObject(path, fd));
+  return MakeFileTag(path, fd);
 }
 
 bool TMyMediaStrings::Enumerate() {
@@ -193,27 +226,19 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
                                 std::vector<TMyStringItem>& out, int depth, EntryForm form,
                                 int& taken) {
   if (!CheckContinue()) return false;
-  WString trimmed = TrimEntry(entry);
+  WStringView trimmed = TrimmedEntry(entry);
   if (trimmed.empty()) return true;
-  if (form == EntryForm::WplSource) trimmed = DecodeWplEntities(trimmed);
-  WString path = EntryToPath(trimmed, base, form == EntryForm::Uri);
-  // One look-up answers both "does it exist" and what its tag needs.
-  TMyFindData fd;
-  bool found = false;
-  if (state.check_exists) {
-    if (HasWildcards(path)) {
-      if (!FileExists(path)) return true;
-    } else {
-      TMyFindFile find(path);
-      found = find.Next(fd);
-      if (!found || fd.IsFolder()) return true;
-    }
+  WString decoded;
+  if (form == EntryForm::WplSource) {
+    decoded = DecodeWplEntities(trimmed);
+    trimmed = decoded;
   }
+  WString path = EntryToPath(trimmed, base, form == EntryForm::Uri);
+  if (state.check_exists && !state.lookup.FileExists(path)) return true;
   if (IsPlaylistFile(path)) return ReadPlaylist(path, state, out, depth + 1);
   if (!AcceptFile(path)) return true;
-  TMyTag* tag =
-      found ? static_cast<TMyTag*>(CreateFileObject(path, fd)) : CreateObjectForPath(path);
-  out.push_back({std::move(path), tag});
+  // The entry holds its path alone; Tag(i) makes its tag when it is asked for.
+  out.push_back({std::move(path), PendingTag()});
   ++taken;
   if (OnFileAdded) OnFileAdded(taken, out.back().text);
   return true;
@@ -223,21 +248,21 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
 
 void TMyMediaStrings::SortByName(bool ascending, int lo, int hi) {
   SortByTextKey(ascending, lo, hi, [this](int i) {
-    const TMyTag* tag = Tag(i);
+    const TMyTag* tag = KnownTag(i);  // the path says it all
     return tag != nullptr ? tag->FileNameOnly : ExtractFileName(At(i));
   });
 }
 
 void TMyMediaStrings::SortByFolder(bool ascending, int lo, int hi) {
   SortByTextKey(ascending, lo, hi, [this](int i) {
-    const TMyTag* tag = Tag(i);
+    const TMyTag* tag = KnownTag(i);  // the path says it all
     return tag != nullptr ? tag->FileDir : ExtractFileDir(At(i));
   });
 }
 
 void TMyMediaStrings::SortByExtension(bool ascending, int lo, int hi) {
   SortByTextKey(ascending, lo, hi, [this](int i) {
-    const TMyTag* tag = Tag(i);
+    const TMyTag* tag = KnownTag(i);  // the path says it all
     return tag != nullptr ? tag->FileExt : ExtractFileExt(At(i));
   });
 }

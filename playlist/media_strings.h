@@ -40,10 +40,14 @@ class TMyMediaStrings : public TMyFileStrings {
   void Delete(int i) override;
   void FreeObject(void* obj) override;
 
-  // The item's tag object (nullptr when out of range or none).
+  // The item's tag object (nullptr when out of range or none). Files and playlist entries
+  // are added as paths alone, with PendingTag() as their object; the first call makes their
+  // tag from the file's directory entry and keeps it.
   TMyTag* Tag(int i);
+  // The object of an item whose tag has not been made yet (never freed).
+  static TMyTag* PendingTag();
 
-  // A TMyTag with the path, size and times of the directory entry.
+  // PendingTag(): the tag is made on demand by Tag.
   void* CreateFileObject(WStringView path, const TMyFindData& find_data) override;
   // CreateFileObject of the path's directory entry; a tag with size and times zero when
   // there is none.
@@ -95,10 +99,13 @@ class TMyMediaStrings : public TMyFileStrings {
   struct ExpandState {
     std::unordered_set<WString> visited;
     bool check_exists = true;
+    TMyFileLookup lookup;  // the existence checks of the entries
   };
 
  private:
   void SortByTagText(bool ascending, int lo, int hi, TMyTagField field);
+  // The tag when it exists already (nullptr for none and for one not made yet).
+  const TMyTag* KnownTag(int i);
   // Reads one playlist into `out`; false when cancelled.
   bool ReadPlaylist(const WString& file, ExpandState& state, std::vector<TMyStringItem>& out,
                     int depth);
@@ -123,6 +130,9 @@ class TMyMediaStrings : public TMyFileStrings {
 // M3U / M3U8 lines: the first line is skipped when it is "#EXTM3U" (trimmed), every line
 // starting with "#EXTINF:" is skipped; every other line, empty ones included, is returned.
 std::vector<WString> ParseM3uEntries(WStringView text);
+// The entries of a ".m3u8" straight from its UTF-8 bytes (what the reader uses): the same
+// as ParseM3uEntries of the decoded text with each entry trimmed and empty ones left out.
+std::vector<WString> ParseM3u8Entries(std::string_view bytes);
 // WPL: the source attribute of each "<media" line of the last <seq> ... </seq> block,
 // still with its entities.
 std::vector<WString> ParseWplEntries(WStringView text);
@@ -141,5 +151,7 @@ WString DecodeWplEntities(WStringView text);
 WString EntryToPath(WStringView entry, WStringView base, bool uri_entries);
 // Blanks and control characters removed from both ends.
 WString TrimEntry(WStringView text);
+// The same as a view into `text`.
+WStringView TrimmedEntry(WStringView text);
 
 }  // namespace mivaro

@@ -136,6 +136,29 @@ TEST(MediaStringsM3u, LeadingBomIsNotPartOfTheFirstLine) {
   EXPECT_TRUE(ParseM3uEntries(u"\uFEFF").empty());
 }
 
+TEST(MediaStringsM3u, Utf8ListsDecodeBrokenBytesAndEveryLineBreak) {
+  TempTree t;
+  t.Write("a.mp3", "12345");
+  // A truncated character at a line's end, a stray continuation byte, CR, CR LF and LF.
+  t.Write("l.m3u8", "#EXTM3U \rx\xE3\x81\r\n\x81y.mp3\na.mp3\r#EXTINF:1,t\n \t\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.m3u8"));
+  list.ExpandPlaylists(false);
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Get(0), t.WPath("") + u"x\uFFFD\uFFFD");
+  EXPECT_EQ(list.Get(1), t.WPath("") + u"\uFFFDy.mp3");
+  EXPECT_EQ(list.Get(2), t.WPath("a.mp3"));
+  // Cutting the bytes before decoding finds what cutting the decoded text finds.
+  const std::string tricky = "\xEF\xBB\xBF #EXTM3U\r\xF0\x9F\n\x80\r\r\n\xE6\x9B\xB2 \n#EXTINF:x\n\xC3";
+  EXPECT_EQ(ParseM3u8Entries(tricky),
+            (std::vector<WString>{u"\uFFFD\uFFFD", u"\uFFFD", u"曲", u"\uFFFD"}));
+  // The entry's tag is made when it is asked for, from the file as it is then.
+  ASSERT_NE(list.Tag(2), nullptr);
+  EXPECT_EQ(list.Tag(2)->FileSize, 5);
+  EXPECT_TRUE(list.Tag(2)->FileExists);
+  EXPECT_FALSE(list.Tag(0)->FileExists);
+}
+
 TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
   TempTree t;
   t.Write("曲.mp3", "");
