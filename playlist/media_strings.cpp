@@ -140,6 +140,8 @@ void* TMyMediaStrings::CreateFileObject(WStringView, const TMyFindData&) {
   return PendingTag();
 }
 
+bool TMyMediaStrings::WantsFileDetails() const { return false; }
+
 TMyTag* TMyMediaStrings::CreateObjectForPath(WStringView path) {
   TMyFindData fd;
   {

@@ -49,6 +49,8 @@ class TMyMediaStrings : public TMyFileStrings {
 
   // PendingTag(): the tag is made on demand by Tag.
   void* CreateFileObject(WStringView path, const TMyFindData& find_data) override;
+  // False: the folder walk needs no size and times, as no tag is made from them.
+  bool WantsFileDetails() const override;
   // CreateFileObject of the path's directory entry; a tag with size and times zero when
   // there is none.
   TMyTag* CreateObjectForPath(WStringView path);

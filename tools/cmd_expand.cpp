@@ -25,18 +25,7 @@ int RunExpand(const std::vector<std::string>& args) {
   }
   if (sources.Count() == 0) return UsageError("usage: mivaro-tool expand [--no-check] SOURCE...");
   list.AddFromSources(sources);
-  // Written in blocks: a second copy of a 100,000-entry list would double the memory.
-  std::string out;
-  bool written = true;
-  for (int i = 0; i < list.Count() && written; ++i) {
-    out += PathText(list.At(i));
-    out += '\n';
-    if (out.size() >= (1 << 16) || i + 1 == list.Count()) {
-      written = std::fwrite(out.data(), 1, out.size(), stdout) == out.size();
-      out.clear();
-    }
-  }
-  if (!written) return Failure("expand: cannot write standard output");
+  if (!WritePathLines(list)) return Failure("expand: cannot write standard output");
   return 0;
 }
 

@@ -79,6 +79,19 @@ std::string PathText(const WString& path) {
   return Escaped(native);
 }
 
+bool WritePathLines(TMyWStrings& list) {
+  std::string out;
+  for (int i = 0; i < list.Count(); ++i) {
+    out += PathText(list.At(i));
+    out += '\n';
+    if (out.size() >= (1 << 16) || i + 1 == list.Count()) {
+      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) return false;
+      out.clear();
+    }
+  }
+  return std::fflush(stdout) == 0;
+}
+
 }  // namespace mivaro::tool
 
 int main(int argc, char** argv) {
