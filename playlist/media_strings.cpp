@@ -1,5 +1,9 @@
 #include "playlist/media_strings.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -11,6 +15,34 @@
 
 namespace mivaro {
 namespace {
+
+// Half of what the system can give without swapping (and of the address-space limit).
+std::uint64_t DefaultMemoryBudget() {
+  std::uint64_t available = 0;
+  if (FILE* f = std::fopen("/proc/meminfo", "re")) {
+    char line[128];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+      if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) {
+        available = static_cast<std::uint64_t>(kib) * 1024;
+        break;
+      }
+    }
+    std::fclose(f);
+  }
+  if (available == 0) available = std::uint64_t{1} << 31;  // unknown: assume 2 GiB
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    available = std::min<std::uint64_t>(available, limit.rlim_cur);
+  }
+  return available / 2;
+}
+
+// What one entry costs in memory: its UTF-16 text, the list's item and the allocator's
+// bookkeeping.
+std::uint64_t EntryBytes(const WString& path) {
+  return (path.capacity() + 1) * sizeof(char16_t) + sizeof(TMyStringItem) + 16;
+}
 
 bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
   return s.size() >= tail.size() && AsciiLowerText(s.substr(s.size() - tail.size())) == tail;
@@ -174,13 +206,27 @@ int TMyMediaStrings::ExpandPlaylists(bool check_exists) {
   const int before = Count();
   ExpandState state;
   state.check_exists = check_exists;
+  state.budget = MemoryBudget != 0 ? MemoryBudget : DefaultMemoryBudget();
   for (int i = Count() - 1; i >= 0; --i) {
     if (!CheckContinue()) break;
     if (!IsPlaylistFile(At(i))) continue;
     const WString file = Get(i);
     Delete(i);
     std::vector<TMyStringItem> items;
-    const bool go_on = ReadPlaylist(file, state, items, 0);
+    const std::uint64_t used_before = state.used;
+    bool go_on = ReadPlaylist(file, state, items, 0);
+    if (state.too_large) {
+      // Refused whole: a part of a list is no list the user asked for.
+      for (TMyStringItem& item : items) FreeObject(item.object);
+      items.clear();
+      items.shrink_to_fit();
+      WString text(kMsgPlaylistTooLarge);
+      text.replace(text.find(u"%s"), 2, ExtractFileName(file));
+      ShowMessage(text, MessageKind::Error);
+      state.too_large = false;
+      state.used = used_before;
+      go_on = true;
+    }
     // The entries go in as one block: inserting 100,000 entries one by one in the middle
     // of a list would move the tail 100,000 times.
     if (!items.empty()) {
@@ -214,6 +260,13 @@ bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
   if (!state.visited.insert(absolute).second) return true;
   const WString ext = AsciiLowerText(ExtractFileExt(file));
   if (!FileExists(file)) return true;
+  // The file is read whole and its text decoded: a file that cannot even be held that
+  // way is refused unread.
+  const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(GetFileSize64(file), 0));
+  if (state.used + 3 * size > state.budget) {
+    state.too_large = true;
+    return false;
+  }
   // Entries resolve against the playlist's absolute folder (a relative one would make
   // every entry ask for the current folder again).
   const WString base = ExtractFilePath(absolute);
@@ -240,6 +293,11 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
   if (IsPlaylistFile(path)) return ReadPlaylist(path, state, out, depth + 1);
   if (!AcceptFile(path)) return true;
   // The entry holds its path alone; Tag(i) makes its tag when it is asked for.
+  state.used += EntryBytes(path);
+  if (state.used > state.budget) {
+    state.too_large = true;
+    return false;
+  }
   out.push_back({std::move(path), PendingTag()});
   ++taken;
   if (OnFileAdded) OnFileAdded(taken, out.back().text);

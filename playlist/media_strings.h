@@ -20,6 +20,10 @@ class TMyIniFile;
 // True when the lower-cased extension is ".m3u", ".m3u8", ".pls", ".wpl" or ".xspf".
 bool IsPlaylistFile(WStringView path);
 
+// The notice shown for a playlist too large to be read ("%s" is its file name).
+inline constexpr char16_t kMsgPlaylistTooLarge[] =
+    u"プレイリスト「%s」は大きすぎるため、読み込めませんでした";
+
 // Writes the list's text (one path per line, CR LF) as UTF-8, with BOM when with_bom is
 // set. ".m3u8" is appended to the file name unless it already ends in it (ignoring case).
 // False when the file cannot be written (the old file then stays as it was).
@@ -102,7 +106,16 @@ class TMyMediaStrings : public TMyFileStrings {
     std::unordered_set<WString> visited;
     bool check_exists = true;
     TMyFileLookup lookup;  // the existence checks of the entries
+    std::uint64_t budget = 0;  // bytes the entries may take
+    std::uint64_t used = 0;    // bytes the entries read so far take
+    bool too_large = false;    // the entries did not fit: the playlist is refused
   };
+
+  // Bytes the entries of one expansion may take; 0 (the default) means half of the memory
+  // the system has available (and of the address-space limit, when one is set). A playlist
+  // whose entries would take more is refused with a notice and adds nothing, instead of
+  // driving the system into swap.
+  std::uint64_t MemoryBudget = 0;
 
  private:
   void SortByTagText(bool ascending, int lo, int hi, TMyTagField field);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hooks.h"
 #include "core/text_file.h"
 #include "temp_tree.h"
 
@@ -157,6 +158,36 @@ TEST(MediaStringsM3u, Utf8ListsDecodeBrokenBytesAndEveryLineBreak) {
   EXPECT_EQ(list.Tag(2)->FileSize, 5);
   EXPECT_TRUE(list.Tag(2)->FileExists);
   EXPECT_FALSE(list.Tag(0)->FileExists);
+}
+
+TEST(MediaStringsExpand, PlaylistsLargerThanTheMemoryBudgetAreRefusedWithANotice) {
+  TempTree t;
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += "n" + std::to_string(i) + ".mp3\n";
+  t.Write("big.m3u8", lines);
+  t.Write("small.m3u8", "one.mp3\n");
+  std::vector<WString> notices;
+  SetMessageHook([&](WStringView text, MessageKind) {
+    notices.emplace_back(text);
+    return 0;
+  });
+  auto expand = [&](std::uint64_t budget) {
+    TMyMediaStrings list;
+    list.MemoryBudget = budget;
+    list.Add(t.WPath("small.m3u8"));
+    list.Add(u"/keep.mp3");
+    list.Add(t.WPath("big.m3u8"));
+    list.ExpandPlaylists(false);
+    return list.Count();
+  };
+  // The entries do not fit (about 100 bytes each), then the file itself does not.
+  EXPECT_EQ(expand(4000), 2);
+  EXPECT_EQ(expand(500), 2);
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[0], u"プレイリスト「big.m3u8」は大きすぎるため、読み込めませんでした");
+  EXPECT_EQ(expand(1 << 20), 102);
+  EXPECT_EQ(notices.size(), 2u);
+  SetMessageHook(nullptr);
 }
 
 TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
