@@ -1,9 +1,11 @@
 #include "core/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -247,6 +249,97 @@ bool FileExists(WStringView path) {
   }
   os::FileStat st;
   return StatOf(path, st) && !st.is_folder;
+}
+
+TMyFileLookup::~TMyFileLookup() {
+  if (folder_fd_ >= 0) close(folder_fd_);
+}
+
+namespace {
+
+// Folders asked about this often in a row are read whole; larger folders than this (in
+// the bytes the file system gives as their size) are not, as reading thousands of names
+// for a few look-ups would cost more than it saves.
+constexpr int kLookupsBeforeListing = 2;
+constexpr int64_t kMaxListedFolderBytes = 256 * 1024;
+
+}  // namespace
+
+void TMyFileLookup::OpenFolder(std::string_view folder) {
+  if (folder_fd_ >= 0) close(folder_fd_);
+  folder_.assign(folder);
+  folder_fd_ = open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // A folder that may be searched but not read still answers for its names.
+  if (folder_fd_ < 0) folder_fd_ = open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  folder_known_ = true;
+  asked_ = 0;
+  listed_ = false;
+}
+
+void TMyFileLookup::ReadEntries() {
+  struct stat st {};
+  if (fstat(folder_fd_, &st) != 0 || st.st_size > kMaxListedFolderBytes) return;
+  names_.clear();
+  entries_.clear();
+  alignas(8) char buffer[32 * 1024];
+  for (;;) {
+    const ssize_t n = getdents64(folder_fd_, buffer, sizeof buffer);
+    if (n < 0) return;  // not readable (O_PATH) or failed: look names up one by one
+    if (n == 0) break;
+    for (ssize_t at = 0; at < n;) {
+      const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
+      at += d->d_reclen;
+      const std::string_view name(d->d_name);
+      entries_.push_back({static_cast<uint32_t>(names_.size()),
+                          static_cast<uint32_t>(name.size()), d->d_type});
+      names_.append(name);
+    }
+  }
+  std::sort(entries_.begin(), entries_.end(), [this](const Entry& x, const Entry& y) {
+    return std::string_view(names_).substr(x.offset, x.length) <
+           std::string_view(names_).substr(y.offset, y.length);
+  });
+  listed_ = true;
+}
+
+int TMyFileLookup::KindFromEntries(std::string_view name) const {
+  const std::string_view all(names_);
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), name,
+                             [all](const Entry& e, std::string_view n) {
+                               return all.substr(e.offset, e.length) < n;
+                             });
+  // A name not listed as written may still be found by a look-up, on file systems that
+  // ignore case (a FAT memory stick) or when it was made after the folder was read.
+  if (it == entries_.end() || all.substr(it->offset, it->length) != name) return -1;
+  if (it->type == DT_DIR) return 0;
+  // Devices, FIFOs and sockets are files here as they are to a look-up; links and
+  // unknown kinds need one to say what they lead to.
+  if (it->type == DT_LNK || it->type == DT_UNKNOWN) return -1;
+  return 1;
+}
+
+bool TMyFileLookup::FileExists(WStringView path) {
+  if (path.empty() || HasWildcards(path)) return mivaro::FileExists(path);
+  const WStringView name = FileNamePart(path);
+  if (name.empty() || name == u"." || name == u"..") return false;
+  if (!os::ToNativePath(path, native_)) return false;
+  const size_t slash = native_.rfind('/');
+  os::FileStat st;
+  if (slash == std::string::npos || slash + 1 == native_.size()) {
+    return os::StatPath(native_, st) && !st.is_folder;
+  }
+  const std::string_view folder(native_.data(), slash + 1);
+  if (!folder_known_ || folder != folder_) OpenFolder(folder);
+  // A folder that cannot be opened (missing, or no descriptor left) gets the whole-path
+  // look-up, which answers the same as before.
+  if (folder_fd_ < 0) return os::StatPath(native_, st) && !st.is_folder;
+  const char* leaf = native_.c_str() + slash + 1;
+  if (!listed_ && ++asked_ == kLookupsBeforeListing) ReadEntries();
+  if (listed_) {
+    const int kind = KindFromEntries(leaf);
+    if (kind >= 0) return kind == 1;
+  }
+  return os::StatAt(folder_fd_, leaf, st) && !st.is_folder;
 }
 
 WString NearestExistingFolder(WStringView path) {

@@ -7,6 +7,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/ustring.h"
 
@@ -129,6 +132,41 @@ bool GetFileIdentity(WStringView path, FileIdentity& out);
 // True for a regular file (links followed): not a folder, device, FIFO or socket, which a
 // reader could block on or never finish.
 bool IsRegularFile(WStringView path);
+
+// Answers "is there a file (not a folder) under this name" for many names in a row, as
+// FileExists does for a name without wildcards. Names in one folder, as a playlist lists
+// them, share one open descriptor of that folder, so each look-up walks the last name
+// only; once a folder has been asked about several times in a row its entries are read in
+// one go, and names whose kind the folder states need no look-up of their own.
+class TMyFileLookup {
+ public:
+  TMyFileLookup() = default;
+  ~TMyFileLookup();
+  TMyFileLookup(const TMyFileLookup&) = delete;
+  TMyFileLookup& operator=(const TMyFileLookup&) = delete;
+
+  bool FileExists(WStringView path);
+
+ private:
+  void OpenFolder(std::string_view folder);
+  void ReadEntries();
+  // 1 a file, 0 a folder, -1 the listing cannot tell (not listed, a link, an unknown kind).
+  int KindFromEntries(std::string_view name) const;
+
+  struct Entry {
+    uint32_t offset = 0;  // of the name in names_
+    uint32_t length = 0;
+    uint8_t type = 0;     // DT_* of the folder's listing
+  };
+  std::string native_;  // the last name asked for, as bytes (its storage is reused)
+  std::string folder_;  // the folder that folder_fd_ holds open
+  int folder_fd_ = -1;  // -1: none, or folder_ could not be opened
+  bool folder_known_ = false;
+  int asked_ = 0;       // look-ups in this folder so far
+  bool listed_ = false; // entries_ holds the folder's entries, sorted by name
+  std::string names_;
+  std::vector<Entry> entries_;
+};
 
 // Attributes of the first match (optionally files only), -1 if none.
 int64_t FindFileAttributes(WStringView pattern, bool files_only);

@@ -199,10 +199,12 @@ WString ExtractFilePath(WStringView p) {
   return out;
 }
 
-WString ExtractFileName(WStringView p) {
+WStringView FileNamePart(WStringView p) {
   const size_t i = LastDelimiter(p);
-  return WString(i == WStringView::npos ? p : p.substr(i + 1));
+  return i == WStringView::npos ? p : p.substr(i + 1);
 }
+
+WString ExtractFileName(WStringView p) { return WString(FileNamePart(p)); }
 
 WString ExtractFileTitle(WStringView p) {
   const size_t i = LastDelimiter(p);
@@ -499,7 +501,12 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
 
 // ---- Patterns ---------------------------------------------------------------------------
 
-bool HasWildcards(WStringView name) { return name.find_first_of(u"*?") != WStringView::npos; }
+bool HasWildcards(WStringView name) {
+  for (const char16_t c : name) {
+    if (c == u'*' || c == u'?') return true;
+  }
+  return false;
+}
 
 namespace {
 

@@ -33,6 +33,8 @@ WString ExtractFileDir(WStringView path);
 WString ExtractFilePath(WStringView path);
 // The text after the last "\", "/" or drive colon; the whole path if there is none.
 WString ExtractFileName(WStringView path);
+// ExtractFileName as a view into `path` (no copy).
+WStringView FileNamePart(WStringView path);
 // The file name without its last extension ("a.tar.gz" -> "a.tar", ".ini" -> "").
 WString ExtractFileTitle(WStringView path);
 // The last extension with its dot (".mp3"); empty when the last dot lies in a folder name

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "core/ustring.h"
 
@@ -18,19 +19,22 @@ inline constexpr std::uint8_t kLineBreakLf = 2;
 // breaks); text after the last break is a last line when not empty. The views point into
 // `text`. Returns the break the text used: CR when only CRs were seen, LF when only LFs,
 // else CR LF (also for text without any break).
-template <class LineFn>
-std::uint8_t ForEachTextLine(WStringView text, LineFn&& line) {
+// Works on 8-bit text as well (ForEachTextLineOf<char>): UTF-8 and the other encodings
+// whose CR and LF bytes are never part of a character are cut the same way before and
+// after decoding.
+template <class CharT, class LineFn>
+std::uint8_t ForEachTextLineOf(std::basic_string_view<CharT> text, LineFn&& line) {
   bool sawCr = false;
   bool sawLf = false;
   std::size_t start = 0;
   const std::size_t n = text.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const char16_t c = text[i];
-    if (c != u'\r' && c != u'\n') continue;
+    const CharT c = text[i];
+    if (c != CharT('\r') && c != CharT('\n')) continue;
     line(text.substr(start, i - start));
-    if (c == u'\r') {
+    if (c == CharT('\r')) {
       sawCr = true;
-      if (i + 1 < n && text[i + 1] == u'\n') {
+      if (i + 1 < n && text[i + 1] == CharT('\n')) {
         sawLf = true;
         ++i;
       }
@@ -41,6 +45,11 @@ std::uint8_t ForEachTextLine(WStringView text, LineFn&& line) {
   }
   if (start < n) line(text.substr(start));
   return (sawCr && !sawLf) ? kLineBreakCr : (sawLf && !sawCr) ? kLineBreakLf : kLineBreakCrLf;
+}
+
+template <class LineFn>
+std::uint8_t ForEachTextLine(WStringView text, LineFn&& line) {
+  return ForEachTextLineOf<char16_t>(text, line);
 }
 
 }  // namespace mivaro

@@ -40,13 +40,22 @@ WString AsciiLowerText(WStringView text) {
 
 WString U16(std::string_view s) {
   WString out;
-  out.reserve(s.size());
+  AppendU16(s, out);
+  return out;
+}
+
+void AppendU16(std::string_view s, WString& out) {
+  out.reserve(out.size() + s.size());
   size_t i = 0;
   while (i < s.size()) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (c < 0x80) {
-      out.push_back(c);
-      ++i;
+    if (static_cast<unsigned char>(s[i]) < 0x80) {
+      // A run of ASCII goes in as one block.
+      size_t end = i + 1;
+      while (end < s.size() && static_cast<unsigned char>(s[end]) < 0x80) ++end;
+      const size_t at = out.size();
+      out.resize(at + (end - i));
+      for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char16_t>(s[k]);
+      i = end;
       continue;
     }
     int len = 1;
@@ -58,7 +67,6 @@ WString U16(std::string_view s) {
     }
     i += static_cast<size_t>(len);
   }
-  return out;
 }
 
 std::string Utf8(WStringView w) {

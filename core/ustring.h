@@ -16,6 +16,9 @@ using WStringView = std::u16string_view;
 
 // UTF-8 to UTF-16. Invalid sequences become U+FFFD.
 WString U16(std::string_view utf8);
+// The same appended to `out` (which keeps its storage: no allocation once it is large
+// enough).
+void AppendU16(std::string_view utf8, WString& out);
 // UTF-16 to UTF-8. Unpaired surrogates become U+FFFD.
 std::string Utf8(WStringView text);
 

@@ -1,8 +1,9 @@
 // Fuzz target: the M3U/M3U8 reader's text path (detection, line split, header and
-// #EXTINF handling, entry trimming).
+// #EXTINF handling, entry trimming), and the ".m3u8" reader's byte path against it.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "core/text_file.h"
 #include "playlist/media_strings.h"
@@ -19,5 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       IsPlaylistFile(trimmed);
     }
   }
+  // The ".m3u8" reader cuts the bytes into lines before decoding: it must find the same
+  // entries as cutting the decoded text.
+  std::vector<WString> expected;
+  for (const WString& entry : ParseM3uEntries(U16(bytes))) {
+    WString trimmed = TrimEntry(entry);
+    if (!trimmed.empty()) expected.push_back(std::move(trimmed));
+  }
+  if (ParseM3u8Entries(bytes) != expected) __builtin_trap();
   return 0;
 }

@@ -11,42 +11,99 @@ namespace {
 
 bool IsM3u8Name(WStringView file) { return AsciiLowerText(ExtractFileExt(file)) == u".m3u8"; }
 
-}  // namespace
+template <class CharT>
+std::basic_string_view<CharT> TrimmedLine(std::basic_string_view<CharT> line) {
+  size_t first = 0;
+  size_t last = line.size();
+  while (first < last && static_cast<char32_t>(line[first]) <= U' ') ++first;
+  while (last > first && static_cast<char32_t>(line[last - 1]) <= U' ') --last;
+  return line.substr(first, last - first);
+}
 
-std::vector<WString> ParseM3uEntries(WStringView text) {
-  std::vector<WString> lines;
-  // Lines end at CR, LF or CR LF; text after the last break is a last line.
+template <class CharT>
+bool StartsWithChars(std::basic_string_view<CharT> text, std::string_view ascii) {
+  if (text.size() < ascii.size()) return false;
+  for (size_t i = 0; i < ascii.size(); ++i) {
+    if (text[i] != static_cast<CharT>(ascii[i])) return false;
+  }
+  return true;
+}
+
+// Calls entry(line) for every line that names an entry, in file order, on UTF-16 text or
+// on the UTF-8 bytes of a ".m3u8" (cut before decoding, which gives the same lines: CR and
+// LF bytes never occur inside a UTF-8 character, and blanks are ASCII).
+template <class CharT, class EntryFn>
+void ForEachM3uEntry(std::basic_string_view<CharT> text, EntryFn&& entry) {
   // A byte order mark that the decoder left in place would otherwise glue itself to the
   // first line and turn "#EXTM3U" (or the first path) into a bogus entry.
-  if (!text.empty() && text.front() == u'\uFEFF') text.remove_prefix(1);
-  ForEachTextLine(text, [&](WStringView line) { lines.emplace_back(line); });
-
-  std::vector<WString> entries;
-  entries.reserve(lines.size());
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const WString& line = lines[i];
-    if (i == 0 && TrimEntry(line) == u"#EXTM3U") continue;
-    if (line.starts_with(u"#EXTINF:")) continue;
-    entries.push_back(std::move(lines[i]));
+  if constexpr (sizeof(CharT) == 1) {
+    if (StartsWithChars(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+  } else {
+    if (!text.empty() && text.front() == u'\uFEFF') text.remove_prefix(1);
   }
+  bool first = true;
+  ForEachTextLineOf<CharT>(text, [&](std::basic_string_view<CharT> line) {
+    const bool header = first && TrimmedLine(line).size() == 7 &&
+                        StartsWithChars(TrimmedLine(line), "#EXTM3U");
+    first = false;
+    if (header || StartsWithChars(line, "#EXTINF:")) return;
+    entry(line);
+  });
+}
+
+// The entries of a ".m3u8" from its bytes, trimmed, decoded one line at a time into
+// `scratch` and handed to entry(view); empty ones are left out.
+template <class EntryFn>
+void ForEachM3u8Entry(std::string_view bytes, WString& scratch, EntryFn&& entry) {
+  ForEachM3uEntry<char>(bytes, [&](std::string_view line) {
+    line = TrimmedLine(line);
+    if (line.empty()) return;
+    scratch.clear();
+    AppendU16(line, scratch);
+    entry(WStringView(scratch));
+  });
+}
+
+}  // namespace
+
+std::vector<WString> ParseM3u8Entries(std::string_view bytes) {
+  std::vector<WString> entries;
+  WString scratch;
+  ForEachM3u8Entry(bytes, scratch, [&](WStringView e) { entries.emplace_back(e); });
+  return entries;
+}
+
+std::vector<WString> ParseM3uEntries(WStringView text) {
+  // Lines end at CR, LF or CR LF; text after the last break is a last line.
+  std::vector<WString> entries;
+  ForEachM3uEntry<char16_t>(text, [&](WStringView line) { entries.emplace_back(line); });
   return entries;
 }
 
 bool TMyMediaStrings::ReadM3u(const WString& file, const WString& base, ExpandState& state,
                               std::vector<TMyStringItem>& out, int depth) {
-  // ".m3u8" is UTF-8 by definition (a BOM comes through as U+FEFF and is dropped by the
-  // line splitter); other lists are detected, and 8-bit Western lists are no dump.
-  const bool utf8 = IsM3u8Name(file);
-  TextEncoding code = utf8 ? kEncodingUtf8 : kEncodingDetect;
-  const WString text = ReadWholeListFile(file, code);
-  const std::vector<WString> entries = ParseM3uEntries(text);
   int taken = 0;
-  for (const WString& entry : entries) {
+  bool go_on = true;
+  WString entry;
+  auto take = [&](WStringView line) {
+    if (!go_on) return;
     // Lines with a refused extension drop out before anything else happens to them.
-    if (!AcceptFile(TrimEntry(entry))) continue;
-    if (!TakeEntry(entry, base, state, out, depth, EntryForm::Path, taken)) return false;
+    if (!AcceptFile(TrimmedEntry(line))) return;
+    go_on = TakeEntry(line, base, state, out, depth, EntryForm::Path, taken);
+  };
+  if (IsM3u8Name(file)) {
+    // ".m3u8" is UTF-8 by definition: its lines are cut from the bytes and decoded one
+    // at a time, so the whole text never exists a second time in UTF-16.
+    std::string bytes;
+    if (!ReadWholeFileBytes(file, bytes)) return true;
+    ForEachM3u8Entry(bytes, entry, take);
+    return go_on;
   }
-  return true;
+  // Other lists are detected, and 8-bit Western lists are no dump.
+  TextEncoding code = kEncodingDetect;
+  const WString text = ReadWholeListFile(file, code);
+  ForEachM3uEntry<char16_t>(text, take);
+  return go_on;
 }
 
 }  // namespace mivaro

@@ -1,5 +1,9 @@
 #include "playlist/media_strings.h"
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -11,6 +15,34 @@
 
 namespace mivaro {
 namespace {
+
+// Half of what the system can give without swapping (and of the address-space limit).
+std::uint64_t DefaultMemoryBudget() {
+  std::uint64_t available = 0;
+  if (FILE* f = std::fopen("/proc/meminfo", "re")) {
+    char line[128];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, f) != nullptr) {
+      if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) {
+        available = static_cast<std::uint64_t>(kib) * 1024;
+        break;
+      }
+    }
+    std::fclose(f);
+  }
+  if (available == 0) available = std::uint64_t{1} << 31;  // unknown: assume 2 GiB
+  rlimit limit{};
+  if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY) {
+    available = std::min<std::uint64_t>(available, limit.rlim_cur);
+  }
+  return available / 2;
+}
+
+// What one entry costs in memory: its UTF-16 text, the list's item and the allocator's
+// bookkeeping.
+std::uint64_t EntryBytes(const WString& path) {
+  return (path.capacity() + 1) * sizeof(char16_t) + sizeof(TMyStringItem) + 16;
+}
 
 bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
   return s.size() >= tail.size() && AsciiLowerText(s.substr(s.size() - tail.size())) == tail;
@@ -34,13 +66,15 @@ WString ResumeListFileName(WStringView program_file) {
   return ChangeFileExt(program_file, u".resume.m3u8");
 }
 
-WString TrimEntry(WStringView text) {
+WStringView TrimmedEntry(WStringView text) {
   size_t first = 0;
   size_t last = text.size();
   while (first < last && text[first] <= u' ') ++first;
   while (last > first && text[last - 1] <= u' ') --last;
-  return WString(text.substr(first, last - first));
+  return text.substr(first, last - first);
 }
+
+WString TrimEntry(WStringView text) { return WString(TrimmedEntry(text)); }
 
 WString EntryToPath(WStringView entry, WStringView base, bool uri_entries) {
   if (IsFileUri(entry)) {
@@ -70,7 +104,9 @@ TMyMediaStrings::~TMyMediaStrings() {
   if (OwnsStorage()) Clear();
 }
 
-void TMyMediaStrings::FreeObject(void* obj) { delete static_cast<TMyCustomTag*>(obj); }
+void TMyMediaStrings::FreeObject(void* obj) {
+  if (obj != PendingTag()) delete static_cast<TMyCustomTag*>(obj);
+}
 
 void TMyMediaStrings::Clear() {
   const bool saved = OwnsObjects;
@@ -86,12 +122,33 @@ void TMyMediaStrings::Delete(int i) {
   OwnsObjects = saved;
 }
 
-TMyTag* TMyMediaStrings::Tag(int i) { return static_cast<TMyTag*>(GetObject(i)); }
+TMyTag* TMyMediaStrings::PendingTag() {
+  static TMyTag pending;
+  return &pending;
+}
 
-void* TMyMediaStrings::CreateFileObject(WStringView path, const TMyFindData& find_data) {
-  // The same object as one made from a record holding the path, size and times; the
-  // existence flags come from the directory entry instead of two more look-ups, which
-  // would be most of the cost of a 100,000-entry playlist.
+const TMyTag* TMyMediaStrings::KnownTag(int i) {
+  auto* tag = static_cast<TMyTag*>(GetObject(i));
+  return tag == PendingTag() ? nullptr : tag;
+}
+
+TMyTag* TMyMediaStrings::Tag(int i) {
+  auto* tag = static_cast<TMyTag*>(GetObject(i));
+  if (tag == PendingTag()) {
+    // Entries come in as paths alone; the tag with the file's facts is made when somebody
+    // first asks for it.
+    tag = CreateObjectForPath(At(i));
+    PutObject(i, tag);
+  }
+  return tag;
+}
+
+namespace {
+
+// A tag holding the path, size and times of a directory entry (none: size and times zero).
+// The same object as one made from a record holding them; the existence flags come from
+// the directory entry instead of two more look-ups.
+TMyTag* MakeFileTag(WStringView path, const TMyFindData& find_data) {
   auto* tag = new TMyTag();
   tag->FileName.assign(path);
   SplitPathParts(path, tag->FilePath, tag->FileNameOnly, tag->FileExt, tag->FileTitle);
@@ -107,13 +164,23 @@ void* TMyMediaStrings::CreateFileObject(WStringView path, const TMyFindData& fin
   return tag;
 }
 
+}  // namespace
+
+void* TMyMediaStrings::CreateFileObject(WStringView, const TMyFindData&) {
+  // No tag yet: one of 33 texts per entry would be most of the memory of a large
+  // playlist, and most of them are never asked for. Tag(i) makes it on demand.
+  return PendingTag();
+}
+
+bool TMyMediaStrings::WantsFileDetails() const { return false; }
+
 TMyTag* TMyMediaStrings::CreateObjectForPath(WStringView path) {
   TMyFindData fd;
   {
     TMyFindFile find(path);
     if (!find.Next(fd)) fd = TMyFindData();
   }
-  return static_cast<TMyTag*>(CreateFileObject(path, fd));
+  return MakeFileTag(path, fd);
 }
 
 bool TMyMediaStrings::Enumerate() {
@@ -139,13 +206,27 @@ int TMyMediaStrings::ExpandPlaylists(bool check_exists) {
   const int before = Count();
   ExpandState state;
   state.check_exists = check_exists;
+  state.budget = MemoryBudget != 0 ? MemoryBudget : DefaultMemoryBudget();
   for (int i = Count() - 1; i >= 0; --i) {
     if (!CheckContinue()) break;
     if (!IsPlaylistFile(At(i))) continue;
     const WString file = Get(i);
     Delete(i);
     std::vector<TMyStringItem> items;
-    const bool go_on = ReadPlaylist(file, state, items, 0);
+    const std::uint64_t used_before = state.used;
+    bool go_on = ReadPlaylist(file, state, items, 0);
+    if (state.too_large) {
+      // Refused whole: a part of a list is no list the user asked for.
+      for (TMyStringItem& item : items) FreeObject(item.object);
+      items.clear();
+      items.shrink_to_fit();
+      WString text(kMsgPlaylistTooLarge);
+      text.replace(text.find(u"%s"), 2, ExtractFileName(file));
+      ShowMessage(text, MessageKind::Error);
+      state.too_large = false;
+      state.used = used_before;
+      go_on = true;
+    }
     // The entries go in as one block: inserting 100,000 entries one by one in the middle
     // of a list would move the tail 100,000 times.
     if (!items.empty()) {
@@ -179,6 +260,13 @@ bool TMyMediaStrings::ReadPlaylist(const WString& file, ExpandState& state,
   if (!state.visited.insert(absolute).second) return true;
   const WString ext = AsciiLowerText(ExtractFileExt(file));
   if (!FileExists(file)) return true;
+  // The file is read whole and its text decoded: a file that cannot even be held that
+  // way is refused unread.
+  const auto size = static_cast<std::uint64_t>(std::max<std::int64_t>(GetFileSize64(file), 0));
+  if (state.used + 3 * size > state.budget) {
+    state.too_large = true;
+    return false;
+  }
   // Entries resolve against the playlist's absolute folder (a relative one would make
   // every entry ask for the current folder again).
   const WString base = ExtractFilePath(absolute);
@@ -193,27 +281,24 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
                                 std::vector<TMyStringItem>& out, int depth, EntryForm form,
                                 int& taken) {
   if (!CheckContinue()) return false;
-  WString trimmed = TrimEntry(entry);
+  WStringView trimmed = TrimmedEntry(entry);
   if (trimmed.empty()) return true;
-  if (form == EntryForm::WplSource) trimmed = DecodeWplEntities(trimmed);
-  WString path = EntryToPath(trimmed, base, form == EntryForm::Uri);
-  // One look-up answers both "does it exist" and what its tag needs.
-  TMyFindData fd;
-  bool found = false;
-  if (state.check_exists) {
-    if (HasWildcards(path)) {
-      if (!FileExists(path)) return true;
-    } else {
-      TMyFindFile find(path);
-      found = find.Next(fd);
-      if (!found || fd.IsFolder()) return true;
-    }
+  WString decoded;
+  if (form == EntryForm::WplSource) {
+    decoded = DecodeWplEntities(trimmed);
+    trimmed = decoded;
   }
+  WString path = EntryToPath(trimmed, base, form == EntryForm::Uri);
+  if (state.check_exists && !state.lookup.FileExists(path)) return true;
   if (IsPlaylistFile(path)) return ReadPlaylist(path, state, out, depth + 1);
   if (!AcceptFile(path)) return true;
-  TMyTag* tag =
-      found ? static_cast<TMyTag*>(CreateFileObject(path, fd)) : CreateObjectForPath(path);
-  out.push_back({std::move(path), tag});
+  // The entry holds its path alone; Tag(i) makes its tag when it is asked for.
+  state.used += EntryBytes(path);
+  if (state.used > state.budget) {
+    state.too_large = true;
+    return false;
+  }
+  out.push_back({std::move(path), PendingTag()});
   ++taken;
   if (OnFileAdded) OnFileAdded(taken, out.back().text);
   return true;
@@ -223,21 +308,21 @@ bool TMyMediaStrings::TakeEntry(WStringView entry, const WString& base, ExpandSt
 
 void TMyMediaStrings::SortByName(bool ascending, int lo, int hi) {
   SortByTextKey(ascending, lo, hi, [this](int i) {
-    const TMyTag* tag = Tag(i);
+    const TMyTag* tag = KnownTag(i);  // the path says it all
     return tag != nullptr ? tag->FileNameOnly : ExtractFileName(At(i));
   });
 }
 
 void TMyMediaStrings::SortByFolder(bool ascending, int lo, int hi) {
   SortByTextKey(ascending, lo, hi, [this](int i) {
-    const TMyTag* tag = Tag(i);
+    const TMyTag* tag = KnownTag(i);  // the path says it all
     return tag != nullptr ? tag->FileDir : ExtractFileDir(At(i));
   });
 }
 
 void TMyMediaStrings::SortByExtension(bool ascending, int lo, int hi) {
   SortByTextKey(ascending, lo, hi, [this](int i) {
-    const TMyTag* tag = Tag(i);
+    const TMyTag* tag = KnownTag(i);  // the path says it all
     return tag != nullptr ? tag->FileExt : ExtractFileExt(At(i));
   });
 }

@@ -20,6 +20,10 @@ class TMyIniFile;
 // True when the lower-cased extension is ".m3u", ".m3u8", ".pls", ".wpl" or ".xspf".
 bool IsPlaylistFile(WStringView path);
 
+// The notice shown for a playlist too large to be read ("%s" is its file name).
+inline constexpr char16_t kMsgPlaylistTooLarge[] =
+    u"プレイリスト「%s」は大きすぎるため、読み込めませんでした";
+
 // Writes the list's text (one path per line, CR LF) as UTF-8, with BOM when with_bom is
 // set. ".m3u8" is appended to the file name unless it already ends in it (ignoring case).
 // False when the file cannot be written (the old file then stays as it was).
@@ -40,11 +44,17 @@ class TMyMediaStrings : public TMyFileStrings {
   void Delete(int i) override;
   void FreeObject(void* obj) override;
 
-  // The item's tag object (nullptr when out of range or none).
+  // The item's tag object (nullptr when out of range or none). Files and playlist entries
+  // are added as paths alone, with PendingTag() as their object; the first call makes their
+  // tag from the file's directory entry and keeps it.
   TMyTag* Tag(int i);
+  // The object of an item whose tag has not been made yet (never freed).
+  static TMyTag* PendingTag();
 
-  // A TMyTag with the path, size and times of the directory entry.
+  // PendingTag(): the tag is made on demand by Tag.
   void* CreateFileObject(WStringView path, const TMyFindData& find_data) override;
+  // False: the folder walk needs no size and times, as no tag is made from them.
+  bool WantsFileDetails() const override;
   // CreateFileObject of the path's directory entry; a tag with size and times zero when
   // there is none.
   TMyTag* CreateObjectForPath(WStringView path);
@@ -95,10 +105,22 @@ class TMyMediaStrings : public TMyFileStrings {
   struct ExpandState {
     std::unordered_set<WString> visited;
     bool check_exists = true;
+    TMyFileLookup lookup;  // the existence checks of the entries
+    std::uint64_t budget = 0;  // bytes the entries may take
+    std::uint64_t used = 0;    // bytes the entries read so far take
+    bool too_large = false;    // the entries did not fit: the playlist is refused
   };
+
+  // Bytes the entries of one expansion may take; 0 (the default) means half of the memory
+  // the system has available (and of the address-space limit, when one is set). A playlist
+  // whose entries would take more is refused with a notice and adds nothing, instead of
+  // driving the system into swap.
+  std::uint64_t MemoryBudget = 0;
 
  private:
   void SortByTagText(bool ascending, int lo, int hi, TMyTagField field);
+  // The tag when it exists already (nullptr for none and for one not made yet).
+  const TMyTag* KnownTag(int i);
   // Reads one playlist into `out`; false when cancelled.
   bool ReadPlaylist(const WString& file, ExpandState& state, std::vector<TMyStringItem>& out,
                     int depth);
@@ -123,6 +145,9 @@ class TMyMediaStrings : public TMyFileStrings {
 // M3U / M3U8 lines: the first line is skipped when it is "#EXTM3U" (trimmed), every line
 // starting with "#EXTINF:" is skipped; every other line, empty ones included, is returned.
 std::vector<WString> ParseM3uEntries(WStringView text);
+// The entries of a ".m3u8" straight from its UTF-8 bytes (what the reader uses): the same
+// as ParseM3uEntries of the decoded text with each entry trimmed and empty ones left out.
+std::vector<WString> ParseM3u8Entries(std::string_view bytes);
 // WPL: the source attribute of each "<media" line of the last <seq> ... </seq> block,
 // still with its entities.
 std::vector<WString> ParseWplEntries(WStringView text);
@@ -141,5 +166,7 @@ WString DecodeWplEntities(WStringView text);
 WString EntryToPath(WStringView entry, WStringView base, bool uri_entries);
 // Blanks and control characters removed from both ends.
 WString TrimEntry(WStringView text);
+// The same as a view into `text`.
+WStringView TrimmedEntry(WStringView text);
 
 }  // namespace mivaro

@@ -25,14 +25,7 @@ int RunExpand(const std::vector<std::string>& args) {
   }
   if (sources.Count() == 0) return UsageError("usage: mivaro-tool expand [--no-check] SOURCE...");
   list.AddFromSources(sources);
-  std::string out;
-  for (int i = 0; i < list.Count(); ++i) {
-    out += PathText(list.At(i));
-    out += '\n';
-  }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) {
-    return Failure("expand: cannot write standard output");
-  }
+  if (!WritePathLines(list)) return Failure("expand: cannot write standard output");
   return 0;
 }
 

@@ -43,7 +43,7 @@ int RunList(const std::vector<std::string>& args) {
     return UsageError("usage: mivaro-tool list [--include EXTS] [--exclude EXTS] SOURCE...");
   }
   files.AddFromSources(sources);
-  for (int i = 0; i < files.Count(); ++i) std::printf("%s\n", PathText(files.At(i)).c_str());
+  if (!WritePathLines(files)) return Failure("list: cannot write standard output");
   return 0;
 }
 

@@ -46,7 +46,19 @@ int Failure(const std::string& message) {
 
 WString ArgPath(const std::string& arg) { return os::FromNativeName(arg); }
 
+namespace {
+
+bool NeedsEscapes(std::string_view text) {
+  for (const char c : text) {
+    if (c == '\r' || c == '\n' || c == '\t') return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::string Escaped(std::string_view text) {
+  if (!NeedsEscapes(text)) return std::string(text);
   std::string out;
   out.reserve(text.size());
   for (const char c : text) {
@@ -62,7 +74,22 @@ std::string Escaped(std::string_view text) {
 
 std::string PathText(const WString& path) {
   std::string native;
-  return Escaped(os::ToNativePath(path, native) ? native : Utf8(path));
+  if (!os::ToNativePath(path, native)) native = Utf8(path);
+  if (!NeedsEscapes(native)) return native;
+  return Escaped(native);
+}
+
+bool WritePathLines(TMyWStrings& list) {
+  std::string out;
+  for (int i = 0; i < list.Count(); ++i) {
+    out += PathText(list.At(i));
+    out += '\n';
+    if (out.size() >= (1 << 16) || i + 1 == list.Count()) {
+      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) return false;
+      out.clear();
+    }
+  }
+  return std::fflush(stdout) == 0;
 }
 
 }  // namespace mivaro::tool

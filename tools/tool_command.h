@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ustring.h"
+#include "core/wstrings.h"
 
 namespace mivaro::tool {
 
@@ -34,6 +35,9 @@ WString ArgPath(const std::string& arg);
 std::string Escaped(std::string_view text);
 // A path as one output line's text: its file-system bytes, escaped.
 std::string PathText(const WString& path);
+// Writes every item of the list as a PathText line to standard output, in blocks (a second
+// copy of a large list is never held). False when the output cannot be written.
+bool WritePathLines(TMyWStrings& list);
 
 }  // namespace mivaro::tool
 

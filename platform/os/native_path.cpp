@@ -5,8 +5,14 @@ namespace mivaro::os {
 bool ToNativePath(WStringView path, std::string& out) {
   out.clear();
   if (path.empty()) return false;
+  // Most names are ASCII: narrow the leading run in one pass.
+  size_t ascii = 0;
+  while (ascii < path.size() && path[ascii] < 0x80 && path[ascii] != 0) ++ascii;
+  out.resize(ascii);
+  for (size_t k = 0; k < ascii; ++k) out[k] = static_cast<char>(path[k]);
+  if (ascii == path.size()) return true;
   out.reserve(path.size() + path.size() / 2);
-  for (size_t i = 0; i < path.size(); ++i) {
+  for (size_t i = ascii; i < path.size(); ++i) {
     const char16_t c = path[i];
     if (c == 0) {
       out.clear();

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/paths.h"
 
@@ -64,6 +65,30 @@ TEST_F(FilesTest, ExistenceOfPathsAndPatterns) {
   EXPECT_FALSE(FileExists(P(u"nofolder/*.mp3")));
   // A pattern without a folder part names no folder, so it finds no file.
   EXPECT_FALSE(FileExists(u"*.mp3"));
+}
+
+TEST_F(FilesTest, LookupOfManyNamesAnswersAsFileExists) {
+  // Enough names in one folder that the folder is read whole, of every kind a listing
+  // may report differently from a look-up.
+  for (int i = 0; i < 6; ++i) Write("f" + std::to_string(i) + ".mp3", "x");
+  MakeDir("dir.mp3");
+  ASSERT_EQ(symlink("dir.mp3", (root_ + "/linkdir.mp3").c_str()), 0);
+  ASSERT_EQ(symlink("f0.mp3", (root_ + "/linkfile.mp3").c_str()), 0);
+  ASSERT_EQ(symlink("gone", (root_ + "/broken.mp3").c_str()), 0);
+  ASSERT_EQ(mkfifo((root_ + "/pipe.mp3").c_str(), 0600), 0);
+  const std::vector<WString> names = {
+      P(u"f0.mp3"), P(u"dir.mp3"), P(u"linkdir.mp3"), P(u"linkfile.mp3"), P(u"broken.mp3"),
+      P(u"pipe.mp3"), P(u"F1.MP3"), P(u"missing.mp3"), P(u"f5.mp3"), P(u"f*.mp3"),
+      P(u"dir.mp3/"), P(u"."), P(u"nofolder/f0.mp3"), P(u"f0.mp3/.."), P(u"f2.mp3")};
+  TMyFileLookup lookup;
+  for (int round = 0; round < 3; ++round) {
+    for (const WString& name : names) {
+      EXPECT_EQ(lookup.FileExists(name), FileExists(name)) << Utf8(name) << " round " << round;
+    }
+  }
+  // A file made after the folder was read is still found.
+  Write("late.mp3", "x");
+  EXPECT_TRUE(lookup.FileExists(P(u"late.mp3")));
 }
 
 TEST_F(FilesTest, NearestExistingFolder) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/hooks.h"
 #include "core/text_file.h"
 #include "temp_tree.h"
 
@@ -134,6 +135,59 @@ TEST(MediaStringsM3u, LeadingBomIsNotPartOfTheFirstLine) {
   // Only a mark at the very start goes; one inside a later line is that line's text.
   EXPECT_EQ(ParseM3uEntries(u"\uFEFFa\n\uFEFFb"), (std::vector<WString>{u"a", u"\uFEFFb"}));
   EXPECT_TRUE(ParseM3uEntries(u"\uFEFF").empty());
+}
+
+TEST(MediaStringsM3u, Utf8ListsDecodeBrokenBytesAndEveryLineBreak) {
+  TempTree t;
+  t.Write("a.mp3", "12345");
+  // A truncated character at a line's end, a stray continuation byte, CR, CR LF and LF.
+  t.Write("l.m3u8", "#EXTM3U \rx\xE3\x81\r\n\x81y.mp3\na.mp3\r#EXTINF:1,t\n \t\n");
+  TMyMediaStrings list;
+  list.Add(t.WPath("l.m3u8"));
+  list.ExpandPlaylists(false);
+  ASSERT_EQ(list.Count(), 3);
+  EXPECT_EQ(list.Get(0), t.WPath("") + u"x\uFFFD\uFFFD");
+  EXPECT_EQ(list.Get(1), t.WPath("") + u"\uFFFDy.mp3");
+  EXPECT_EQ(list.Get(2), t.WPath("a.mp3"));
+  // Cutting the bytes before decoding finds what cutting the decoded text finds.
+  const std::string tricky = "\xEF\xBB\xBF #EXTM3U\r\xF0\x9F\n\x80\r\r\n\xE6\x9B\xB2 \n#EXTINF:x\n\xC3";
+  EXPECT_EQ(ParseM3u8Entries(tricky),
+            (std::vector<WString>{u"\uFFFD\uFFFD", u"\uFFFD", u"曲", u"\uFFFD"}));
+  // The entry's tag is made when it is asked for, from the file as it is then.
+  ASSERT_NE(list.Tag(2), nullptr);
+  EXPECT_EQ(list.Tag(2)->FileSize, 5);
+  EXPECT_TRUE(list.Tag(2)->FileExists);
+  EXPECT_FALSE(list.Tag(0)->FileExists);
+}
+
+TEST(MediaStringsExpand, PlaylistsLargerThanTheMemoryBudgetAreRefusedWithANotice) {
+  TempTree t;
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += "n" + std::to_string(i) + ".mp3\n";
+  t.Write("big.m3u8", lines);
+  t.Write("small.m3u8", "one.mp3\n");
+  std::vector<WString> notices;
+  SetMessageHook([&](WStringView text, MessageKind) {
+    notices.emplace_back(text);
+    return 0;
+  });
+  auto expand = [&](std::uint64_t budget) {
+    TMyMediaStrings list;
+    list.MemoryBudget = budget;
+    list.Add(t.WPath("small.m3u8"));
+    list.Add(u"/keep.mp3");
+    list.Add(t.WPath("big.m3u8"));
+    list.ExpandPlaylists(false);
+    return list.Count();
+  };
+  // The entries do not fit (about 100 bytes each), then the file itself does not.
+  EXPECT_EQ(expand(4000), 2);
+  EXPECT_EQ(expand(500), 2);
+  ASSERT_EQ(notices.size(), 2u);
+  EXPECT_EQ(notices[0], u"プレイリスト「big.m3u8」は大きすぎるため、読み込めませんでした");
+  EXPECT_EQ(expand(1 << 20), 102);
+  EXPECT_EQ(notices.size(), 2u);
+  SetMessageHook(nullptr);
 }
 
 TEST(MediaStringsM3u, ShiftJisListsAreDetected) {
