@@ -93,6 +93,9 @@ struct TApp_MivaroOptions {
 
 class TApp_Mivaro : public QMainWindow {
   Q_OBJECT
+  // The file and sort commands (file_commands.cpp) stop, reopen and refresh as the window's
+  // own commands do.
+  friend class TMyFileCommands;
 
  public:
   explicit TApp_Mivaro(QWidget* parent = nullptr);
