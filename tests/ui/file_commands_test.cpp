@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QProgressBar>
 #include <map>
 
 #include "core/files.h"
@@ -110,6 +111,40 @@ TEST_F(MainFileCommands, MoveThePlayingFile) {
   EXPECT_EQ(Playing(), moved);
   EXPECT_NEAR(window->DShow_Player->Position(), 3.0, 0.5);
   EXPECT_EQ(window->Dialog_FileCmd_Move.initial_dir, other);
+}
+
+// A copy to another file system leaves playback and the list alone; a read-only target is
+// asked about and replaced. A read-only file renamed is asked about and stays read-only.
+TEST_F(MainFileCommands, CopyAcrossFileSystemsAndReadOnlyFiles) {
+  StartAbc();
+  { QFile f(Media(QStringLiteral("a.mp4"))); f.open(QIODevice::WriteOnly); f.write(QByteArray(3 << 20, 'v')); }
+  QTemporaryDir shm(QStringLiteral("/dev/shm/mivaro-copy-XXXXXX"));
+  ASSERT_TRUE(shm.isValid());
+  const int graphs = graphs_made;
+  chosen = W(shm.path());
+  window->Action_FileCmd_Copy->trigger();
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(QFileInfo(shm.path() + QStringLiteral("/a.mp4")).size(), 3 << 20);
+  EXPECT_EQ(graphs_made, graphs);
+  EXPECT_EQ(Entries()[0], Name("a.mp4"));
+  EXPECT_FALSE(window->ProgressBar_FileCmd->isVisible());
+
+  const WString copy = chosen + u"/a.mp4";
+  ASSERT_TRUE(SetReadOnlyFile(copy));
+  window->Action_FileCmd_Copy->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], copy + u"\rコピー先のフォルダには既に同名のファイルが存在し、更に読み取り専用属性がついています\r上書きしますか");
+
+  messages.clear();
+  ASSERT_TRUE(SetReadOnlyFile(Name("b.mp4")));
+  chosen = Name("e.mp4");
+  Select({1});
+  List().Action_FileCmd_Rename->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(messages[0], u"名前を変更しようとしているファイル\r" + Name("b.mp4") +
+                             u"\rには読み取り専用属性がついています。名前を変更しますか");
+  EXPECT_TRUE(IsReadOnlyFile(Name("e.mp4")));
+  EXPECT_EQ(Entries()[1], Name("e.mp4"));
 }
 
 // Trashing the last entry while it plays starts the first; a file already gone still leaves
