@@ -69,6 +69,7 @@ TEST_F(MainFileCommands, RenameThePlayingFile) {
   EXPECT_EQ(Entries()[0], Name("A.mp4"));
   EXPECT_EQ(Playing(), Name("A.mp4"));
   EXPECT_NEAR(window->DShow_Player->Position(), 4.0, 0.5);
+  EXPECT_EQ(window->DShow_Player->PlayState(), 3);  // running again, not left paused
 
   window->Action_FileCmd_Rename->trigger();
   ASSERT_EQ(messages.size(), 1u);

@@ -1,7 +1,9 @@
 #include "ui/main/file_commands.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QTimer>
@@ -24,6 +26,7 @@
 #include "ui/list/app_mivaro_list.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/dialog_filters.h"
 #include "ui/main/message_boxes.h"
 
 namespace mivaro {
@@ -76,6 +79,26 @@ bool OtherFileAt(WStringView source, WStringView target) {
 
 int AskOrStop(WStringView text) { return AskYesNoCancel(text); }
 
+// The rename dialog: a save dialog on the file's own name. Its filter is chosen before the
+// name is put in, as choosing a filter replaces the extension of the name shown.
+bool RunRenameDialog(QWidget* owner, TMyDialogState& state) {
+  QFileDialog dialog(owner, state.title, Q(state.initial_dir));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // The program asks its own overwrite question afterwards.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const QStringList filters = QtFilters(state.filter);
+  dialog.setNameFilters(filters);
+  if (state.filter_index >= 1 && state.filter_index <= filters.size())
+    dialog.selectNameFilter(filters[state.filter_index - 1]);
+  dialog.selectFile(Q(ExtractFileName(state.file_name)));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  state.file_name = dialog.selectedFiles().front().toStdU16String();
+  state.files = {state.file_name};
+  state.filter_index = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+  return true;
+}
+
 }  // namespace
 
 TMyFileCommands::TMyFileCommands(TApp_Mivaro& main) : QObject(&main), main_(main) {
@@ -90,8 +113,10 @@ TMyFileCommands::TMyFileCommands(TApp_Mivaro& main) : QObject(&main), main_(main
   for (const auto& [action, key] : sorts)
     Bind(action, [this, k = key](QObject* s) { SortExecute(s, k); });
   Bind(main_.Action_Sort_Shuffle, [this](QObject* s) { ShuffleExecute(s); });
-  for (QAction* holder : {main_.Action_FileCmd, main_.Action_FileCmd_RemoveFromHDD, main_.Action_Sort})
+  for (QAction* holder : {main_.Action_FileCmd, main_.Action_FileCmd_RemoveFromHDD, main_.Action_Sort}) {
     holder->setProperty("Later", false);
+    holder->setEnabled(true);
+  }
 
   if (auto* list = main_.findChild<TApp_MivaroList*>(QString(), Qt::FindDirectChildrenOnly)) {
     list->RenameMediaFile = [this](WStringView p) { return RenameMediaFile(p); };
@@ -123,6 +148,7 @@ void TMyFileCommands::Interrupt(WStringView path) {
   if (!main_.DShow_Player->IsOpened() || main_.DShow_Player->FileName() != path) return;
   resume_time_ = main_.DShow_Player->Position();
   resume_index_ = main_.ItemIndex();
+  resume_paused_ = main_.DShow_Player->PlayState() == 2;
   main_.StopMedia();
 }
 
@@ -135,6 +161,8 @@ void TMyFileCommands::Restart(bool from_start) {
   main_.resume_time_ = from_start ? 0 : resume_time_;
   main_.SetItemIndex(index);
   main_.PlayCurrent();
+  // The open only seeks to the resume time; playing (unless it was paused) is the caller's.
+  if (!from_start && main_.DShow_Player->IsOpened() && !resume_paused_) main_.DShow_Player->Play();
 }
 
 // ---- Transfers -------------------------------------------------------------------------------
@@ -191,7 +219,9 @@ int TMyFileCommands::RenameMediaFile(WStringView path_view) {
   dialog.file_name = path;
   dialog.initial_dir = ExtractFileDir(path);
   dialog.filter_index = FilterIndexFor(dialog.filter, path);
-  if (!main_.RunDialog(TMyDialogKind::Save, dialog)) return kIdCancel;
+  const bool chosen = main_.ExecuteDialog ? main_.ExecuteDialog(TMyDialogKind::Save, dialog)
+                                          : RunRenameDialog(QApplication::activeWindow(), dialog);
+  if (!chosen) return kIdCancel;
   const WString target = dialog.file_name;
 
   const bool case_only = target.size() == path.size() && UpperCaseText(target) == UpperCaseText(path);

@@ -77,6 +77,7 @@ class TMyFileCommands : public QObject {
   TMySortState sort_;
   int resume_index_ = -1;
   double resume_time_ = 0;
+  bool resume_paused_ = false;
 };
 
 }  // namespace mivaro
