@@ -157,8 +157,10 @@ void TMyFileCommands::Restart(bool from_start) {
   const int index = resume_index_;
   resume_index_ = -1;
   if (main_.Playlist().Count() == 0) return;
-  // The window's open handler starts the file at its resume time.
-  main_.resume_time_ = from_start ? 0 : resume_time_;
+  // The controller's open step starts the file at its resume time; its resume entry (for
+  // a list filled later) stays as it was.
+  TMyPlaybackController& controller = main_.Controller();
+  controller.SetResume(controller.ResumeIndex(), from_start ? 0 : resume_time_);
   main_.SetItemIndex(index);
   main_.PlayCurrent();
   // The open only seeks to the resume time; playing (unless it was paused) is the caller's.
