@@ -103,12 +103,12 @@ TEST_F(ListWindow, RowsMenusAndTheFolderToggle) {
                          "貼り付け(&P)", "削除(&D)", "-", "すべて選択(&A)", "-", "下方検索(&D)",
                          "上方検索(&U)"}));
   EXPECT_EQ(list->Action_Edit_Undo->toolTip(), QStringLiteral("元に戻す"));
-  // The per-file commands wait for the main window's file commands.
+  // With a selection the per-file commands run through the main window's.
   Select(list, {0});
   list->UpdateActionStates();
   EXPECT_TRUE(list->Action_List_Del->isEnabled());
-  EXPECT_FALSE(list->Action_FileCmd_Rename->isEnabled());
-  EXPECT_FALSE(list->Action_FileCmd_Trash->isEnabled());
+  EXPECT_TRUE(list->Action_FileCmd_Rename->isEnabled());
+  EXPECT_TRUE(list->Action_FileCmd_Trash->isEnabled());
 }
 
 TEST_F(ListWindow, CopiesTheWholeListOrTheSelectedPaths) {

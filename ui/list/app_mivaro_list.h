@@ -137,6 +137,11 @@ class TApp_MivaroList : public QWidget {
   // stay disabled.
   using FileCommand = std::function<int(WStringView path)>;
   FileCommand RenameMediaFile, CopyMediaFile, MoveMediaFile, RecycleMediaFile;
+  // The main window's folder dialog for copying (true) or moving; false when cancelled.
+  std::function<bool(bool copy)> ChooseTargetFolder;
+  // The main window's sort command run without a sender: the list no longer counts as
+  // sorted once files were renamed or moved.
+  std::function<void()> ForgetSortOrder;
   // The readers of the information thread (empty: read the file).
   InfoFetchCalls FetchCalls;
 

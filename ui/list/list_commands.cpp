@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QListView>
 
 #include "core/hooks.h"
@@ -91,18 +90,7 @@ void TApp_MivaroList::RunFileCommand(QAction* action) {
   if (!*command) return;
   const bool to_folder = action == Action_FileCmd_Copy || action == Action_FileCmd_Move;
   if (to_folder) {
-    TMyDialogState& dialog =
-        action == Action_FileCmd_Copy ? main_->Dialog_FileCmd_Copy : main_->Dialog_FileCmd_Move;
-    if (main_->ExecuteDialog) {
-      if (!main_->ExecuteDialog(TMyDialogKind::OpenFolder, dialog)) return;
-    } else {
-      const QString folder = QFileDialog::getExistingDirectory(
-          QApplication::activeWindow(), dialog.title, QString::fromStdU16String(dialog.initial_dir));
-      if (folder.isEmpty()) return;
-      dialog.file_name = folder.toStdU16String();
-      dialog.files = {dialog.file_name};
-    }
-    dialog.initial_dir = dialog.file_name;
+    if (!ChooseTargetFolder || !ChooseTargetFolder(action == Action_FileCmd_Copy)) return;
   } else if (action == Action_FileCmd_Trash) {
     if (ShowMessage(u"選択したファイルをメディアから削除します\rよろしいですか",
                     MessageKind::YesNo) != kIdYes)
@@ -125,8 +113,7 @@ void TApp_MivaroList::RunFileCommand(QAction* action) {
     playlist_.EndUpdate();
   }
   const bool sort_after = action == Action_FileCmd_Rename || action == Action_FileCmd_Move;
-  if (sort_after && reordered && main_->Action_Sort_FileName->isEnabled())
-    main_->Action_Sort_FileName->trigger();
+  if (sort_after && reordered && ForgetSortOrder) ForgetSortOrder();
   RefreshList();
 }
 

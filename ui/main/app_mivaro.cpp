@@ -35,6 +35,7 @@
 #include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/file_commands.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/properties_dialog.h"
 #include "ui/main/sub_player_link.h"
@@ -188,6 +189,8 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 
   // The playlist window, made with the main window; it reads its keys with the settings.
   AttachPlaylistWindow(this);
+  // The file and sort commands, for this window and the playlist window.
+  new TMyFileCommands(*this);
   // The Send-To sub-menus and the tray icon.
   new TMyMainDesktopMenus(this);
 

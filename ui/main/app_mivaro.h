@@ -101,6 +101,9 @@ struct TApp_MivaroOptions {
 
 class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   Q_OBJECT
+  // The file and sort commands (file_commands.cpp) stop, reopen and refresh as the window's
+  // own commands do.
+  friend class TMyFileCommands;
 
  public:
   explicit TApp_Mivaro(QWidget* parent = nullptr);
