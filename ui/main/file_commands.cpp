@@ -113,10 +113,8 @@ TMyFileCommands::TMyFileCommands(TApp_Mivaro& main) : QObject(&main), main_(main
   for (const auto& [action, key] : sorts)
     Bind(action, [this, k = key](QObject* s) { SortExecute(s, k); });
   Bind(main_.Action_Sort_Shuffle, [this](QObject* s) { ShuffleExecute(s); });
-  for (QAction* holder : {main_.Action_FileCmd, main_.Action_FileCmd_RemoveFromHDD, main_.Action_Sort}) {
-    holder->setProperty("Later", false);
-    holder->setEnabled(true);
-  }
+  // Attached: the window's state rules now offer the file and sort commands.
+  main_.links.file_commands = this;
 
   if (auto* list = main_.findChild<TApp_MivaroList*>(QString(), Qt::FindDirectChildrenOnly)) {
     list->RenameMediaFile = [this](WStringView p) { return RenameMediaFile(p); };
@@ -128,9 +126,11 @@ TMyFileCommands::TMyFileCommands(TApp_Mivaro& main) : QObject(&main), main_(main
   }
 }
 
+TMyFileCommands::~TMyFileCommands() {
+  if (main_.links.file_commands == this) main_.links.file_commands = nullptr;
+}
+
 void TMyFileCommands::Bind(QAction* action, std::function<void(QObject*)> command) {
-  action->setProperty("Later", false);
-  action->setEnabled(true);
   connect(action, &QAction::triggered, this, [action, command = std::move(command)] {
     if (!IsBusy()) command(action);
   });

@@ -19,6 +19,7 @@
 
 #include "core/ustring.h"
 #include "playlist/playlist_order.h"
+#include "ui/main/window_links.h"
 
 class QAction;
 
@@ -31,11 +32,12 @@ namespace os {
 struct TransferOptions;
 }
 
-class TMyFileCommands : public QObject {
+class TMyFileCommands : public QObject, public TMyFileCommandLink {
  public:
   // Binds the window's file and sort actions and hands the per-file operations to the
   // playlist window.
   explicit TMyFileCommands(TApp_Mivaro& main);
+  ~TMyFileCommands() override;
 
   int RenameMediaFile(WStringView path);
   // Into the folder last chosen for moving (copying).
