@@ -259,6 +259,7 @@ void TApp_Mivaro::ConnectActions() {
   });
   Bind(Action_Zoom_Capture, &TApp_Mivaro::Action_Zoom_CaptureExecute);
   AttachCaptureTool();
+  AttachWallVideo();
   Bind(Action_List_Clear, &TApp_Mivaro::Action_List_ClearExecute);
   Bind(Action_List_Del, &TApp_Mivaro::Action_List_DelExecute);
   Bind(Action_List_Copy, &TApp_Mivaro::Action_List_CopyExecute);

@@ -56,6 +56,7 @@ class TMyMpris;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
+class TMyWallVideoCommand;
 class TMyTrackBar;
 class TMyWStrings;
 
@@ -384,6 +385,11 @@ class TApp_Mivaro : public QMainWindow {
 
   // app_capture.cpp: the middle button on the video runs the capture command.
   void AttachCaptureTool();
+  // The wallpaper command (app_wallpaper.cpp).
+  void AttachWallVideo();
+  void Action_Zoom_WallvideoExecute(QObject* sender);
+  // On media open: the mode follows the action (only when it is on or was on).
+  void ApplyWallVideo();
 
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;
@@ -391,6 +397,7 @@ class TApp_Mivaro : public QMainWindow {
   std::unique_ptr<TMyWStrings> playlist_;
   std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
+  TMyWallVideoCommand* wall_video_ = nullptr;  // a child of the window
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
   TMyMpris* mpris_ = nullptr;
   QStyle* menu_style_ = nullptr;

@@ -152,6 +152,7 @@ void TApp_Mivaro::DShow_PlayerMediaOpen() {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
   ApplyPlayRate();
   ApplyMuteAndVolume();
+  ApplyWallVideo();
   UpdateHints();
   UpdateActionStates();
   if (resume_time_ > 0) {

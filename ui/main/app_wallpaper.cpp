@@ -1,0 +1,40 @@
+// The wallpaper command of the main window (see wall_video_command.h).
+#include <QAction>
+
+#include "player/qt/directshow_player.h"
+#include "ui/main/app_mivaro.h"
+#include "ui/main/wall_video_command.h"
+
+namespace mivaro {
+
+void TApp_Mivaro::AttachWallVideo() {
+  TMyWallVideoCommand::Env env;
+  env.Player = DShow_Player;
+  env.SubPlayer = [this]() -> TMySubPlayerLink* {
+    return options_.start_sub_player ? sub_player_.get() : nullptr;
+  };
+  env.Window = this;
+  env.RendererChoice = [this] {
+    EnsureRenderer();
+    return renderer_;
+  };
+  env.SetResumeTime = [this](double seconds) { resume_time_ = seconds; };
+  env.VideoHome = [this] {
+    DShow_Player->Resize();
+    UpdateSizeLabel();
+    UpdateActionStates();
+  };
+  wall_video_ = new TMyWallVideoCommand(std::move(env), this);
+  Bind(Action_Zoom_Wallvideo, &TApp_Mivaro::Action_Zoom_WallvideoExecute);
+}
+
+void TApp_Mivaro::Action_Zoom_WallvideoExecute(QObject*) {
+  wall_video_->Execute(Action_Zoom_Wallvideo->isChecked());
+}
+
+void TApp_Mivaro::ApplyWallVideo() {
+  if (Action_Zoom_Wallvideo->isChecked() || wall_video_->Hosting() || DShow_Player->WallVideo())
+    Action_Zoom_WallvideoExecute(nullptr);
+}
+
+}  // namespace mivaro
