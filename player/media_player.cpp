@@ -174,7 +174,7 @@ void TMyMediaPlayer::Play() {
   closing_ = false;
   if (graph_) {
     HRESULT hr = graph_->Run();
-    if (Succeeded(hr) && PlayState() == 3) Raise(OnMediaPlay, TMyNotification::Play);
+    if (Succeeded(hr) && PlayState() == psRunning) Raise(OnMediaPlay, TMyNotification::Play);
     return;
   }
   if (!fileName_.empty() && FileExists(fileName_)) {
@@ -183,7 +183,7 @@ void TMyMediaPlayer::Play() {
 }
 
 bool TMyMediaPlayer::Pause() {
-  if (PlayState() == 2) return true;
+  if (PlayState() == psPaused) return true;
   if (!graph_) return false;
   bool ok = Succeeded(graph_->Pause());
   if (ok) Raise(OnMediaPaused, TMyNotification::Paused);
@@ -199,19 +199,19 @@ bool TMyMediaPlayer::Replay() {
   return true;
 }
 
-int TMyMediaPlayer::PlayState() {
-  if (!IsOpened()) return 1;
+TMyPlayState TMyMediaPlayer::PlayState() {
+  if (!IsOpened()) return psStopped;
   int state = State_Stopped;
   HRESULT hr = E_FAIL;
   for (int i = 0; i < 9; ++i) {
     hr = graph_->GetState(100, &state);
     if (!Failed(hr)) break;
   }
-  if (hr != S_OK) return 1;
+  if (hr != S_OK) return psStopped;
   switch (state) {
-    case State_Paused: return 2;
-    case State_Running: return 3;
-    default: return 1;
+    case State_Paused: return psPaused;
+    case State_Running: return psRunning;
+    default: return psStopped;
   }
 }
 
@@ -484,7 +484,7 @@ bool TMyMediaPlayer::FrameStep(int count) {
 }
 
 bool TMyMediaPlayer::SeekFrames(int count) {
-  if (PlayState() == 3) Pause();
+  if (PlayState() == psRunning) Pause();
   SetPosition(Position() + TimePerFrame() * count);
   ProcessMessages();
   return true;

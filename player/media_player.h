@@ -24,6 +24,10 @@ namespace mivaro {
 
 class TMyMediaPlayer;
 
+// The player's state as PlayState() reads it. A state that cannot be read, or that is still
+// changing, reads as stopped, and so does a player with nothing open.
+enum TMyPlayState : int { psStopped = 1, psPaused = 2, psRunning = 3 };
+
 // Which notification was raised (for hosts that mirror them, e.g. as Qt signals).
 enum class TMyNotification { Open, Start, Ended, Paused, Play, Stopped, Closed, Error };
 
@@ -63,8 +67,8 @@ class TMyMediaPlayer {
   // "フィルタグラフは作成されていません".
   void SaveGraph(WStringView fileName);
 
-  // 1 stopped (also nothing open, state unreadable or changing), 2 paused, 3 running.
-  int PlayState();
+  // Asks the graph (waits up to about a second while the state changes).
+  TMyPlayState PlayState();
   bool IsOpened() const { return graph_ != nullptr && hasPosition_; }
   // A picture of known size; still images have one too. The layout, the aspect and the
   // repaint of the video follow this.
@@ -82,6 +86,9 @@ class TMyMediaPlayer {
   void SetVolume(int volume);
   int Balance() const { return balance_; }
   void SetBalance(int balance);
+  // The volume fades: each blocks for about half a second (FadeIn waits 500 ms more first)
+  // and pumps the message loop at every step (ProcessMessages, core/hooks.h), so timers and
+  // user commands can run inside them; callers must expect re-entry.
   void FadeOut();
   void FadeIn(int target);
   bool KeepAspect() const { return keepAspect_; }

@@ -278,6 +278,13 @@ void TApp_Mivaro::ConnectActions() {
   Bind(Action_Opt_LargeIcon, &TApp_Mivaro::Action_Opt_LargeIconExecute);
   Bind(Action_Zoom_KeepAspect, &TApp_Mivaro::Action_Zoom_KeepAspectExecute);
   Bind(Action_Help_VersionInfo, &TApp_Mivaro::Action_Help_VersionInfoExecute);
+  // The options the playback rules read.
+  connect(Action_Opt_Random, &QAction::toggled, this, [this](bool on) { controller_->SetRandom(on); });
+  connect(Action_Opt_AllowImage, &QAction::toggled, this,
+          [this](bool on) { controller_->SetAllowImages(on); });
+  // The combo box moves its current item by itself when rows before it go or move.
+  connect(ComboBox_Playlist, &QComboBox::currentIndexChanged, this,
+          [this](int index) { controller_->FollowIndex(index); });
   connect(Action_List_FolderName, &QAction::toggled, this, [this](bool on) {
     if (PlaylistModel) PlaylistModel->SetShowFolder(on);
     if (ComboBox_Playlist) ComboBox_Playlist->update();

@@ -31,6 +31,7 @@
 #include "platform/desktop/mpris.h"
 #include "platform/desktop/screensaver.h"
 #include "player/qt/directshow_player.h"
+#include "settings/main_settings.h"
 #include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
 #include "ui/main/busy_guard.h"
@@ -107,7 +108,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   setObjectName(QStringLiteral("App_Mivaro"));
   arguments_ = options_.arguments ? *options_.arguments : GlobalParam().PathArguments();
 
-  // 1-2. Icon, caption and title: the product name of the version record.
+  // Icon, caption and title: the product name of the version record.
   product_name_ = QString::fromStdU16String(GetAppProductName());
   if (product_name_.isEmpty()) product_name_ = QStringLiteral("Mivaro");
   if (options_.install_hooks) InstallDesktopHooks(product_name_);
@@ -128,70 +129,27 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 
   CreateActions();
   CreatePanels();
+  TMyPlaybackHost& host = *this;
+  controller_ = std::make_unique<TMyPlaybackController>(*DShow_Player, *playlist_, host);
   CreateMenus();
   ConnectActions();
   AttachDebugMenu(*this);
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);
 
-  // 3. Preferred decoders. The renderer is chosen before the first file opens
-  // (EnsureRenderer): finding the one that works here starts the media engine, which
-  // would otherwise hold back the window by more than half a second.
-  if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
-  DShow_Player->SetUseFFDShow(true);
+  ConnectPlayer();
 
-  // 5. Player notifications.
-  DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
-  DShow_Player->OnMediaStart = [this](TMyMediaPlayer*) { DShow_PlayerMediaStart(); };
-  DShow_Player->OnMediaPlay = [this](TMyMediaPlayer*) { DShow_PlayerMediaPlay(); };
-  DShow_Player->OnMediaPaused = [this](TMyMediaPlayer*) { DShow_PlayerMediaPaused(); };
-  DShow_Player->OnMediaStopped = [this](TMyMediaPlayer*) { DShow_PlayerMediaStopped(); };
-  DShow_Player->OnMediaClosed = [this](TMyMediaPlayer*) { DShow_PlayerMediaClosed(); };
-  DShow_Player->OnVideoSizeChange = [this](TMyMediaPlayer*, std::uint16_t, std::uint16_t) {
-    DShow_PlayerVideoSizeChange();
-  };
-  DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
-  // A length not known at open (a stream without an index) arrives later: the bar takes it.
-  DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
-    if (code != EC_LENGTH_CHANGED) return;
-    time_latch_ = 1;
-    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
-    time_latch_ = 0;
-  };
-
-  // 6. Seek state, flags, the playlist (the combo box's items) and the excluded extensions.
-  pending_seek_ = -1.0;
-  deleting_ = false;
-  end_of_media_ = false;
+  // The playlist (the combo box's items) and the excluded extensions.
   playlist_->OwnsObjects = true;
   PlaylistModel->SetStore(playlist_->Storage());
   for (const char16_t* ext : kExcludedExtensions) excluded_extensions_->Add(ext);
 
-  // 7. Labels, colours.
+  // Labels, colours.
   Label_Size->clear();
   Label_Time->clear();
 
-  // Timers.
-  Timer_Time = new QTimer(this);
-  Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
-  Timer_Time->setInterval(1000);
-  connect(Timer_Time, &QTimer::timeout, this, &TApp_Mivaro::Timer_TimeTimer);
-  Timer_IsPlay = new QTimer(this);
-  Timer_IsPlay->setObjectName(QStringLiteral("Timer_IsPlay"));
-  Timer_IsPlay->setInterval(500);
-  connect(Timer_IsPlay, &QTimer::timeout, this, &TApp_Mivaro::Timer_IsPlayTimer);
-  Timer_GetFile = new QTimer(this);
-  Timer_GetFile->setObjectName(QStringLiteral("Timer_GetFile"));
-  Timer_GetFile->setInterval(30);
-  connect(Timer_GetFile, &QTimer::timeout, this, &TApp_Mivaro::Timer_GetFileTimer);
-
-  // Controls that run commands.
-  connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
-          &TApp_Mivaro::ComboBoxSelect);
-  connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
-  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
-  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
-  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+  CreateTimers();
+  ConnectControls();
 
   // The message panel of the sub player conversation.
   MyMessagePanel1 = new TMyMessagePanel(this);
@@ -201,40 +159,20 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
     sub_player_->HandleText(text);
   };
 
-  // 8-9. A 480-wide client area with a 16:9 video area between the panels.
+  // A 480-wide client area with a 16:9 video area between the panels.
   resize(kClientWidth, menuBar()->sizeHint().height() + Panel_Top->sizeHint().height() +
                            static_cast<int>(kClientWidth * 0.5625) +
                            Panel_Bottom->sizeHint().height());
-  resume_index_ = -1;
 
-  // 10. The initial folder of every dialog.
-  const WString initial = InitialFolder();
-  Dialog_File_OpenFile.title = QStringLiteral("開く");
-  Dialog_File_OpenFile.filter = QStringLiteral(
-      "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
-      "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
-      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl;*.xspf)|*.m3u;*.m3u8;*.pls;*.wpl;*.xspf|"
-      "すべて (*.*)|*.*");
-  Dialog_File_OpenFile.filter_index = 4;
-  Dialog_File_OpenFile.initial_dir = initial;
-  Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
-  Dialog_File_OpenThisFolder.title = QStringLiteral("フォルダを開く");
-  Dialog_Save.title = QStringLiteral("プレイリスト保存");
-  Dialog_Save.filter = QStringLiteral("プレイリスト (*.m3u8)|*.m3u8|すべて|*.*");
-  Dialog_FileCmd_Rename.title = QStringLiteral("ファイル名変更");
-  Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
-  Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
-  for (TMyDialogState* d : {&Dialog_File_OpenFolder, &Dialog_File_OpenThisFolder, &Dialog_FileCmd_Move,
-                            &Dialog_FileCmd_Copy, &Dialog_Debug_SaveAsGRF})
-    d->initial_dir = initial;
+  SetUpDialogs();
 
-  // 13. The mute image.
+  // The mute image.
   mute_image_index_ = Action_Play_Mute->property("ImageIndex").toInt();
 
-  // 14. An empty playlist, without a question.
+  // An empty playlist, without a question.
   Action_List_ClearExecute(nullptr);
 
-  // 15. Follow the clipboard.
+  // Follow the clipboard.
   connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
           &TApp_Mivaro::ClipboardChanged);
   ClipboardChanged();
@@ -249,49 +187,22 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   // The Send-To sub-menus and the tray icon.
   new TMyMainDesktopMenus(this);
 
-  // 16-17. Created; settings.
+  // Created; settings.
   created_ = 1;
   LoadSettings();
 
-  // 18-19. Mute, volume, icon size; the rename dialog's filter.
+  // Mute, volume, icon size; the rename dialog's filter.
   ApplyMuteAndVolume();
   if (Action_Opt_LargeIcon->isChecked()) ApplyIconSize();
   Dialog_FileCmd_Rename.filter = Dialog_File_OpenFile.filter;
 
-  // 20. Action states.
+  // Action states.
   UpdateActionStates();
 
-  // 22. Dropped files.
+  // Dropped files.
   setAcceptDrops(true);
 
-  if (options_.register_mpris) {
-    TMyMprisCommands commands;
-    auto run = [this](QAction* action, void (TApp_Mivaro::*command)(QObject*)) {
-      return [this, action, command] {
-        if (!IsBusy() && action->isEnabled()) (this->*command)(action);
-      };
-    };
-    commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
-    commands.play = [this] {
-      if (!IsBusy() && DShow_Player->PlayState() != 3) DShow_Player->Play();
-    };
-    commands.pause = [this] {
-      if (!IsBusy() && DShow_Player->PlayState() == 3) DShow_Player->Pause();
-    };
-    commands.stop = [this] {
-      if (!IsBusy()) StopMedia();
-    };
-    commands.next = run(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
-    commands.previous = run(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
-    commands.raise = [this] {
-      showNormal();
-      raise();
-      activateWindow();
-    };
-    commands.quit = [this] { close(); };
-    mpris_ = new TMyMpris(product_name_, std::move(commands), this);
-    mpris_->Start();
-  }
+  StartRemoteControl();
 }
 
 TApp_Mivaro::~TApp_Mivaro() {
@@ -309,19 +220,126 @@ TApp_Mivaro::~TApp_Mivaro() {
   DShow_Player->OnMediaClosed = nullptr;
   DShow_Player->OnVideoSizeChange = nullptr;
   DShow_Player->OnResize = nullptr;
+  DShow_Player->OnMediaEvent = nullptr;
+}
+
+// ---- Start-up steps ---------------------------------------------------------------------
+
+void TApp_Mivaro::ConnectPlayer() {
+  // Preferred decoders. The renderer is chosen before the first file opens
+  // (EnsureRenderer): finding the one that works here starts the media engine, which
+  // would otherwise hold back the window by more than half a second.
+  if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
+  DShow_Player->SetUseFFDShow(true);
+
+  // Player notifications.
+  DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
+  DShow_Player->OnMediaStart = [this](TMyMediaPlayer*) { DShow_PlayerMediaStart(); };
+  DShow_Player->OnMediaPlay = [this](TMyMediaPlayer*) { DShow_PlayerMediaPlay(); };
+  DShow_Player->OnMediaPaused = [this](TMyMediaPlayer*) { DShow_PlayerMediaPaused(); };
+  DShow_Player->OnMediaStopped = [this](TMyMediaPlayer*) { DShow_PlayerMediaStopped(); };
+  DShow_Player->OnMediaClosed = [this](TMyMediaPlayer*) { DShow_PlayerMediaClosed(); };
+  DShow_Player->OnVideoSizeChange = [this](TMyMediaPlayer*, std::uint16_t, std::uint16_t) {
+    DShow_PlayerVideoSizeChange();
+  };
+  DShow_Player->OnResize = [this](TMyMediaPlayer*) { UpdateSizeLabel(); };
+  // A length not known at open (a stream without an index) arrives later: the bar takes it.
+  DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
+    if (code != EC_LENGTH_CHANGED) return;
+    seeking_ = true;
+    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
+    seeking_ = false;
+  };
+}
+
+void TApp_Mivaro::CreateTimers() {
+  Timer_Time = new QTimer(this);
+  Timer_Time->setObjectName(QStringLiteral("Timer_Time"));
+  Timer_Time->setInterval(1000);
+  connect(Timer_Time, &QTimer::timeout, this, &TApp_Mivaro::Timer_TimeTimer);
+  Timer_IsPlay = new QTimer(this);
+  Timer_IsPlay->setObjectName(QStringLiteral("Timer_IsPlay"));
+  Timer_IsPlay->setInterval(500);
+  connect(Timer_IsPlay, &QTimer::timeout, this, &TApp_Mivaro::Timer_IsPlayTimer);
+  Timer_GetFile = new QTimer(this);
+  Timer_GetFile->setObjectName(QStringLiteral("Timer_GetFile"));
+  Timer_GetFile->setInterval(30);
+  connect(Timer_GetFile, &QTimer::timeout, this, &TApp_Mivaro::Timer_GetFileTimer);
+}
+
+void TApp_Mivaro::ConnectControls() {
+  // Controls that run commands.
+  connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
+          &TApp_Mivaro::ComboBoxSelect);
+  connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
+  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
+  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
+  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+}
+
+void TApp_Mivaro::SetUpDialogs() {
+  // The initial folder of every dialog.
+  const WString initial = InitialFolder();
+  Dialog_File_OpenFile.title = QStringLiteral("開く");
+  Dialog_File_OpenFile.filter = QStringLiteral(
+      "オーディオ (*.mid;*.mp3;*.wav;*.wma)|*.mid;*.mp3;*.wav;*.wma|"
+      "ビデオ (*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv)|*.avi;*.divx;*.flv;*.mp4;*.mpeg;*.mpg;*.wmv|"
+      "再生リスト (*.m3u;*.m3u8;*.pls;*.wpl;*.xspf)|*.m3u;*.m3u8;*.pls;*.wpl;*.xspf|"
+      "すべて (*.*)|*.*");
+  Dialog_File_OpenFile.filter_index = 4;
+  Dialog_File_OpenFolder.title = QStringLiteral("フォルダを開く");
+  Dialog_File_OpenThisFolder.title = QStringLiteral("フォルダを開く");
+  Dialog_Save.title = QStringLiteral("プレイリスト保存");
+  Dialog_Save.filter = QStringLiteral("プレイリスト (*.m3u8)|*.m3u8|すべて|*.*");
+  Dialog_FileCmd_Rename.title = QStringLiteral("ファイル名変更");
+  Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
+  Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
+  // The checks, the volume and the dialogs' folders start at the settings' defaults.
+  ApplySettings(DefaultMainSettings(initial));
+}
+
+// MPRIS: the desktop's media controls drive the same commands as the window.
+void TApp_Mivaro::StartRemoteControl() {
+  if (!options_.register_mpris) return;
+  TMyMprisCommands commands;
+  auto run = [this](QAction* action, void (TApp_Mivaro::*command)(QObject*)) {
+    return [this, action, command] {
+      if (!IsBusy() && action->isEnabled()) (this->*command)(action);
+    };
+  };
+  commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
+  commands.play = [this] {
+    if (!IsBusy() && DShow_Player->PlayState() != psRunning) DShow_Player->Play();
+  };
+  commands.pause = [this] {
+    if (!IsBusy() && DShow_Player->PlayState() == psRunning) DShow_Player->Pause();
+  };
+  commands.stop = [this] {
+    if (!IsBusy()) StopMedia();
+  };
+  commands.next = run(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
+  commands.previous = run(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
+  commands.raise = [this] {
+    showNormal();
+    raise();
+    activateWindow();
+  };
+  commands.quit = [this] { close(); };
+  mpris_ = new TMyMpris(product_name_, std::move(commands), this);
+  mpris_->Start();
 }
 
 void TApp_Mivaro::FinishStartup() {
   if (finished_startup_) return;
   finished_startup_ = true;
-  // 24. Show the window and bring it to the front. The window comes before the sub player
+  // Show the window and bring it to the front. The window comes before the sub player
   // (which may take a moment to answer) so that it appears at once.
   show();
   raise();
   activateWindow();
-  // 25. Fill the playlist.
+  // Fill the playlist.
   if (arguments_.empty()) {
-    if (Action_Opt_Resume->isChecked() && resume_index_ >= 0) {
+    if (Action_Opt_Resume->isChecked() && controller_->ResumeIndex() >= 0) {
       AddFiles({ResumeListFileName()});
       DShow_Player->Play();
     }
@@ -330,7 +348,7 @@ void TApp_Mivaro::FinishStartup() {
   }
   startup_filled_ = true;
   ExitWhenReady();
-  // 23. The sub player, once the window is up.
+  // The sub player, once the window is up.
   if (options_.start_sub_player) {
     QTimer::singleShot(0, this, [this] {
       if (created_ == 1) sub_player_->Start();
@@ -423,20 +441,11 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
     // runs on its first delivery only.
     QWidget* first = QApplication::focusWidget();
     if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
-    // The keys of the form are run on release; their press must not reach the focused
-    // control (a closed combo box would change the entry, a slider would move).
-    const int k = key->key();
-    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier);
-    const bool ctrl_key = mods == Qt::ControlModifier &&
-                          (k == Qt::Key_C || k == Qt::Key_F || k == Qt::Key_O || k == Qt::Key_V);
-    const bool plain = k == Qt::Key_Backspace || k == Qt::Key_Space || k == Qt::Key_PageUp ||
-                       k == Qt::Key_PageDown || k == Qt::Key_Left || k == Qt::Key_Right ||
-                       k == Qt::Key_Delete || (k == Qt::Key_Z && mods != Qt::NoModifier);
-    if (ctrl_key || plain) return true;
+    if (HandleKeyDown(key->key(), key->modifiers())) return true;
   } else if (type == QEvent::KeyRelease) {
     auto* key = static_cast<QKeyEvent*>(event);
     if (!key->isAutoRepeat()) {
-      play_pause_tag_ = false;
+      pause_on_click_ = false;
       if (HandleKeyUp(key->key(), key->modifiers())) return true;
     }
   }
@@ -545,31 +554,26 @@ void TApp_Mivaro::closeEvent(QCloseEvent* event) {
 void TApp_Mivaro::FormDestroy() {
   if (created_ != 1) return;
   created_ = 0;
-  // 1-2.
   DShow_Player->SetShowEvents(false);
   setAcceptDrops(false);
   Timer_Time->stop();
   Timer_IsPlay->stop();
   Timer_GetFile->stop();
   DShow_Player->Pause();
-  // 3.
   SaveSettings();
-  // 4-5.
   if (DShow_Player->IsOpened()) {
     DShow_Player->FadeOut();
     DShow_Player->Close();
   }
-  pending_seek_ = -1.0;
-  time_latch_ = 0;
   DShow_Player->Clear();
   inhibitor_->Release();
-  // 6. The video back home.
+  // The video back home.
   if (!windowState().testFlag(Qt::WindowMinimized)) {
     const TMyWindowHandle own = TMyDirectShowPlayer::WindowOf(DShow_Player);
     if (DShow_Player->VideoOwner() != own) DShow_Player->SetVideoOwner(own);
   }
   DShow_Player->StopWallVideo();
-  // 9. The sub player ends with us.
+  // The sub player ends with us.
   sub_player_->Close();
 }
 

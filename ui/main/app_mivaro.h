@@ -12,6 +12,7 @@
 //   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
 //                    paste, copy, save as, properties
 //   app_settings.cpp settings, resume play, icon size
+//   app_keys.cpp     the key table and the keyboard's media keys
 //
 // Commands are functions taking the `sender`: the action when the user ran it, nullptr
 // when the program runs it "without a sender" (no dialog, no question). While the busy
@@ -21,13 +22,17 @@
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "core/ustring.h"
+#include "player/playback_controller.h"
+#include "ui/main/busy_guard.h"
 
 class QAction;
 class QActionGroup;
@@ -59,6 +64,7 @@ class TMySubPlayerLink;
 class TMyWallVideoCommand;
 class TMyTrackBar;
 class TMyWStrings;
+struct TMyMainSettings;
 
 // What a file or folder dialog keeps between runs: its folder, its chosen paths and, for
 // the file dialogs, the file name and filter.
@@ -92,7 +98,7 @@ struct TApp_MivaroOptions {
   std::function<Qt::KeyboardModifiers()> held_keys;
 };
 
-class TApp_Mivaro : public QMainWindow {
+class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   Q_OBJECT
 
  public:
@@ -136,9 +142,10 @@ class TApp_Mivaro : public QMainWindow {
   // The caption that Timer_GetFile shows while files are added.
   QString ProgressCaption() const;
   bool Created() const { return created_ == 1; }
-  int ResumeIndex() const { return resume_index_; }
-  double ResumeTime() const { return resume_time_; }
-  double PendingSeek() const { return pending_seek_; }
+  int ResumeIndex() const { return controller_->ResumeIndex(); }
+  double ResumeTime() const { return controller_->ResumeTime(); }
+  // The playback rules; the window forwards commands and player notifications to it.
+  TMyPlaybackController& Controller() const { return *controller_; }
 
   // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
   std::function<bool(TMyDialogKind kind, TMyDialogState& state)> ExecuteDialog;
@@ -308,11 +315,14 @@ class TApp_Mivaro : public QMainWindow {
 
   // The time display (Timer_Time's tick), also run on pause and option change.
   void Timer_TimeTimer();
-  // The end-of-media step.
+  // The end-of-media step (the controller's).
   void MediaEnded();
   // Mute and volume (the mute action and the volume bar share it).
   void ApplyMuteAndVolume();
-  // Keys as the form handles them on release; true when the key ran a command.
+  // The form's keys (app_keys.cpp). They run on release; their press is swallowed so that
+  // it does not reach the focused control (a closed combo box would change the entry, a
+  // slider would move). Both answer true for a key of the table.
+  bool HandleKeyDown(int key, Qt::KeyboardModifiers modifiers);
   bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
   // Multimedia keys; true when reported handled.
   bool HandleMediaKey(int key);
@@ -325,6 +335,12 @@ class TApp_Mivaro : public QMainWindow {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Start-up steps (app_mivaro.cpp).
+  void ConnectPlayer();
+  void CreateTimers();
+  void ConnectControls();
+  void SetUpDialogs();
+  void StartRemoteControl();
   // Start-up pieces (app_actions.cpp, app_menus.cpp).
   void CreateActions();
   void ConnectActions();
@@ -351,9 +367,24 @@ class TApp_Mivaro : public QMainWindow {
   void EnsureRenderer();
 
   // app_playback.cpp
-  void Navigate(bool forward);
+  // TMyPlaybackHost: what the controller asks of the window and reports to it.
+  void Post(std::function<void()> task) override;
+  bool Live() const override;
+  bool Busy() const override;
+  void BeginBusy() override;
+  void EndBusy() override;
+  void ShowIndex(int index) override;
+  void BeforeOpen() override;
+  void ShowOpened() override;
+  void ShowPosition(int seconds) override;
+  void ShowCleared() override;
+  void ListChanged() override;
+  void StatesChanged() override;
+  void StopClock() override;
+  void EntryUnplayable(WStringView path) override;
+  void BeginStep() override;
+  void EndStep() override;
   void Skip(int direction);
-  void FrameStep(int count);
   void ApplyPlayRate();
   void ComboBoxSelect(int index);
   void DShow_PlayerMediaOpen();
@@ -365,7 +396,6 @@ class TApp_Mivaro : public QMainWindow {
   void DShow_PlayerVideoSizeChange();
   void Timer_IsPlayTimer();
   void Timer_GetFileTimer();
-  void UnplayableEntry();
   void RefreshListWindow();
   void SeekBarMouseDown(Qt::MouseButton button, QPoint pos);
   void SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos);
@@ -382,6 +412,11 @@ class TApp_Mivaro : public QMainWindow {
 
   // app_settings.cpp
   void ApplyIconSize();
+  // The plain settings as the window holds them, and back.
+  TMyMainSettings CurrentSettings() const;
+  void ApplySettings(const TMyMainSettings& settings);
+  // The history menus with their sections, as load and save both walk them.
+  std::array<std::pair<const char16_t*, QMenu*>, 3> HistorySections() const;
 
   // app_capture.cpp: the middle button on the video runs the capture command.
   void AttachCaptureTool();
@@ -395,6 +430,10 @@ class TApp_Mivaro : public QMainWindow {
   std::vector<WString> arguments_;
   QString product_name_;
   std::unique_ptr<TMyWStrings> playlist_;
+  std::unique_ptr<TMyPlaybackController> controller_;
+  // The controller's pumping steps now running (they nest when a command arrives during
+  // a fade); a close waits while any is open.
+  std::vector<std::unique_ptr<TMyStepScope>> steps_;
   std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
   TMyWallVideoCommand* wall_video_ = nullptr;  // a child of the window
@@ -406,21 +445,18 @@ class TApp_Mivaro : public QMainWindow {
   int image_size_ = 16;
   TMyVmMode renderer_{};
   bool renderer_chosen_ = false;
-  int resume_index_ = -1;
-  double resume_time_ = 0;
-  double pending_seek_ = -1.0;
-  std::int64_t wait_start_ = 0;
   int file_count_ = 0;
   WString file_path_;
   int mute_image_index_ = 0;
-  bool deleting_ = false;
-  bool end_of_media_ = false;
   int created_ = 0;
-  int time_latch_ = 0;       // Timer_Time's Tag
+  // A seek runs (its fades pump messages; the time display leaves the bar alone meanwhile).
+  bool seeking_ = false;
+  // The left button went down on the seek bar's thumb: its release seeks to the bar's value.
+  bool thumb_pressed_ = false;
   bool finished_startup_ = false;
   bool close_pending_ = false;
   bool destroyed_ = false;
-  bool play_pause_tag_ = false;  // Action_Play_PlayPause's Tag (click-to-pause)
+  bool pause_on_click_ = false;  // a click on the video pauses; any key release disarms it
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons

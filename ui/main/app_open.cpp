@@ -12,7 +12,6 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <cstdio>
-#include <random>
 
 #include "core/files.h"
 #include "core/hooks.h"
@@ -105,7 +104,7 @@ void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
 
   const int count = found.Count();
   if (count == 0) {
-    if (resume_index_ < 0) {
+    if (controller_->ResumeIndex() < 0) {
       ShowNotice(u"取得ファイルがありませんでした");
       setWindowTitle(product_name_);
     }
@@ -116,18 +115,7 @@ void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
     std::fprintf(stderr, "@metric add_ms=%lld files=%d\n", static_cast<long long>(timing.elapsed()), count);
   RefreshListWindow();
   UpdateActionStates();
-  if (resume_index_ >= 0) {
-    SetItemIndex(std::min(std::max(resume_index_, 0), playlist_->Count() - 1));
-    resume_index_ = -1;
-    PlayCurrent();
-  } else if (Action_Opt_Random->isChecked()) {
-    static std::mt19937 engine{std::random_device{}()};
-    SetItemIndex(old + std::uniform_int_distribution<int>(0, count - 1)(engine));
-    PlayCurrent();
-  } else {
-    SetItemIndex(old - 1);
-    Action_Play_NextExecute(nullptr);
-  }
+  controller_->PlayAdded(old, count);
 }
 
 // ---- Dialogs ------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include "core/shell.h"
 #include "core/wstrings.h"
 #include "settings/ini_file.h"
+#include "settings/main_settings.h"
 #include "ui/desktop/form_bounds.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/playlist_combo.h"
@@ -19,15 +20,57 @@
 namespace mivaro {
 namespace {
 
-void ReadCheck(TMyIniFile& ini, const char16_t* section, const char16_t* key, QAction* action) {
-  action->setChecked(ini.ReadBool(section, key, action->isChecked()));
-}
+// Where each check of the settings record lives in the window.
+struct TMyCheckBinding {
+  bool TMyMainSettings::*field;
+  QAction* TApp_Mivaro::*action;
+};
+using S = TMyMainSettings;
+using W = TApp_Mivaro;
+const TMyCheckBinding kChecks[] = {
+    {&S::main_folder_name, &W::Action_List_FolderName}, {&S::mute, &W::Action_Play_Mute},
+    {&S::keep_aspect, &W::Action_Zoom_KeepAspect},      {&S::wallvideo, &W::Action_Zoom_Wallvideo},
+    {&S::full_screen, &W::Action_Zoom_FullScreen},      {&S::max_screen, &W::Action_Zoom_MaxScreen},
+    {&S::random, &W::Action_Opt_Random},                {&S::time_verbose, &W::Action_Opt_TimeVerbose},
+    {&S::allow_image, &W::Action_Opt_AllowImage},       {&S::large_icon, &W::Action_Opt_LargeIcon},
+    {&S::resume, &W::Action_Opt_Resume},
+};
 
-void ReadFolder(TMyIniFile& ini, const char16_t* key, TMyDialogState& dialog) {
-  dialog.initial_dir = ini.ReadString(u"Dialog", key, dialog.initial_dir);
-}
+// Where each folder of the settings record lives.
+struct TMyFolderBinding {
+  WString TMyMainSettings::*field;
+  TMyDialogState TApp_Mivaro::*dialog;
+};
+const TMyFolderBinding kFolders[] = {
+    {&S::open_file_dir, &W::Dialog_File_OpenFile},
+    {&S::open_folder_dir, &W::Dialog_File_OpenFolder},
+    {&S::open_this_folder_dir, &W::Dialog_File_OpenThisFolder},
+    {&S::file_cmd_move_dir, &W::Dialog_FileCmd_Move},
+    {&S::file_cmd_copy_dir, &W::Dialog_FileCmd_Copy},
+    {&S::debug_save_grf_dir, &W::Dialog_Debug_SaveAsGRF},
+};
 
 }  // namespace
+
+TMyMainSettings TApp_Mivaro::CurrentSettings() const {
+  TMyMainSettings settings;
+  for (const TMyCheckBinding& b : kChecks) settings.*b.field = (this->*b.action)->isChecked();
+  for (const TMyFolderBinding& b : kFolders) settings.*b.field = (this->*b.dialog).initial_dir;
+  settings.volume = TrackBar_Volume->value();
+  return settings;
+}
+
+void TApp_Mivaro::ApplySettings(const TMyMainSettings& settings) {
+  for (const TMyCheckBinding& b : kChecks) (this->*b.action)->setChecked(settings.*b.field);
+  for (const TMyFolderBinding& b : kFolders) (this->*b.dialog).initial_dir = settings.*b.field;
+  TrackBar_Volume->setValue(settings.volume);
+}
+
+std::array<std::pair<const char16_t*, QMenu*>, 3> TApp_Mivaro::HistorySections() const {
+  return {{{u"OpenFileHistory", PopupMenu_File_OpenFile},
+           {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
+           {u"OpenThisFolderHistory", PopupMenu_File_OpenThisFolder}}};
+}
 
 void TApp_Mivaro::LoadSettings() {
   const Qt::KeyboardModifiers keys = Keys();
@@ -38,43 +81,23 @@ void TApp_Mivaro::LoadSettings() {
     TMyFormBounds bounds(this, u"App_Mivaro");
     ini.ReadFormBounds(u"Bounds", bounds);
   }
-  ReadCheck(ini, u"List", u"Main_FolderName", Action_List_FolderName);
-  ReadCheck(ini, u"Play", u"Mute", Action_Play_Mute);
-  TrackBar_Volume->setValue(ini.ReadInteger(u"Play", u"Volume", TrackBar_Volume->value()));
-  ReadCheck(ini, u"Zoom", u"KeepAspect", Action_Zoom_KeepAspect);
-  ReadCheck(ini, u"Zoom", u"Wallvideo", Action_Zoom_Wallvideo);
-  ReadCheck(ini, u"Zoom", u"FullScreen", Action_Zoom_FullScreen);
-  ReadCheck(ini, u"Zoom", u"MaxScreen", Action_Zoom_MaxScreen);
-  ReadFolder(ini, u"OpenFile", Dialog_File_OpenFile);
-  ReadFolder(ini, u"OpenFolder", Dialog_File_OpenFolder);
-  ReadFolder(ini, u"OpenThisFolder", Dialog_File_OpenThisFolder);
-  ReadFolder(ini, u"FileCmdMove", Dialog_FileCmd_Move);
-  ReadFolder(ini, u"FileCmdCopy", Dialog_FileCmd_Copy);
-  ReadFolder(ini, u"DebugSaveAsGRF", Dialog_Debug_SaveAsGRF);
-  ReadCheck(ini, u"Option", u"Random", Action_Opt_Random);
-  ReadCheck(ini, u"Option", u"TimeVerbose", Action_Opt_TimeVerbose);
-  ReadCheck(ini, u"Option", u"AllowImage", Action_Opt_AllowImage);
-  ReadCheck(ini, u"Option", u"LargeIcon", Action_Opt_LargeIcon);
-  ReadCheck(ini, u"RESUME", u"Resume", Action_Opt_Resume);
+  TMyMainSettings settings = CurrentSettings();
+  LoadMainSettings(ini, settings);
+  ApplySettings(settings);
   if (hooks.list_settings_load) hooks.list_settings_load(ini, !shift);
   if (hooks.load_settings) hooks.load_settings(ini);
 
   // Resume play: only for a start without arguments and with the list file present.
   if (Action_Opt_Resume->isChecked() && arguments_.empty() && FileExists(ResumeListFileName())) {
-    resume_index_ = ini.ReadInteger(u"RESUME", u"Index", -1);
-    resume_time_ = ini.ReadInteger(u"RESUME", u"Time", 0);
+    controller_->SetResume(ini.ReadInteger(u"RESUME", u"Index", -1),
+                           ini.ReadInteger(u"RESUME", u"Time", 0));
   } else {
-    resume_index_ = -1;
-    resume_time_ = 0;
+    controller_->SetResume(-1, 0);
   }
 
   // Histories: the first line ends on top.
   TMyWStrings lines;
-  const std::pair<const char16_t*, QMenu*> histories[] = {
-      {u"OpenFileHistory", PopupMenu_File_OpenFile},
-      {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
-      {u"OpenThisFolderHistory", PopupMenu_File_OpenThisFolder}};
-  for (const auto& [section, menu] : histories) {
+  for (const auto& [section, menu] : HistorySections()) {
     if (!ini.SectionExists(section)) continue;
     ini.ReadSectionLines(section, lines);
     for (int i = lines.Count() - 1; i >= 0; --i) InsertHistory(menu, lines.Get(i));
@@ -89,40 +112,18 @@ void TApp_Mivaro::SaveSettings() {
     TMyFormBounds bounds(this, u"App_Mivaro");
     ini.WriteFormBounds(u"Bounds", bounds);
   }
-  ini.WriteBool(u"List", u"Main_FolderName", Action_List_FolderName->isChecked());
-  ini.WriteBool(u"Play", u"Mute", Action_Play_Mute->isChecked());
-  ini.WriteInteger(u"Play", u"Volume", TrackBar_Volume->value());
-  ini.WriteBool(u"Zoom", u"KeepAspect", Action_Zoom_KeepAspect->isChecked());
-  ini.WriteBool(u"Zoom", u"Wallvideo", Action_Zoom_Wallvideo->isChecked());
-  ini.WriteBool(u"Zoom", u"FullScreen", Action_Zoom_FullScreen->isChecked());
-  ini.WriteBool(u"Zoom", u"MaxScreen", Action_Zoom_MaxScreen->isChecked());
-  ini.WriteString(u"Dialog", u"OpenFile", Dialog_File_OpenFile.initial_dir);
-  ini.WriteString(u"Dialog", u"OpenFolder", Dialog_File_OpenFolder.initial_dir);
-  ini.WriteString(u"Dialog", u"OpenThisFolder", Dialog_File_OpenThisFolder.initial_dir);
-  ini.WriteString(u"Dialog", u"FileCmdMove", Dialog_FileCmd_Move.initial_dir);
-  ini.WriteString(u"Dialog", u"FileCmdCopy", Dialog_FileCmd_Copy.initial_dir);
-  ini.WriteString(u"Dialog", u"DebugSaveAsGRF", Dialog_Debug_SaveAsGRF.initial_dir);
-  ini.WriteBool(u"Option", u"Random", Action_Opt_Random->isChecked());
-  ini.WriteBool(u"Option", u"TimeVerbose", Action_Opt_TimeVerbose->isChecked());
-  ini.WriteBool(u"Option", u"AllowImage", Action_Opt_AllowImage->isChecked());
-  ini.WriteBool(u"Option", u"LargeIcon", Action_Opt_LargeIcon->isChecked());
+  SaveMainSettings(ini, CurrentSettings());
 
   if (hooks.list_settings_save) hooks.list_settings_save(ini);
 
   TMyWStrings lines;
-  const std::pair<const char16_t*, QMenu*> histories[] = {
-      {u"OpenFileHistory", PopupMenu_File_OpenFile},
-      {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
-      {u"OpenThisFolderHistory", PopupMenu_File_OpenThisFolder}};
-  for (const auto& [section, menu] : histories) {
+  for (const auto& [section, menu] : HistorySections()) {
     lines.Clear();
     for (const WString& path : HistoryPaths(menu)) lines.Add(path);
     ini.WriteSectionLines(section, lines);
   }
 
-  const bool resume = Action_Opt_Resume->isChecked();
-  ini.WriteBool(u"RESUME", u"Resume", resume);
-  if (resume) {
+  if (Action_Opt_Resume->isChecked()) {
     ini.WriteInteger(u"RESUME", u"Index", ItemIndex());
     ini.WriteInteger(u"RESUME", u"Time", static_cast<int>(PlayerPosition()));
     const WString list = ResumeListFileName();

@@ -1,6 +1,7 @@
 // The wallpaper command of the main window (see wall_video_command.h).
 #include <QAction>
 
+#include "player/playback_controller.h"
 #include "player/qt/directshow_player.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/wall_video_command.h"
@@ -18,7 +19,9 @@ void TApp_Mivaro::AttachWallVideo() {
     EnsureRenderer();
     return renderer_;
   };
-  env.SetResumeTime = [this](double seconds) { resume_time_ = seconds; };
+  env.SetResumeTime = [this](double seconds) {
+    controller_->SetResume(controller_->ResumeIndex(), seconds);
+  };
   env.VideoHome = [this] {
     DShow_Player->Resize();
     UpdateSizeLabel();

@@ -22,9 +22,6 @@ class TMyTrackBar : public QSlider {
 
   // True while the left button holds the thumb.
   bool IsThumbHeld() const { return thumb_held_; }
-  // The free number of the owner (the seek-drag state lives here).
-  int Tag = 0;
-
   // The thumb's extent across the bar (its "length" in the trackbar sense): the style's own
   // when `large` is off, twice that when on. The bar's height follows from its owner.
   void SetLargeThumb(bool large);

@@ -1,0 +1,102 @@
+// The keys of the main window: one table of the form's keys, read by the press handler
+// (which swallows the press) and by the release handler (which runs the command), and the
+// keyboard's media keys, which run on press.
+#include <QAction>
+
+#include "ui/main/app_mivaro.h"
+#include "ui/main/busy_guard.h"
+
+namespace mivaro {
+namespace {
+
+// Which Shift/Ctrl combinations a row takes.
+enum class TMyKeyMods { CtrlOnly, Any, AnyButNone };
+
+struct TMyKeyBinding {
+  int key;
+  TMyKeyMods mods;
+  // The action whose state allows the command, and the command; none: the key is taken
+  // without a command (the fixed zooms, which arrive with video sizing).
+  QAction* TApp_Mivaro::*action;
+  void (TApp_Mivaro::*command)(QObject*);
+  // The press is kept from the focused control.
+  bool swallow_press;
+};
+
+using W = TApp_Mivaro;
+// The first row that matches wins: the Ctrl rows come before the plain ones.
+const TMyKeyBinding kKeys[] = {
+    {Qt::Key_C, TMyKeyMods::CtrlOnly, &W::Action_List_Copy, &W::Action_List_CopyExecute, true},
+    {Qt::Key_F, TMyKeyMods::CtrlOnly, &W::Action_File_OpenFolder, &W::Action_File_OpenFolderExecute, true},
+    {Qt::Key_O, TMyKeyMods::CtrlOnly, &W::Action_File_OpenFile, &W::Action_File_OpenFileExecute, true},
+    {Qt::Key_V, TMyKeyMods::CtrlOnly, &W::Action_List_Paste, &W::Action_List_PasteExecute, true},
+    {Qt::Key_Backspace, TMyKeyMods::Any, &W::Action_Play_Replay, &W::Action_Play_ReplayExecute, true},
+    {Qt::Key_Space, TMyKeyMods::Any, &W::Action_Play_PlayPause, &W::Action_Play_PlayPauseExecute, true},
+    {Qt::Key_PageUp, TMyKeyMods::Any, &W::Action_Play_Back, &W::Action_Play_BackExecute, true},
+    {Qt::Key_PageDown, TMyKeyMods::Any, &W::Action_Play_Next, &W::Action_Play_NextExecute, true},
+    {Qt::Key_Left, TMyKeyMods::Any, &W::Action_Play_SkipBack, &W::Action_Play_SkipBackExecute, true},
+    {Qt::Key_Right, TMyKeyMods::Any, &W::Action_Play_SkipNext, &W::Action_Play_SkipNextExecute, true},
+    {Qt::Key_Delete, TMyKeyMods::Any, &W::Action_List_Del, &W::Action_List_DelExecute, true},
+    {Qt::Key_Z, TMyKeyMods::AnyButNone, nullptr, nullptr, true},
+};
+
+const TMyKeyBinding* FindKey(int key, Qt::KeyboardModifiers modifiers) {
+  const Qt::KeyboardModifiers mods = modifiers & (Qt::ShiftModifier | Qt::ControlModifier);
+  for (const TMyKeyBinding& row : kKeys) {
+    if (row.key != key) continue;
+    const bool match = row.mods == TMyKeyMods::Any ||
+                       (row.mods == TMyKeyMods::CtrlOnly && mods == Qt::ControlModifier) ||
+                       (row.mods == TMyKeyMods::AnyButNone && mods != Qt::NoModifier);
+    if (match) return &row;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+bool TApp_Mivaro::HandleKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  const TMyKeyBinding* row = FindKey(key, modifiers);
+  return row && row->swallow_press;
+}
+
+bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+  const TMyKeyBinding* row = FindKey(key, modifiers);
+  if (!row) return false;
+  if (!row->command || IsBusy()) return true;
+  UpdateActionStates();
+  QAction* action = this->*row->action;
+  if (action->isEnabled()) (this->*row->command)(action);
+  return true;
+}
+
+bool TApp_Mivaro::HandleMediaKey(int key) {
+  // Previous and next are reported handled; stop, mute and play/pause run here and are
+  // still passed on, so that whatever else listens for them (the desktop) sees them too.
+  switch (key) {
+    case Qt::Key_Back:
+    case Qt::Key_MediaPrevious:
+      if (Action_Play_Back->isEnabled()) Action_Play_BackExecute(Action_Play_Back);
+      return true;
+    case Qt::Key_Forward:
+    case Qt::Key_MediaNext:
+      if (Action_Play_Next->isEnabled()) Action_Play_NextExecute(Action_Play_Next);
+      return true;
+    case Qt::Key_Stop:
+    case Qt::Key_MediaStop:
+      StopMedia();
+      return false;
+    case Qt::Key_VolumeMute:
+      Action_Play_Mute->toggle();
+      ApplyMuteAndVolume();
+      return false;
+    case Qt::Key_MediaPlay:
+    case Qt::Key_MediaTogglePlayPause:
+    case Qt::Key_MediaPause:
+      if (Action_Play_PlayPause->isEnabled()) Action_Play_PlayPauseExecute(Action_Play_PlayPause);
+      return false;
+    default:
+      return false;
+  }
+}
+
+}  // namespace mivaro
