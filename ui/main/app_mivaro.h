@@ -423,6 +423,11 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
   void Action_Zoom_WallvideoExecute(QObject* sender);
+  // For the screen-mode code: the double-click branch (true when wallpaper video was on,
+  // has been switched off and the double-click is done), and bringing the video home
+  // before full screen is entered.
+  bool WallVideoDoubleClick();
+  void WallVideoBringBack();
   // On media open: the mode follows the action (only when it is on or was on).
   void ApplyWallVideo();
 
