@@ -1,6 +1,8 @@
 #include "playlist/info_fetch.h"
 
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
 #include <thread>
 #include <utility>
 
@@ -26,6 +28,18 @@ InfoFetchPlan PlanInfoFetch(WStringView path, const TMyCustomTag* entryTag) {
 }
 
 namespace {
+
+// The number of jobs whose threads still run.
+struct RunningJobs {
+  std::mutex mutex;
+  std::condition_variable ended;
+  int count = 0;
+};
+
+RunningJobs& Running() {
+  static RunningJobs* running = new RunningJobs;  // never destroyed: jobs may outlive main
+  return *running;
+}
 
 struct Job {
   std::int32_t index;
@@ -75,8 +89,24 @@ std::shared_ptr<std::atomic<bool>> StartInfoFetch(std::int32_t index, WString pa
                                                   const InfoFetchCalls& calls) {
   auto stop = std::make_shared<std::atomic<bool>>(false);
   auto job = std::make_unique<Job>(Job{index, std::move(path), std::move(plan), calls, stop});
-  std::thread([job = std::move(job)] { job->Run(); }).detach();
+  RunningJobs& running = Running();
+  {
+    std::lock_guard<std::mutex> lock(running.mutex);
+    ++running.count;
+  }
+  std::thread([job = std::move(job), &running]() mutable {
+    job->Run();
+    job.reset();  // the job's calls (and what they hold) go before it counts as ended
+    std::lock_guard<std::mutex> lock(running.mutex);
+    if (--running.count == 0) running.ended.notify_all();
+  }).detach();
   return stop;
+}
+
+void WaitForInfoFetches() {
+  RunningJobs& running = Running();
+  std::unique_lock<std::mutex> lock(running.mutex);
+  running.ended.wait(lock, [&running] { return running.count == 0; });
 }
 
 }  // namespace mivaro

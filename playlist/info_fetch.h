@@ -45,6 +45,11 @@ std::shared_ptr<std::atomic<bool>> StartInfoFetch(std::int32_t index, WString pa
                                                   InfoFetchPlan plan,
                                                   const InfoFetchCalls& calls);
 
+// Waits until every job has ended. Set their stop flags first: a stopped job ends after
+// the read it is in. The window calls it when it goes, so that no job is still reading
+// (and loading media plug-ins) while the process exits.
+void WaitForInfoFetches();
+
 }  // namespace mivaro
 
 namespace mivaro {

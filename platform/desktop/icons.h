@@ -1,9 +1,10 @@
 // Images of the actions and the application icon, from the Tango icon theme.
 //
 // The theme is read from its installed folders (/usr/share/icons/Tango/16x16 and
-// 32x32), so the same pictures appear whatever icon theme the desktop uses. A name that
-// the theme lacks falls back to the desktop theme, then to an empty transparent image of
-// the requested size, so a missing package never breaks the tool bars.
+// 32x32), so the same pictures appear whatever icon theme the desktop uses. The zoom
+// pictures the theme lacks are drawn from its magnifier. Any other name that the theme
+// lacks falls back to the desktop theme, then to an empty transparent image of the
+// requested size, so a missing package never breaks the tool bars.
 #pragma once
 
 #include <QIcon>

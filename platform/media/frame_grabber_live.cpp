@@ -16,6 +16,8 @@ namespace mivaro::media {
 
 namespace {
 constexpr GstClockTime kWait = 10 * GST_SECOND;
+// playbin's "native-video" flag: no converter or scaler of its own in front of the sink.
+constexpr guint kPlayNativeVideo = 1u << 6;
 }  // namespace
 
 struct TMyCaptureGraph::Impl {
@@ -143,7 +145,8 @@ bool TMyCaptureGraph::Open(const std::string& file, bool useGrabber, uintptr_t w
     }
   } else {
     // The image renderer draws frames at their own size, centred; the picture read back
-    // is then the decoded frame itself (a scaler in front would hand back the scaled one).
+    // is then the decoded frame itself. playbin would otherwise put a scaler in front that
+    // fits (and letterboxes) every frame to the window, and hand back that picture.
     GstElement* sink = gst_element_factory_make("ximagesink", nullptr);
     GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
     if (sink && convert) {
@@ -174,6 +177,11 @@ bool TMyCaptureGraph::Open(const std::string& file, bool useGrabber, uintptr_t w
   }
   g_object_set(impl_->pipeline, "uri", uri, "video-sink", video, "audio-sink", audio, nullptr);
   g_free(uri);
+  if (!useGrabber) {
+    guint flags = 0;
+    g_object_get(impl_->pipeline, "flags", &flags, nullptr);
+    g_object_set(impl_->pipeline, "flags", flags | kPlayNativeVideo, nullptr);
+  }
   gst_element_set_state(impl_->pipeline, GST_STATE_PAUSED);
   GstState state = GST_STATE_NULL;
   const GstStateChangeReturn ret = gst_element_get_state(impl_->pipeline, &state, nullptr, kWait);
@@ -192,7 +200,13 @@ bool TMyCaptureGraph::Open(const std::string& file, bool useGrabber, uintptr_t w
       if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
         GstVideoInfo info;
         if (gst_video_info_from_caps(&info, caps)) {
-          impl_->width = GST_VIDEO_INFO_WIDTH(&info);
+          // Square pixels, as the grabber's frames have: the width follows the aspect.
+          const int parN = GST_VIDEO_INFO_PAR_N(&info);
+          const int parD = GST_VIDEO_INFO_PAR_D(&info);
+          impl_->width = parN > 0 && parD > 0 && parN != parD
+                             ? static_cast<int>(std::lround(static_cast<double>(
+                                   GST_VIDEO_INFO_WIDTH(&info)) * parN / parD))
+                             : GST_VIDEO_INFO_WIDTH(&info);
           impl_->height = GST_VIDEO_INFO_HEIGHT(&info);
           impl_->fpsN = info.fps_n;
           impl_->fpsD = info.fps_d > 0 ? info.fps_d : 1;

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
@@ -215,6 +216,20 @@ TEST_F(ListWindow, InformationAreaShowsTagsThenFactsForTheLastClickedRowOnly) {
   list->SelectOnly(2);
   QTRY_COMPARE(list->InfoText(3), QStringLiteral("ファイルが存在しません"));
   EXPECT_EQ(list->InfoText(0), QStringLiteral("gone"));  // no title: the file name
+
+  // The program closes while a job reads: the windows go only after it has ended.
+  auto started = std::make_shared<std::atomic<bool>>(false);
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  list->FetchCalls.readTag = [started, done](WStringView path) {
+    started->store(true);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    done->store(true);
+    return std::make_unique<TMyTag>(path);
+  };
+  list->SelectOnly(0);
+  QTRY_VERIFY(started->load());
+  window.reset();
+  EXPECT_TRUE(done->load());
 }
 
 TEST_F(ListWindow, HistoryFolderToggleAndBoundsSurviveARestart) {

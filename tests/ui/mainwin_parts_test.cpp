@@ -55,21 +55,22 @@ TEST(TimeText, DisplayAndHint) {
 }
 
 // A mouse x maps to the minimum before the channel's usable start, to the maximum after
-// its end, and linearly in between.
+// its end, and in between to the value whose thumb Qt centres on that x.
 TEST(TrackBar, ValueAtX) {
   App();
   TMyTrackBar bar;
   bar.resize(300, 24);
-  bar.setRange(0, 100);
+  bar.setRange(100, 200);
   const QRect channel = bar.ChannelRect();
-  const int h = (bar.ThumbRect().width() + 1) / 2;
-  EXPECT_EQ(bar.ValueAtX(channel.left()), 0);
-  EXPECT_EQ(bar.ValueAtX(channel.right()), 100);
-  const int start = channel.left() + h;
-  const int length = channel.width() - 2 * h;
-  EXPECT_NEAR(bar.ValueAtX(start + length / 2), 50.0, 100.0 / length + 0.01);
+  EXPECT_EQ(bar.ValueAtX(channel.left()), 100);
+  EXPECT_EQ(bar.ValueAtX(channel.right()), 200);
+  const double pixel = 100.0 / (channel.width() - bar.ThumbRect().width());
+  for (int value : {125, 150, 175}) {
+    bar.setValue(value);
+    EXPECT_NEAR(bar.ValueAtX(bar.ThumbRect().center().x()), value, 2 * pixel) << value;
+  }
   bar.setRange(0, 0);
-  EXPECT_EQ(bar.ValueAtX(start + 10), 0);
+  EXPECT_EQ(bar.ValueAtX(channel.center().x()), 0);
 }
 
 // The properties window lists the file's facts, and says when the file is missing.

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStyle>
 
 #include "core/wstrings.h"
 #include "mainwin_test_util.h"
@@ -133,8 +134,10 @@ TEST_F(MainWindowPlayback, DeleteLastEntryStartsFirst) {
 TEST_F(MainWindowPlayback, ClearAsksAndEmpties) {
   StartAbc();
   answer = kIdNo;
+  messages.clear();
   window->Action_List_Clear->trigger();
   EXPECT_EQ(window->Playlist().Count(), 3);
+  EXPECT_EQ(messages, std::vector<WString>{u"リストをクリアします\rよろしいですか"});
   answer = kIdYes;
   window->Action_List_Clear->trigger();
   EXPECT_EQ(window->Playlist().Count(), 0);
@@ -176,12 +179,17 @@ TEST_F(MainWindowPlayback, SeekBarClicksAndDragsSeek) {
   ASSERT_TRUE(bar->isEnabled());
   TTestGraph* graph = last_graph;
   const QRect channel = bar->ChannelRect();
-  const QPoint at(channel.left() + channel.width() * 3 / 4, channel.center().y());
-  const double expected = bar->ValueAtX(at.x());
-  ASSERT_GT(expected, 600);
+  // Click where Qt would centre the thumb for three quarters of the length.
+  ASSERT_EQ(bar->minimum(), 0);
+  const int expected = bar->maximum() * 3 / 4;
+  const int thumb_width = bar->ThumbRect().width();
+  const int span = channel.width() - thumb_width;
+  const QPoint at(channel.left() + QStyle::sliderPositionFromValue(0, bar->maximum(), expected, span) +
+                      thumb_width / 2,
+                  channel.center().y());
   QTest::mouseClick(bar, Qt::LeftButton, {}, at);
   ASSERT_FALSE(graph->seeks.empty());
-  EXPECT_NEAR(graph->seeks.back(), expected, 1.0);
+  EXPECT_NEAR(graph->seeks.back(), expected, 2.0 * bar->maximum() / span + 1.0);
 
   window->SeekTo(100);
   const QPoint thumb = bar->ThumbRect().center();

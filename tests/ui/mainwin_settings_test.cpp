@@ -36,10 +36,14 @@ TEST_F(MainWindowSettings, RoundTrip) {
   window->TrackBar_Volume->setValue(35);
   window->Dialog_File_OpenFolder.initial_dir = W(Media(QString()));
   window->InsertHistory(window->PopupMenu_File_OpenFolder, u"/old/folder");
-  window->InsertHistory(window->PopupMenu_File_OpenFolder, u"/new/ファイル$x");
+  window->InsertHistory(window->PopupMenu_File_OpenFolder, u"/new/ファイル$x café");
+  // The item's hint is the stored form: "$" and "é" (not in code page 932) escaped.
+  const QString stored = QStringLiteral("/new/ファイル$0024x caf$00e9");
+  EXPECT_EQ(window->PopupMenu_File_OpenFolder->actions().front()->statusTip(), stored);
   CloseWindow();
 
   const QString ini = ReadAll(IniFile());
+  EXPECT_TRUE(ini.contains(QStringLiteral("$0024x caf$00e9")));  // the ASCII part of the line
   EXPECT_TRUE(ini.contains(QStringLiteral("[RESUME]")));
   EXPECT_TRUE(ini.contains(QStringLiteral("Volume=35")));
 
@@ -54,7 +58,7 @@ TEST_F(MainWindowSettings, RoundTrip) {
   EXPECT_EQ(window->DShow_Player->Volume(), 0);  // muted
   EXPECT_EQ(window->Dialog_File_OpenFolder.initial_dir, W(Media(QString())));
   EXPECT_EQ(window->HistoryPaths(window->PopupMenu_File_OpenFolder),
-            (std::vector<WString>{u"/new/ファイル$x", u"/old/folder"}));
+            (std::vector<WString>{u"/new/ファイル$x café", u"/old/folder"}));
 }
 
 // With resume play on, a start without arguments continues at the stored entry and time.

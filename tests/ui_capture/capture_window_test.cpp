@@ -177,6 +177,11 @@ TEST_F(CaptureWindow, StripsMatchFfmpegAndMoveBackAndForth) {
   EXPECT_NEAR(window_->FrameTime(), 1.20, 1e-3);
   window_->Timer_TimeTimer();
   EXPECT_EQ(window_->Label_Time->text(), QStringLiteral("1.200"));
+  window_->Action_Opt_TimeVerbose->setChecked(true);
+  window_->Timer_TimeTimer();
+  EXPECT_TRUE(window_->Label_Time->text().startsWith(QStringLiteral("[映像1.200][音声1.2")));
+  EXPECT_TRUE(window_->Label_Time->text().endsWith(QStringLiteral("]1.200")));
+  window_->Action_Opt_TimeVerbose->setChecked(false);
   EXPECT_FALSE(window_->IsRunning());
 
   // A wider window holds more thumbnails.
@@ -274,6 +279,19 @@ TEST_F(CaptureWindow, BadFilesSettingsAndHostedMode) {
   EXPECT_FALSE(hosted.Menu_Help->menuAction()->isVisible());
   EXPECT_EQ(hosted.Action_File_Exit->text(), QStringLiteral("閉じる(&C)"));
   EXPECT_TRUE(hosted.Action_Help_VersionInfo->shortcuts().isEmpty());
+
+  // Each zoom command has a visible picture of its own.
+  std::vector<QImage> zooms;
+  for (QAction* a : {hosted.Action_Zoom_Up, hosted.Action_Zoom_Down, hosted.Action_Zoom_Actual,
+                     hosted.Action_Zoom_Auto}) {
+    const QImage image = a->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+    int opaque = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) opaque += qAlpha(image.pixel(x, y)) > 128;
+    EXPECT_GT(opaque, 40) << a->text().toStdString();
+    for (const QImage& other : zooms) EXPECT_NE(image, other) << a->text().toStdString();
+    zooms.push_back(image);
+  }
 }
 
 }  // namespace
@@ -283,15 +301,31 @@ namespace mivaro {
 namespace {
 
 TEST_F(CaptureWindow, TimerModeTakesTheRenderersPicture) {
+  // Colour bars at 75 %: grey at the left edge, red in the sixth of seven bars, blue at the
+  // right edge, over the top two thirds of the picture.
+  const std::string bars = home_ + "/bars.mp4";
+  RunShell("ffmpeg -v error -y -f lavfi -i smptebars=size=176x144:rate=25 -t 2 -c:v libx264 "
+           "-pix_fmt yuv420p '" + bars + "'");
   window_->Action_Opt_SampleGrabber->setChecked(false);
-  window_->OpenAt(QString::fromStdString(clip_).toStdU16String(), 1.0);
+  window_->OpenAt(QString::fromStdString(bars).toStdU16String(), 1.0);
   ASSERT_TRUE(WaitForStrip());
   EXPECT_FALSE(window_->UseGrabber);
   const std::vector<double> times = Times();
   for (size_t i = 1; i < times.size(); ++i) EXPECT_GT(times[i], times[i - 1]) << i;
   const capture::T_TimeBitmap first = window_->Strip.Thumb(0);
   ASSERT_EQ(first.width, 176);
+  ASSERT_EQ(first.height, 144);
   EXPECT_GE(first.Time, 0.96);
+  const struct {
+    int x, y;
+    int r, g, b;
+  } points[] = {{2, 2, 191, 191, 191}, {131, 50, 191, 0, 0}, {173, 2, 0, 0, 191}, {2, 90, 191, 191, 191}};
+  for (const auto& p : points) {
+    const uint8_t* px = first.rgb.data() + (p.y * first.width + p.x) * 3;
+    EXPECT_NEAR(px[0], p.r, 16) << p.x << "," << p.y;
+    EXPECT_NEAR(px[1], p.g, 16) << p.x << "," << p.y;
+    EXPECT_NEAR(px[2], p.b, 16) << p.x << "," << p.y;
+  }
 }
 
 TEST(ProgramWindow, ProcessesAreMatchedByTheirProgramFile) {

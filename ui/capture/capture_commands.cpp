@@ -322,10 +322,12 @@ void TApp_TOOLBmpCaptureEx::UpdateTimeLabel() {
     Label_Time->setText(TimeText(frame));
     return;
   }
-  const double diff = frame - ClockTime;
+  // The raw seconds of the frame and of the clock and how far apart they are, then the
+  // frame's time as the plain label shows it.
+  const auto seconds = [](double t) { return QString::number(t, 'f', 3); };
   Label_Time->setText(QStringLiteral("[映像%1][音声%2][差%3]%4")
-                          .arg(TimeText(frame), TimeText(ClockTime),
-                               QString::number(diff, 'f', 3), QString()));
+                          .arg(seconds(frame), seconds(ClockTime), seconds(frame - ClockTime),
+                               TimeText(frame)));
 }
 
 // ---- Navigation --------------------------------------------------------------------------

@@ -133,6 +133,9 @@ TApp_MivaroList::TApp_MivaroList(TApp_Mivaro* main)
 
 TApp_MivaroList::~TApp_MivaroList() {
   if (fetch_stop_) fetch_stop_->store(true);
+  // Earlier jobs were stopped when the next row was clicked; the window goes only when
+  // the reading threads have ended, so none outlives the program.
+  WaitForInfoFetches();
 }
 
 QAction* TApp_MivaroList::MakeAction(const char* name, const QString& caption,

@@ -131,7 +131,13 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void SaveSettings();
   // The history rule: newest first, no duplicates ignoring case, at most 10 items.
   void InsertHistory(QMenu* menu, WStringView path);
+  // The decoded paths, and the items' stored forms (the settings lines), top to bottom.
   std::vector<WString> HistoryPaths(QMenu* menu) const;
+  std::vector<WString> HistoryLines(QMenu* menu) const;
+  // A history item keeps its path in the playlist's stored form (code page 932 with "$"
+  // escapes), so that any wide path survives the 8-bit settings lines.
+  static WString HistoryStoredForm(WStringView path);
+  static WString HistoryPathOf(WStringView stored);
   // Files beside the program.
   static WString ResumeListFileName();
   static WString ListTextFileName();

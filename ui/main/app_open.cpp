@@ -17,6 +17,7 @@
 #include "core/hooks.h"
 #include "core/paths.h"
 #include "core/shell.h"
+#include "core/text_encoding.h"
 #include "core/version.h"
 #include "core/wstrings.h"
 #include "player/qt/directshow_player.h"
@@ -234,23 +235,35 @@ void TApp_Mivaro::Action_File_OpenThisFolderExecute(QObject* sender) {
 
 // ---- Histories ------------------------------------------------------------------------------
 
+WString TApp_Mivaro::HistoryStoredForm(WStringView path) {
+  TMyWStrings codec;
+  return FromAnsi(codec.EncodeItem(path));
+}
+
+WString TApp_Mivaro::HistoryPathOf(WStringView stored) {
+  TMyWStrings codec;
+  return codec.DecodeItem(ToAnsi(stored));
+}
+
 void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) {
   if (path.empty()) return;
   const WString upper = ParamUpper(path);
   for (QAction* item : menu->actions()) {
-    if (ParamUpper(item->data().toString().toStdU16String()) == upper) {
+    if (ParamUpper(HistoryPathOf(item->data().toString().toStdU16String())) == upper) {
       menu->removeAction(item);
       item->deleteLater();
     }
   }
   static int serial = 0;
-  const QString full = Q(path);
-  auto* item = new QAction(QString(full).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
+  // The hint is the stored form; the menu shows the decoded path.
+  const QString stored = Q(HistoryStoredForm(path));
+  auto* item = new QAction(Q(path).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
   item->setObjectName(QStringLiteral("OpenHistory%1").arg(++serial));
-  item->setData(full);
-  item->setToolTip(full);
+  item->setData(stored);
+  item->setStatusTip(stored);
+  item->setToolTip(Q(path));
   connect(item, &QAction::triggered, this, [this, menu, item] {
-    if (!IsBusy()) HistoryClicked(menu, item->data().toString().toStdU16String());
+    if (!IsBusy()) HistoryClicked(menu, HistoryPathOf(item->data().toString().toStdU16String()));
   });
   const QList<QAction*> items = menu->actions();
   menu->insertAction(items.isEmpty() ? nullptr : items.front(), item);
@@ -263,8 +276,14 @@ void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) {
 
 std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const {
   std::vector<WString> paths;
-  for (QAction* item : menu->actions()) paths.push_back(item->data().toString().toStdU16String());
+  for (const WString& line : HistoryLines(menu)) paths.push_back(HistoryPathOf(line));
   return paths;
+}
+
+std::vector<WString> TApp_Mivaro::HistoryLines(QMenu* menu) const {
+  std::vector<WString> lines;
+  for (QAction* item : menu->actions()) lines.push_back(item->data().toString().toStdU16String());
+  return lines;
 }
 
 void TApp_Mivaro::HistoryClicked(QMenu* menu, const WString& path) {

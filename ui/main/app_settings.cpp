@@ -100,7 +100,7 @@ void TApp_Mivaro::LoadSettings() {
   for (const auto& [section, menu] : HistorySections()) {
     if (!ini.SectionExists(section)) continue;
     ini.ReadSectionLines(section, lines);
-    for (int i = lines.Count() - 1; i >= 0; --i) InsertHistory(menu, lines.Get(i));
+    for (int i = lines.Count() - 1; i >= 0; --i) InsertHistory(menu, HistoryPathOf(lines.Get(i)));
   }
 }
 
@@ -119,7 +119,7 @@ void TApp_Mivaro::SaveSettings() {
   TMyWStrings lines;
   for (const auto& [section, menu] : HistorySections()) {
     lines.Clear();
-    for (const WString& path : HistoryPaths(menu)) lines.Add(path);
+    for (const WString& line : HistoryLines(menu)) lines.Add(line);
     ini.WriteSectionLines(section, lines);
   }
 

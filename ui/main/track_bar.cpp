@@ -61,7 +61,7 @@ double TMyTrackBar::ValueAtX(int x) const {
   if (x > end) return maximum();
   const int length = channel.width() - 2 * h;
   if (length <= 0) return minimum();
-  return static_cast<double>(x - start) / length * (maximum() - minimum());
+  return minimum() + static_cast<double>(x - start) / length * (maximum() - minimum());
 }
 
 void TMyTrackBar::mousePressEvent(QMouseEvent* event) {
