@@ -12,6 +12,7 @@
 #include <iterator>
 #include <vector>
 
+#include "platform/desktop/xcb_util.h"
 #include "platform/os/launch.h"
 
 namespace mivaro {
@@ -32,28 +33,6 @@ std::string Lower(std::string s) {
 
 bool EndsWith(const std::string& s, const std::string& tail) {
   return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
-  xcb_intern_atom_reply_t* r =
-      xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, static_cast<uint16_t>(strlen(name)), name),
-                            nullptr);
-  const xcb_atom_t atom = r ? r->atom : static_cast<xcb_atom_t>(XCB_ATOM_NONE);
-  free(r);
-  return atom;
-}
-
-std::vector<uint32_t> Cardinals(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property,
-                                xcb_atom_t type) {
-  std::vector<uint32_t> values;
-  xcb_get_property_reply_t* r = xcb_get_property_reply(
-      c, xcb_get_property(c, 0, w, property, type, 0, 4096), nullptr);
-  if (r && r->format == 32) {
-    const auto* data = static_cast<const uint32_t*>(xcb_get_property_value(r));
-    values.assign(data, data + xcb_get_property_value_length(r) / 4);
-  }
-  free(r);
-  return values;
 }
 
 void SendClientMessage(xcb_connection_t* c, xcb_window_t root, xcb_window_t w, xcb_atom_t type,
@@ -108,13 +87,13 @@ bool RaiseProgramWindow(const std::string& program) {
   xcb_connection_t* c = x11 ? x11->connection() : nullptr;
   if (!c) return false;
   const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-  const xcb_atom_t clientList = Atom(c, "_NET_CLIENT_LIST");
-  const xcb_atom_t pidAtom = Atom(c, "_NET_WM_PID");
-  const xcb_atom_t active = Atom(c, "_NET_ACTIVE_WINDOW");
+  const xcb_atom_t clientList = XcbAtom(c, "_NET_CLIENT_LIST");
+  const xcb_atom_t pidAtom = XcbAtom(c, "_NET_WM_PID");
+  const xcb_atom_t active = XcbAtom(c, "_NET_ACTIVE_WINDOW");
   const std::string target = ResolveProgramFile(program);
   const int self = static_cast<int>(QCoreApplication::applicationPid());
-  for (uint32_t w : Cardinals(c, root, clientList, XCB_ATOM_WINDOW)) {
-    const std::vector<uint32_t> pid = Cardinals(c, w, pidAtom, XCB_ATOM_CARDINAL);
+  for (uint32_t w : XcbCardinals(c, root, clientList, XCB_ATOM_WINDOW)) {
+    const std::vector<uint32_t> pid = XcbCardinals(c, w, pidAtom, XCB_ATOM_CARDINAL);
     if (pid.empty() || static_cast<int>(pid[0]) == self) continue;
     if (!ProcessRunsProgram(static_cast<int>(pid[0]), target)) continue;
     // Mapping restores an iconified window; the active-window request (from a pager,

@@ -138,6 +138,7 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   // Sizing, screen modes and the mouse on the video.
   VideoFrame = new TMyVideoFrame(*this);
   VideoFrame->Attach();
+  AttachWallVideo();
   AttachDebugMenu(*this);
   MenuItem_Debug->menuAction()->setVisible(true);
   Action_Opt_LargeIcon->setVisible(true);

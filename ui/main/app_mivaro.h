@@ -62,6 +62,7 @@ class TMyMpris;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
+class TMyWallVideoCommand;
 class TMyTrackBar;
 class TMyVideoFrame;
 class TMyWStrings;
@@ -425,6 +426,16 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
 
   // app_capture.cpp: the middle button on the video runs the capture command.
   void AttachCaptureTool();
+  // The wallpaper command (app_wallpaper.cpp).
+  void AttachWallVideo();
+  void Action_Zoom_WallvideoExecute(QObject* sender);
+  // For the screen-mode code: the double-click branch (true when wallpaper video was on,
+  // has been switched off and the double-click is done), and bringing the video home
+  // before full screen is entered.
+  bool WallVideoDoubleClick();
+  void WallVideoBringBack();
+  // On media open: the mode follows the action (only when it is on or was on).
+  void ApplyWallVideo();
 
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;
@@ -436,6 +447,7 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   std::vector<std::unique_ptr<TMyStepScope>> steps_;
   std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
+  TMyWallVideoCommand* wall_video_ = nullptr;  // a child of the window
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
   TMyMpris* mpris_ = nullptr;
   QStyle* menu_style_ = nullptr;

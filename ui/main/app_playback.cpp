@@ -72,6 +72,8 @@ void TApp_Mivaro::ShowOpened() {
   TrackBar_Seek->setValue(0);
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
   VideoFrame->ApplyScreenModes();
+  // A video still on the desktop from the previous entry comes home when the mode is off.
+  if (!Action_Zoom_Wallvideo->isChecked()) ApplyWallVideo();
   UpdateHints();
   UpdateActionStates();
 }
@@ -327,7 +329,6 @@ void TApp_Mivaro::UpdateActionStates() {
   const bool video = DShow_Player->HasVideo();
   const bool full = Action_Zoom_FullScreen->isChecked() || Action_Zoom_MaxScreen->isChecked();
   // The commands of a part that is not attached stay off.
-  const bool screen = links.screen_modes != nullptr;
   const bool files = links.file_commands != nullptr;
   const bool capture = links.capture && !links.capture->IsOpen();
   const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
@@ -340,7 +341,7 @@ void TApp_Mivaro::UpdateActionStates() {
         Action_Play_FrameBack, Action_Play_FrameNext},
        opened},
       {{Action_Play_Back, Action_Play_Next}, has_items},
-      {{Action_Zoom_Wallvideo}, screen},
+      {{Action_Zoom_Wallvideo}, wall_video_ != nullptr},
       // The video frame is always there: the steps and the full-screen modes are offered
       // always (without video they do nothing); the fixed sizes need a video in a window.
       {{Action_Zoom_FullScreen, Action_Zoom_MaxScreen, Action_Zoom_Up, Action_Zoom_Down}, true},

@@ -17,11 +17,13 @@
 #include "core/atomic_file.h"
 #include "core/paths.h"
 #include "core/version.h"
+#include "platform/desktop/wallpaper_store.h"
 #include "platform/os/file_transfer.h"
 #include "platform/os/native_path.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/sub_player_form.h"
+#include "ui/main/wall_video_command.h"
 
 namespace {
 
@@ -112,6 +114,8 @@ int main(int argc, char** argv) {
   os::RemoveInterruptedTransfers(os::NativePath(GetTransferJournalFolder()));
 
   TApp_Mivaro window;
+  // Wallpaper video: a wallpaper left behind by a killed player comes back first.
+  InstallDesktopWallVideo([&window] { return MonitorIndexOfWidget(&window); });
   // Builds the rest, shows the window, starts the sub player and fills the playlist.
   window.FinishStartup();
   if (g_quit_requested) {

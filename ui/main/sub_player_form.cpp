@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QTimer>
 
+#include "platform/desktop/wallpaper_store.h"
 #include "settings/message_panel.h"
 #include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
@@ -61,6 +62,8 @@ void TApp_MivaroSubForm::MyMessagePanel1TextChange(QObject* /*sender*/, const WS
 void TApp_MivaroSubForm::Timer2Timer() {
   if (!IsPanelAlive(player_handle_)) {
     Timer2->stop();
+    // A player that was killed in wallpaper mode left its record: its wallpaper comes back.
+    RestoreLeftBehindWallpaper();
     close();
   }
 }

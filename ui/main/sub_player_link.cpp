@@ -18,6 +18,9 @@ TMySubPlayerLink::TMySubPlayerLink(TMyMessagePanel* panel) : panel_(panel) {}
 bool TMySubPlayerLink::Start(int wait_ms) {
   // Once closing has begun no sub player is started: it would outlive its player.
   if (closing_ || !panel_ || panel_->Handle() == 0) return false;
+  // A start asked for while one waits for its greeting (the events served meanwhile) would
+  // leave two sub players; the waiting one answers for both.
+  if (starting_) return false;
   const std::vector<std::string> argv{QCoreApplication::applicationFilePath().toStdString(),
                                       "/SUBPLAYER", "/FROM:" + std::to_string(panel_->Handle())};
   // Detached, so the system reaps it; it inherits no descriptor but the standard three (an
