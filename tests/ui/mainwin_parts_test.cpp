@@ -116,8 +116,9 @@ TEST_F(MainWindowParts, ActionStates) {
                      window->Action_Play_SkipNext, window->Action_List_Edit,
                      window->Action_Zoom_Capture})
     EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-  for (QAction* a : {window->Action_Sort_Name, window->Action_FileCmd, window->Action_Zoom_100})
-    EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+  // The file commands are part of the window: with an entry they are offered.
+  for (QAction* a : {window->Action_Sort_Name, window->Action_FileCmd})
+    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
   // With media open the caption is the file name; while adding, the progress caption
   // falls back to it until a path was reported.
   EXPECT_EQ(window->windowTitle(), QStringLiteral("a.mp4"));
@@ -149,7 +150,8 @@ TEST_F(MainWindowParts, AttachedPartsEnableTheirCommands) {
   window->links.screen_modes = nullptr;
   window->UpdateActionStates();
   EXPECT_FALSE(window->Action_Sort_Name->isEnabled());
-  EXPECT_FALSE(window->Action_Zoom_FullScreen->isEnabled());
+  // The video frame is always part of the window: its full-screen modes stay offered.
+  EXPECT_TRUE(window->Action_Zoom_FullScreen->isEnabled());
 }
 
 }  // namespace
