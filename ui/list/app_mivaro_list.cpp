@@ -20,6 +20,7 @@
 
 #include "core/paths.h"
 #include "core/wstrings.h"
+#include "platform/desktop/icons.h"
 #include "ui/list/list_row_delegate.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
@@ -123,7 +124,9 @@ TApp_MivaroList::TApp_MivaroList(TApp_Mivaro* main)
   box->addWidget(ToolBar_PlayList);
   box->addWidget(ListBox_PlayList, 1);
   box->addWidget(Grid_Info);
-  resize(480, 600);
+  // Wide enough for the whole tool bar: the search box would otherwise sit behind the
+  // bar's overflow button.
+  resize(std::max(480, ToolBar_PlayList->sizeHint().width()), 600);
   PlaceUnderCursor();
 
   // Media and browser keys act on playback while this window has the focus.
@@ -143,7 +146,9 @@ QAction* TApp_MivaroList::MakeAction(const char* name, const QString& caption,
   auto* action = new QAction(caption, this);
   action->setObjectName(QString::fromLatin1(name));
   SetHint(action, hint);
-  if (!icon.isEmpty()) action->setIcon(QIcon::fromTheme(icon));
+  // The same pictures as the main window's, whatever icon theme the desktop has (without
+  // one, a tool button shows its caption instead and the tool bar overflows).
+  if (!icon.isEmpty()) action->setIcon(LoadThemeIcon(icon));
   ActionList.push_back(action);
   return action;
 }
@@ -381,9 +386,9 @@ void TApp_MivaroList::CreateInfoGrid() {
   Grid_Info->setFixedHeight(row_height * 4 + 2 * Grid_Info->frameWidth());
 }
 
-void TApp_MivaroList::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  // The value column takes the rest of the grid's client width.
+// The value column takes the rest of the grid's client width; run on every resize of the
+// grid's viewport (the window's own resize comes before the layout has sized the grid).
+void TApp_MivaroList::FitInfoColumns() {
   Grid_Info->setColumnWidth(1, std::max(0, Grid_Info->viewport()->width() - Grid_Info->columnWidth(0)));
 }
 
@@ -465,6 +470,7 @@ void TApp_MivaroList::RefreshList() {
 
 bool TApp_MivaroList::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::Resize && watched == Grid_Info->viewport()) FitInfoColumns();
   if (watched == Edit_Find && (type == QEvent::KeyPress || type == QEvent::KeyRelease)) {
     auto* e = static_cast<QKeyEvent*>(event);
     const int k = e->key();
