@@ -363,6 +363,9 @@ void TApp_MivaroList::CreateInfoGrid() {
   Grid_Info = new QTableWidget(4, 2, this);
   Grid_Info->setObjectName(QStringLiteral("Grid_Info"));
   Grid_Info->horizontalHeader()->hide();
+  // On every resize the value column takes the rest of the grid's client width (the
+  // header resizes its last section whenever the table's viewport changes size).
+  Grid_Info->horizontalHeader()->setStretchLastSection(true);
   Grid_Info->verticalHeader()->hide();
   Grid_Info->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Grid_Info->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -386,11 +389,6 @@ void TApp_MivaroList::CreateInfoGrid() {
   Grid_Info->setFixedHeight(row_height * 4 + 2 * Grid_Info->frameWidth());
 }
 
-// The value column takes the rest of the grid's client width; run on every resize of the
-// grid's viewport (the window's own resize comes before the layout has sized the grid).
-void TApp_MivaroList::FitInfoColumns() {
-  Grid_Info->setColumnWidth(1, std::max(0, Grid_Info->viewport()->width() - Grid_Info->columnWidth(0)));
-}
 
 // ---- Rows and states ---------------------------------------------------------------------
 
@@ -470,7 +468,6 @@ void TApp_MivaroList::RefreshList() {
 
 bool TApp_MivaroList::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type == QEvent::Resize && watched == Grid_Info->viewport()) FitInfoColumns();
   if (watched == Edit_Find && (type == QEvent::KeyPress || type == QEvent::KeyRelease)) {
     auto* e = static_cast<QKeyEvent*>(event);
     const int k = e->key();

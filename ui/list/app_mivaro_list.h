@@ -157,7 +157,6 @@ class TApp_MivaroList : public QWidget {
   void CreateMenus();
   void CreateToolBar();
   void CreateInfoGrid();
-  void FitInfoColumns();
   void UpdateEditActionStates();
   void UpdateFindActionStates();
   // list_info.cpp
