@@ -389,7 +389,6 @@ void TApp_MivaroList::CreateInfoGrid() {
   Grid_Info->setFixedHeight(row_height * 4 + 2 * Grid_Info->frameWidth());
 }
 
-
 // ---- Rows and states ---------------------------------------------------------------------
 
 QString TApp_MivaroList::RowText(int row) const {
