@@ -132,6 +132,10 @@ class TMyPlaybackController {
   void Replay();
   // To `seconds`, with a fade (the target goes to the player as it is, below 0 included).
   void SeekTo(double seconds);
+  // A quick seek to the key frame near `seconds` while the seek bar's thumb is dragged: no
+  // fade, and the engine keeps one seek in flight (the newest target wins). The accurate
+  // seek follows with SeekTo when the thumb is let go.
+  void ScrubTo(double seconds);
   // One frame step; pauses first.
   void FrameStep(int count);
 

@@ -129,6 +129,13 @@ HRESULT TScriptedGraph::put_CurrentPosition(double seconds) {
   return script.seekResult;
 }
 
+HRESULT TScriptedGraph::put_CurrentPositionKeyFrame(double seconds) {
+  calls.push_back("put_CurrentPositionKeyFrame");
+  keyFrameSeeks.push_back(seconds);
+  if (script.seekResult == S_OK) position = seconds;
+  return script.seekResult;
+}
+
 HRESULT TScriptedGraph::put_Rate(double r) {
   calls.push_back("put_Rate");
   if (r < script.minRate || r > script.maxRate) {

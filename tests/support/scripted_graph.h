@@ -73,6 +73,7 @@ class TScriptedGraph : public TMediaGraph {
   std::vector<int> aspectModes;
   std::vector<long> steps;
   std::vector<double> seeks;
+  std::vector<double> keyFrameSeeks;  // put_CurrentPositionKeyFrame (seek-bar drags)
   std::vector<std::string> calls;  // operation names in order
   int getStateCalls = 0;
 
@@ -89,6 +90,7 @@ class TScriptedGraph : public TMediaGraph {
   HRESULT get_Duration(double* seconds) override;
   HRESULT get_CurrentPosition(double* seconds) override;
   HRESULT put_CurrentPosition(double seconds) override;
+  HRESULT put_CurrentPositionKeyFrame(double seconds) override;
   HRESULT put_Rate(double rate) override;
   HRESULT get_Rate(double* rate) override;
   HRESULT CanSeekBackward(long* can) override;
