@@ -169,7 +169,8 @@ TEST_F(MainWindowPlayback, SkipAmountsFollowModifiers) {
 }
 
 // Real mouse clicks on the shown seek bar: a click in the channel seeks to the second
-// under the mouse (the thumb does not page), a drag of the thumb seeks where it is let go.
+// under the mouse (the thumb does not page); a drag of the thumb seeks to key frames while
+// it moves and exactly once where it is let go.
 TEST_F(MainWindowPlayback, SeekBarClicksAndDragsSeek) {
   script.duration = 1000;
   StartAbc();
@@ -194,13 +195,19 @@ TEST_F(MainWindowPlayback, SeekBarClicksAndDragsSeek) {
   window->SeekTo(100);
   const QPoint thumb = bar->ThumbRect().center();
   const QPoint to(thumb.x() + channel.width() / 4, thumb.y());
+  const std::size_t exact = graph->seeks.size();
   QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
   QTest::mouseMove(bar, to);
   EXPECT_TRUE(bar->IsThumbHeld());
+  EXPECT_EQ(graph->seeks.size(), exact);
+  ASSERT_FALSE(graph->keyFrameSeeks.empty());
+  EXPECT_GT(graph->keyFrameSeeks.back(), 200);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
   EXPECT_FALSE(bar->IsThumbHeld());
+  ASSERT_EQ(graph->seeks.size(), exact + 1);
   EXPECT_GT(graph->seeks.back(), 200);
   EXPECT_EQ(graph->seeks.back(), bar->value());
+  EXPECT_EQ(graph->keyFrameSeeks.back(), bar->value());
 }
 
 // While the busy guard is open, actions do nothing; an unbalanced end is reported.

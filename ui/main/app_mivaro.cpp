@@ -283,6 +283,9 @@ void TApp_Mivaro::ConnectControls() {
   TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
   TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
   TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+  // The picture follows a dragged thumb with quick key-frame seeks; letting go seeks
+  // exactly (SeekBarMouseUp).
+  connect(TrackBar_Seek, &QSlider::sliderMoved, this, [this](int value) { controller_->ScrubTo(value); });
 }
 
 void TApp_Mivaro::SetUpDialogs() {
