@@ -8,6 +8,7 @@
 // diagnostics (debug_log, graph_dump).
 #include "platform/media/gst_graph.h"
 #include "platform/media/graph_dump.h"
+#include "platform/media/debug_log.h"
 
 #include <dlfcn.h>
 #include <gst/gl/gl.h>
@@ -241,6 +242,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
 
   HRESULT BuildPipeline(const std::string& uri, bool videoToo);
   GstElement* ChooseVideoSink(TMediaFilterPtr* used);
+  void NoteSinkFallback(const std::string& refused, const std::string& used);
   HRESULT Preroll();
   void ReadStreamFacts();
   void Teardown();
@@ -594,19 +596,35 @@ GstElement* TGstGraph::ChooseVideoSink(TMediaFilterPtr* used) {
   if (mixer) candidates.emplace_back(mixer, mixer->Element());
   if (renderer) candidates.emplace_back(renderer, renderer->Element());
   candidates.emplace_back(nullptr, VideoRendererElement());
+  // The renderers asked for that did not start, for the notice below.
+  std::string refused;
   for (auto& [filter, element] : candidates) {
     GstElement* e = MakeElement(element);
     if (!Starts(e)) {
       if (e) gst_object_unref(e);
+      if (filter && refused.find(element) == std::string::npos)
+        refused += (refused.empty() ? "" : ", ") + element;
       continue;
     }
     *used = filter;
+    if (!refused.empty()) NoteSinkFallback(refused, element);
     return e;
   }
   *used = nullptr;
+  NoteSinkFallback(refused.empty() ? VideoRendererElement() : refused, "fakesink");
   GstElement* e = MakeElement("fakesink");
   if (e) g_object_set(e, "sync", TRUE, nullptr);
   return e;
+}
+
+// A renderer that was asked for but did not start is replaced by the next one that does;
+// the replacement is never silent: it goes to the diagnostics log and the graph's notices,
+// and the player hears of it as an engine notice.
+void TGstGraph::NoteSinkFallback(const std::string& refused, const std::string& used) {
+  const std::string text = "video renderer " + refused + " did not start; using " + used;
+  DebugWrite("ビデオレンダラ " + refused + " を開始できません: " + used + " を使います");
+  AddNotice(text);
+  PostEvent(EC_ENGINE_NOTICE);
 }
 
 HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {

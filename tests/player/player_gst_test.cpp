@@ -12,6 +12,7 @@
 #include <gst/gst.h>
 
 #include "media_fixtures.h"
+#include "platform/media/debug_log.h"
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_graph.h"
 #include "player/media_player.h"
@@ -420,6 +421,36 @@ TEST_F(PlayerGst, BadFilesFailWithAnErrorAndTheNextOpenWorks) {
   p.log.clear();
   EXPECT_TRUE(p.Open(U16(Media("avi"))));
   EXPECT_EQ(p.log, std::vector<std::string>{"open"});
+}
+
+// A renderer that was asked for and does not start is replaced, and the replacement is
+// told: in the graph's notices, as an engine notice event and in the diagnostics log.
+TEST_F(PlayerGst, ARendererThatDoesNotStartIsReplacedWithANotice) {
+  if (!std::getenv("DISPLAY") || std::getenv("MIVARO_VIDEO_SINK"))
+    GTEST_SKIP() << "renderers are only chosen on a display";
+  auto graph = CreateGstGraph();
+  ASSERT_NE(graph, nullptr);
+  const std::string missing = "mivaro-no-such-sink";
+  ASSERT_EQ(graph->AddFilter(MakeMediaFilter(TFilterKind::VideoRenderer, missing, u"Video Renderer"),
+                             u"Video Renderer"),
+            S_OK);
+  ASSERT_EQ(graph->RenderFile(U16(Media("mp4"))), S_OK);
+  auto* extras = dynamic_cast<TGstGraphExtras*>(graph.get());
+  EXPECT_NE(extras->VideoSinkName(), missing);
+  const auto notices = graph->Notices();
+  ASSERT_FALSE(notices.empty());
+  EXPECT_NE(notices.front().find(missing + " did not start; using " + extras->VideoSinkName()),
+            std::string::npos);
+  bool noticed = false;
+  int code = 0;
+  std::intptr_t p1 = 0, p2 = 0;
+  while (graph->MediaEvent()->GetEvent(&code, &p1, &p2, 0) == S_OK)
+    noticed = noticed || code == EC_ENGINE_NOTICE;
+  EXPECT_TRUE(noticed);
+  bool logged = false;
+  for (const auto& line : TDebugLog::Instance().Lines())
+    logged = logged || line.find(missing) != std::string::npos;
+  EXPECT_TRUE(logged);
 }
 
 TEST_F(PlayerGst, SavedGraphIsACompoundFileThatOpensAgain) {
