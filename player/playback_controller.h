@@ -148,6 +148,9 @@ class TMyPlaybackController {
   // still images are allowed; sound of no length plays (its length follows later). Then rate and volume are applied and the entry starts at the resume point (or goes
   // on to the next one when the point lies past its end) or from the start.
   void MediaOpened();
+  // An open that went on in the background failed: the entry is dropped as one whose
+  // open failed at once.
+  void OpenFailed() { DropUnplayable(); }
   // The time display's tick: true when the current entry is over (its length reached, or a
   // still image shown for kStillImageMs). Sound whose length is not known yet never ends
   // here: its end comes once the length has arrived.

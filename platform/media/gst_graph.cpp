@@ -25,6 +25,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -164,6 +165,8 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
 
   HRESULT RenderFile(WStringView file) override;
   HRESULT RenderSource(const TMediaFilterPtr& source) override;
+  void SetOpenInBackground(bool on) override { openInBackground_ = on; }
+  void Dispatch() override;
 
   HRESULT Run() override;
   HRESULT Pause() override;
@@ -243,7 +246,17 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   HRESULT BuildPipeline(const std::string& uri, bool videoToo);
   GstElement* ChooseVideoSink(TMediaFilterPtr* used);
   void NoteSinkFallback(const std::string& refused, const std::string& used);
+  // Pauses the pipeline: S_OK when it prerolled at once, S_FALSE when it goes on in the
+  // streaming threads (WaitPreroll follows), a failure otherwise.
+  HRESULT StartPreroll();
+  // Waits for the preroll to end; E_ABORT when CancelOpen() asked it to stop.
+  HRESULT WaitPreroll();
   HRESULT Preroll();
+  // What rendering does once the pipeline has prerolled (or failed): reads the streams,
+  // marks the filters, gives the video its window; tears the pipeline down on failure.
+  HRESULT FinishRender(HRESULT prerolled);
+  // Stops a preroll waited for in the background and joins its thread.
+  void CancelOpen();
   void ReadStreamFacts();
   void Teardown();
   bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
@@ -301,6 +314,14 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   int nAudio_ = 0;
   double rate_ = 1.0;
   int aspectMode_ = VMR_ARMODE_LETTER_BOX;
+  // The open in the background: the thread that waits for the preroll, and what it found
+  // (the three flags below it are guarded by mutex_). openPending_ is the UI thread's.
+  bool openInBackground_ = false;
+  bool openPending_ = false;
+  std::thread opener_;
+  bool cancelOpen_ = false;
+  bool prerollFinished_ = false;
+  HRESULT prerollResult_ = S_OK;
   // Position of the frame shown after frame steps (-1: none; guarded by mutex_).
   double stepBase_ = -1;
   // Frames asked for while the pipeline was still changing state (guarded by mutex_):
@@ -716,7 +737,7 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
   return S_OK;
 }
 
-HRESULT TGstGraph::Preroll() {
+HRESULT TGstGraph::StartPreroll() {
   {
     std::lock_guard lock(mutex_);
     asyncDone_ = errored_ = eos_ = false;
@@ -728,36 +749,78 @@ HRESULT TGstGraph::Preroll() {
     if (error_.empty()) error_ = "the pipeline did not start";
     return VFW_E_CANNOT_RENDER;
   }
+  if (r != GST_STATE_CHANGE_SUCCESS) return S_FALSE;
+  std::lock_guard lock(mutex_);
+  return errored_ ? VFW_E_CANNOT_RENDER : S_OK;
+}
+
+HRESULT TGstGraph::Preroll() {
+  HRESULT hr = StartPreroll();
+  return hr == S_FALSE ? WaitPreroll() : hr;
+}
+
+HRESULT TGstGraph::WaitPreroll() {
   std::unique_lock lock(mutex_);
-  if (r != GST_STATE_CHANGE_SUCCESS) {
-    // A demuxer that fails while the decoder bin is still trying it can have its error
-    // swallowed; the pipeline then waits for ever. A file that shows no stream at all
-    // after kNoStreamTimeoutMs is taken as unplayable.
-    auto start = std::chrono::steady_clock::now();
-    for (;;) {
-      if (cv_.wait_for(lock, std::chrono::milliseconds(100),
-                       [this] { return asyncDone_ || errored_ || eos_; }))
-        break;
-      auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - start).count();
-      if (waited >= kPrerollTimeoutMs) {
-        error_ = "timed out while opening";
-        return VFW_E_TIMEOUT;
-      }
-      if (waited >= kNoStreamTimeoutMs) {
-        lock.unlock();
-        gint video = 0, audio = 0;
-        g_object_get(pipeline_, "n-video", &video, "n-audio", &audio, nullptr);
-        lock.lock();
-        if (video == 0 && audio == 0) {
-          error_ = "no playable stream found";
-          return VFW_E_CANNOT_RENDER;
-        }
+  // A demuxer that fails while the decoder bin is still trying it can have its error
+  // swallowed; the pipeline then waits for ever. A file that shows no stream at all after
+  // kNoStreamTimeoutMs is taken as unplayable.
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    if (cv_.wait_for(lock, std::chrono::milliseconds(100),
+                     [this] { return asyncDone_ || errored_ || eos_ || cancelOpen_; }))
+      break;
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start).count();
+    if (waited >= kPrerollTimeoutMs) {
+      error_ = "timed out while opening";
+      return VFW_E_TIMEOUT;
+    }
+    if (waited >= kNoStreamTimeoutMs) {
+      lock.unlock();
+      gint video = 0, audio = 0;
+      g_object_get(pipeline_, "n-video", &video, "n-audio", &audio, nullptr);
+      lock.lock();
+      if (video == 0 && audio == 0) {
+        error_ = "no playable stream found";
+        return VFW_E_CANNOT_RENDER;
       }
     }
   }
+  if (cancelOpen_) return E_ABORT;
   if (errored_) return VFW_E_CANNOT_RENDER;
   return S_OK;
+}
+
+void TGstGraph::CancelOpen() {
+  if (opener_.joinable()) {
+    {
+      std::lock_guard lock(mutex_);
+      cancelOpen_ = true;
+      cv_.notify_all();
+    }
+    opener_.join();
+  }
+  openPending_ = false;
+  std::lock_guard lock(mutex_);
+  cancelOpen_ = false;
+  prerollFinished_ = false;
+}
+
+void TGstGraph::Dispatch() {
+  if (!openPending_) return;
+  HRESULT prerolled;
+  {
+    std::lock_guard lock(mutex_);
+    if (!prerollFinished_) return;
+    prerolled = prerollResult_;
+  }
+  opener_.join();
+  openPending_ = false;
+  {
+    std::lock_guard lock(mutex_);
+    prerollFinished_ = false;
+  }
+  PostEvent(EC_OPEN_COMPLETE, FinishRender(prerolled), 0);
 }
 
 void TGstGraph::ReadStreamFacts() {
@@ -862,7 +925,27 @@ HRESULT TGstGraph::RenderFile(WStringView file) {
     Teardown();
     return hr;
   }
-  hr = Preroll();
+  hr = StartPreroll();
+  if (hr == S_FALSE && openInBackground_) {
+    // The window goes on while the pipeline prerolls: a thread waits for it and wakes the
+    // UI thread, whose next Dispatch() finishes the rendering there.
+    openPending_ = true;
+    opener_ = std::thread([this] {
+      HRESULT r = WaitPreroll();
+      {
+        std::lock_guard lock(mutex_);
+        prerollResult_ = r;
+        prerollFinished_ = true;
+      }
+      MediaEvent()->Wake();
+    });
+    return VFW_S_OPEN_PENDING;
+  }
+  if (hr == S_FALSE) hr = WaitPreroll();
+  return FinishRender(hr);
+}
+
+HRESULT TGstGraph::FinishRender(HRESULT hr) {
   if (hr == S_OK) {
     ReadStreamFacts();
     if (nVideo_ == 0 && nAudio_ == 0) hr = VFW_E_CANNOT_RENDER;
@@ -912,6 +995,7 @@ HRESULT TGstGraph::RenderSource(const TMediaFilterPtr& source) {
 }
 
 void TGstGraph::Teardown() {
+  CancelOpen();
   if (pipeline_) {
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     GstBus* bus = gst_element_get_bus(pipeline_);

@@ -2,6 +2,7 @@
 // display the video frames go to a fake sink; under Xvfb they are drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -451,6 +452,43 @@ TEST_F(PlayerGst, ARendererThatDoesNotStartIsReplacedWithANotice) {
   for (const auto& line : TDebugLog::Instance().Lines())
     logged = logged || line.find(missing) != std::string::npos;
   EXPECT_TRUE(logged);
+}
+
+// In the background the open completes from the event pump. A second open at once, or a
+// close, cancels the first: nothing of a cancelled file is raised. A file that cannot be
+// played fails from the pump with the error and the open-failed notification.
+TEST_F(PlayerGst, OpenInTheBackgroundCompletesFromThePumpAndIsCancelledByTheNext) {
+  PumpedPlayer p;
+  p.SetOpenInBackground(true);
+  int failed = 0;
+  p.OnOpenFailed = [&failed](TMyMediaPlayer*) { ++failed; };
+  const WString first = U16(Media("mkv"));
+  const WString second = U16(Media("mp4"));
+  ASSERT_TRUE(p.Open(first));
+  EXPECT_TRUE(p.OpenPending());
+  EXPECT_FALSE(p.IsOpened());
+  ASSERT_TRUE(p.Open(second));
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("open"); }));
+  p.PumpUntil([] { return false; }, 500);
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "open"), 1);
+  EXPECT_FALSE(p.Logged("error"));
+  EXPECT_EQ(p.Graph()->RenderedFile(), second);
+  EXPECT_NEAR(p.Duration(), 2.0, 0.1);  // the clip is made two seconds long
+  EXPECT_EQ(p.VideoWidth(), 320);
+
+  p.log.clear();
+  ASSERT_TRUE(p.Open(first));
+  p.Close();
+  p.PumpUntil([] { return false; }, 500);
+  EXPECT_FALSE(p.Logged("open"));
+  EXPECT_FALSE(p.Logged("error"));
+
+  p.log.clear();
+  if (p.Open(U16(Media("text.mp4")))) {
+    EXPECT_TRUE(p.PumpUntil([&] { return failed > 0; }));
+  }
+  EXPECT_TRUE(p.Logged("error"));
+  EXPECT_FALSE(p.IsOpened());
 }
 
 TEST_F(PlayerGst, SavedGraphIsACompoundFileThatOpensAgain) {

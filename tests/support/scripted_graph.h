@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ struct TScriptedGraphScript {
   HRESULT getStateResult = S_OK;
   HRESULT seekResult = S_OK;
   bool autoEvents = false;
+  // Told to open in the background, RenderFile answers VFW_S_OPEN_PENDING and the result
+  // follows as EC_OPEN_COMPLETE from the Dispatch after `openDispatches` passes.
+  bool openInBackground = false;
+  int openDispatches = 0;
 
   bool hasVideo = true;
   bool hasAudio = true;
@@ -81,6 +86,11 @@ class TScriptedGraph : public TMediaGraph {
   void Complete();
 
   HRESULT RenderFile(WStringView file) override;
+  void SetOpenInBackground(bool on) override {
+    background_ = on;
+    dispatchesBeforeOpen_ = script.openDispatches;
+  }
+  void Dispatch() override;
   HRESULT RenderSource(const TMediaFilterPtr& source) override;
   HRESULT Run() override;
   HRESULT Pause() override;
@@ -111,7 +121,11 @@ class TScriptedGraph : public TMediaGraph {
  private:
   bool VideoReady() const { return rendered_ && script.hasVideo; }
   void FirstPause();
+  HRESULT RenderNow(WStringView file);
   bool rendered_ = false;
+  bool background_ = false;
+  int dispatchesBeforeOpen_ = 0;
+  std::optional<HRESULT> pendingOpen_;
   bool clockPosted_ = false;
 };
 
