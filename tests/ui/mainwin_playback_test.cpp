@@ -71,6 +71,30 @@ TEST_F(MainWindowPlayback, UnplayableEntryIsDroppedAndNextPlays) {
   EXPECT_TRUE(messages.empty());
 }
 
+// Opened in the background, entries play once their open completes from the event loop;
+// one that fails later is dropped like one that fails at once, and of two opens in a row
+// only the second plays.
+TEST_F(MainWindowPlayback, OpensInTheBackgroundDropUnplayableEntriesAndTheLastOpenWins) {
+  script.openInBackground = true;
+  script.openDispatches = 1;
+  for (const char* name : {"a.mp4", "b_bad.mp4", "c.mp4"}) Touch(Media(QString::fromLatin1(name)));
+  Start({W(Media(QString()))});
+  EXPECT_TRUE(window->DShow_Player->OpenPending());
+  QTRY_COMPARE(Playing(), Name("a.mp4"));
+  window->Action_Play_Next->trigger();
+  QTRY_COMPARE(window->Playlist().Count(), 2);
+  QTRY_COMPARE(Playing(), Name("c.mp4"));
+  EXPECT_TRUE(messages.empty());
+
+  window->PlayIndex(0);
+  window->PlayIndex(1);
+  QTRY_COMPARE(Playing(), Name("c.mp4"));
+  QTest::qWait(100);
+  EXPECT_EQ(Playing(), Name("c.mp4"));
+  EXPECT_EQ(window->ItemIndex(), 1);
+  EXPECT_EQ(window->Playlist().Count(), 2);
+}
+
 // A list of unplayable entries is worked off until it is empty; the window stays usable.
 TEST_F(MainWindowPlayback, AllUnplayableEmptiesTheList) {
   for (int i = 0; i < 20; ++i) Touch(Media(QStringLiteral("bad%1.mp4").arg(i)));

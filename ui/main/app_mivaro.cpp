@@ -229,6 +229,7 @@ TApp_Mivaro::~TApp_Mivaro() {
   DShow_Player->OnVideoSizeChange = nullptr;
   DShow_Player->OnResize = nullptr;
   DShow_Player->OnMediaEvent = nullptr;
+  DShow_Player->OnOpenFailed = nullptr;
 }
 
 // ---- Start-up steps ---------------------------------------------------------------------
@@ -239,6 +240,10 @@ void TApp_Mivaro::ConnectPlayer() {
   // would otherwise hold back the window by more than half a second.
   if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
   DShow_Player->SetUseFFDShow(true);
+  // Files open in the background: the window goes on while the engine prepares one, and
+  // the open's end arrives as OnMediaOpen, or as OnOpenFailed for a file it cannot play.
+  DShow_Player->SetOpenInBackground(true);
+  DShow_Player->OnOpenFailed = [this](TMyMediaPlayer*) { controller_->OpenFailed(); };
 
   // Player notifications.
   DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
