@@ -318,6 +318,9 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   // (the three flags below it are guarded by mutex_). openPending_ is the UI thread's.
   bool openInBackground_ = false;
   bool openPending_ = false;
+  // Prerolled on the first frame by the open, and not moved since (UI thread only): a seek
+  // to the start has nothing to do.
+  bool atStart_ = false;
   std::thread opener_;
   bool cancelOpen_ = false;
   bool prerollFinished_ = false;
@@ -961,6 +964,7 @@ HRESULT TGstGraph::FinishRender(HRESULT hr) {
     std::lock_guard lock(mutex_);
     opened_ = true;
   }
+  atStart_ = true;
   ApplyWindow();
   return S_OK;
 }
@@ -1020,6 +1024,7 @@ void TGstGraph::Teardown() {
   duration_ = 0;
   frameTime_ = 0;
   logical_ = State_Stopped;
+  atStart_ = false;
   stepBase_ = -1;
   pendingSteps_ = 0;
   clockPosted_ = awaitPlaying_ = awaitPaused_ = false;
@@ -1029,6 +1034,7 @@ void TGstGraph::Teardown() {
 
 HRESULT TGstGraph::Run() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  atStart_ = false;
   double stepped;
   {
     std::lock_guard lock(mutex_);
@@ -1164,6 +1170,8 @@ HRESULT TGstGraph::SeekTo(double seconds, double rate, bool accurate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   if (!(seconds >= 0)) seconds = 0;
   if (duration_ > 0 && seconds > duration_) seconds = duration_;
+  // A seek elsewhere leaves the first frame; one to the start (the layout's redraw) keeps it.
+  atStart_ = atStart_ && seconds == 0 && rate == rate_;
   {
     std::lock_guard lock(mutex_);
     eos_ = false;
@@ -1212,7 +1220,16 @@ void TGstGraph::SendNextSeek(GstElement*, gpointer self) {
   g->SendSeek(next.seconds, next.rate, next.accurate);
 }
 
-HRESULT TGstGraph::put_CurrentPosition(double seconds) { return SeekTo(seconds, rate_); }
+HRESULT TGstGraph::put_CurrentPosition(double seconds) {
+  // The replay that follows an open: the pipeline shows the first frame already (or a
+  // seek to it is under way), and another flushing seek would only decode it again
+  // before playing could start.
+  if (atStart_ && seconds == 0) {
+    std::lock_guard lock(mutex_);
+    if (!eos_ && !nextSeek_ && stepBase_ < 0 && (!seekInFlight_ || seekTarget_ == 0)) return S_OK;
+  }
+  return SeekTo(seconds, rate_);
+}
 
 HRESULT TGstGraph::put_CurrentPositionKeyFrame(double seconds) {
   return SeekTo(seconds, rate_, false);
@@ -1283,6 +1300,7 @@ HRESULT TGstGraph::CanStep(long count) {
 
 HRESULT TGstGraph::Step(long count) {
   if (CanStep(count) != S_OK || count < 1) return E_FAIL;
+  atStart_ = false;
   if (logical_ == State_Running) Pause();
   double here = 0;
   get_CurrentPosition(&here);
