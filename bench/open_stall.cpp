@@ -28,10 +28,14 @@ using namespace mivaro;
 namespace {
 
 struct TStall {
-  double longestMs = 0;   // the longest gap between two ticks
-  double longestOpenMs = 0;  // the longest single Open call
+  double longestMs = 0;      // the longest gap between two ticks
+  double longestCloseMs = 0;  // the longest Close of the previous file
+  double longestOpenMs = 0;   // the longest single Open call
+  double longestReplayMs = 0;  // the longest Replay in the open notification
   int opened = 0;
 };
+
+double MsSince(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
 
 TStall Run(const std::string& file, int files, bool background) {
   TMyDirectShowPlayer player;
@@ -48,7 +52,7 @@ TStall Run(const std::string& file, int files, bool background) {
   ticker.setInterval(1);
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     const qint64 now = clock.nsecsElapsed();
-    if (measuring) stall.longestMs = std::max(stall.longestMs, (now - last) / 1e6);
+    if (measuring) stall.longestMs = std::max(stall.longestMs, static_cast<double>(now - last) / 1e6);
     last = now;
   });
   int left = files;
@@ -59,15 +63,21 @@ TStall Run(const std::string& file, int files, bool background) {
     }
     QElapsedTimer call;
     call.start();
+    player.Close();
+    stall.longestCloseMs = std::max(stall.longestCloseMs, MsSince(call));
+    call.start();
     if (!player.Open(U16(file))) {
       std::fprintf(stderr, "bench_open_stall: the player could not open the file\n");
       std::exit(1);
     }
-    stall.longestOpenMs = std::max(stall.longestOpenMs, call.nsecsElapsed() / 1e6);
+    stall.longestOpenMs = std::max(stall.longestOpenMs, MsSince(call));
   };
   player.OnMediaOpen = [&](TMyMediaPlayer*) {
     ++stall.opened;
+    QElapsedTimer call;
+    call.start();
     player.Replay();
+    stall.longestReplayMs = std::max(stall.longestReplayMs, MsSince(call));
     QTimer::singleShot(150, openNext);
   };
   player.OnOpenFailed = [&](TMyMediaPlayer*) {
@@ -108,10 +118,10 @@ int main(int argc, char** argv) {
   const TStall waited = Run(file, files, false);
   const TStall background = Run(file, files, true);
   std::printf("%d opens of %s\n", files, file);
-  std::printf("open waited for     longest UI stall %8.2f ms   longest Open call %8.2f ms\n",
-              waited.longestMs, waited.longestOpenMs);
-  std::printf("open in background  longest UI stall %8.2f ms   longest Open call %8.2f ms\n",
-              background.longestMs, background.longestOpenMs);
+  for (const auto& [name, st] : {std::pair{"open waited for   ", waited}, {"open in background", background}})
+    std::printf("%s  longest UI stall %8.2f ms   longest Close %8.2f ms   Open %8.2f ms   "
+                "Replay %8.2f ms\n",
+                name, st.longestMs, st.longestCloseMs, st.longestOpenMs, st.longestReplayMs);
   std::printf("ratio background / waited %.3f\n",
               waited.longestMs > 0 ? background.longestMs / waited.longestMs : 0.0);
   std::printf("@metric open_stall_waited_ms=%.3f\n@metric open_stall_background_ms=%.3f\n",
