@@ -148,7 +148,12 @@ void TMyMediaPlayer::CompleteOpen(HRESULT rendered) {
     if (!openPending_ && !hasPosition_ && OnOpenFailed) OnOpenFailed(this);
     return;
   }
+  const std::shared_ptr<TMediaGraph> graph = graph_;
   FinishOpen(std::move(built));
+  // A Play asked for meanwhile, unless the open notification's handler closed or replaced
+  // the file.
+  if (playAfterOpen_ && graph_ == graph && IsOpened()) Play();
+  playAfterOpen_ = false;
 }
 
 void TMyMediaPlayer::FinishOpen(TBuiltGraph built) {
@@ -200,8 +205,11 @@ void TMyMediaPlayer::FinishOpen(TBuiltGraph built) {
 
 void TMyMediaPlayer::Play() {
   closing_ = false;
-  // Playing starts once the open in the background has completed (OnMediaOpen).
-  if (openPending_) return;
+  // Asked while an open goes on in the background: it plays once that open has completed.
+  if (openPending_) {
+    playAfterOpen_ = true;
+    return;
+  }
   if (graph_) {
     HRESULT hr = graph_->Run();
     if (Succeeded(hr) && PlayState() == psRunning) Raise(OnMediaPlay, TMyNotification::Play);
@@ -341,6 +349,7 @@ bool TMyMediaPlayer::Close() {
   // An open still under way is cancelled: there is nothing playing to stop.
   const bool pending = openPending_;
   openPending_ = false;
+  playAfterOpen_ = false;
   pendingBuilt_ = {};
   if (graph_) {
     stopped = !pending && graph_->Stop() == S_OK;

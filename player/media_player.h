@@ -58,7 +58,8 @@ class TMyMediaPlayer {
   // open completes from the event pump: OnMediaOpen when the file is ready, or
   // OnMediaError then OnOpenFailed when it cannot be played. A Close, or another Open,
   // meanwhile cancels it: nothing of the cancelled file is raised. Off (the default),
-  // Open returns when the file is open, as the tools and tests expect.
+  // Open returns when the file is open, as the tools and tests expect. A Play while the
+  // open is under way plays the file once it has opened.
   void SetOpenInBackground(bool on) { openInBackground_ = on; }
   bool OpenInBackground() const { return openInBackground_; }
   // An open started in the background has not completed yet.
@@ -222,6 +223,7 @@ class TMyMediaPlayer {
   bool hasPosition_ = false;
   bool openInBackground_ = false;
   bool openPending_ = false;
+  bool playAfterOpen_ = false;  // Play was asked for while the open was pending
   // The filters put in by an open in the background, until it completes.
   TBuiltGraph pendingBuilt_;
   TMyVmMode renderer_ = vmFriendlyVideoRenderer;

@@ -483,6 +483,11 @@ TEST_F(PlayerGst, OpenInTheBackgroundCompletesFromThePumpAndIsCancelledByTheNext
   EXPECT_FALSE(p.Logged("open"));
   EXPECT_FALSE(p.Logged("error"));
 
+  // Play while the open goes on: the file plays once it has opened.
+  ASSERT_TRUE(p.Open(second));
+  p.Play();
+  EXPECT_TRUE(p.PumpUntil([&] { return p.PlayState() == psRunning; }));
+
   p.log.clear();
   if (p.Open(U16(Media("text.mp4")))) {
     EXPECT_TRUE(p.PumpUntil([&] { return failed > 0; }));
