@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Player against plain playbin: open-to-first-frame, accurate seek and frame step on the
-# shared 1080p H.264 file, in the same process and run (see bench/playback_latency.cpp).
+# shared 1080p H.264 file, in the same process and run (see bench/playback_latency.cpp);
+# then the longest stall of the UI thread over 20 opens of that file, with the open waited
+# for and in the background (bench/open_stall.cpp).
 # Makes /tmp/perf-media/1080p30-20s.mp4 like /work/shared/bench/playback-latency.sh when
 # missing, and starts a private Xvfb unless PERF_DISPLAY is set.
 #   bench/playback_latency.sh BUILD_DIR [-n REPS]
@@ -27,3 +29,4 @@ else
   export DISPLAY=":$n"
 fi
 MIVARO_AUDIO_SINK=fakesink "$BUILD/bench/bench_playback_latency" "$@" "$F20"
+MIVARO_AUDIO_SINK=fakesink "$BUILD/bench/bench_open_stall" -n 20 "$F20"

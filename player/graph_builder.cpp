@@ -49,6 +49,11 @@ HRESULT RenderMediaFile(TMediaGraph* graph, WStringView fileName, TBuiltGraph* b
   }
   HRESULT hr = graph->RenderFile(fileName);
   if (Succeeded(hr)) return hr;
+  return RenderFallback(graph, fileName, built);
+}
+
+HRESULT RenderFallback(TMediaGraph* graph, WStringView fileName, TBuiltGraph* built) {
+  if (!graph || !built) return E_POINTER;
   // Windows Media files that automatic rendering refuses: the ASF reader straight into the
   // default audio device; only that stream is played.
   TMediaFilterPtr reader;
@@ -60,7 +65,7 @@ HRESULT RenderMediaFile(TMediaGraph* graph, WStringView fileName, TBuiltGraph* b
                                kDefaultAudioDeviceName) == S_OK) {
     graph->AddFilter(built->audioRenderer, kDefaultAudioDeviceName);
   }
-  hr = ConnectFilters(graph, reader.get(), built->audioRenderer.get());
+  HRESULT hr = ConnectFilters(graph, reader.get(), built->audioRenderer.get());
   if (hr != S_OK) return hr == E_POINTER ? E_FAIL : hr;
   hr = graph->RenderSource(reader);
   return Succeeded(hr) ? S_OK : hr;

@@ -22,8 +22,13 @@ struct TBuiltGraph {
 // Steps before the notify window is set: decoders and renderer. S_OK or the failure.
 HRESULT AddRendererForMode(TMediaGraph* graph, TMyVmMode mode, bool useFFDShow,
                            WStringView fileName, TBuiltGraph* built);
-// Rendering (or loading a ".GRF"), with the fallback. S_OK or the failure.
+// Rendering (or loading a ".GRF"), with the fallback. S_OK or the failure; the graph's
+// VFW_S_OPEN_PENDING when it renders in the background (RenderFallback then follows a
+// failed EC_OPEN_COMPLETE).
 HRESULT RenderMediaFile(TMediaGraph* graph, WStringView fileName, TBuiltGraph* built);
+// The Windows Media fallback after automatic rendering refused the file. S_OK or the
+// failure.
+HRESULT RenderFallback(TMediaGraph* graph, WStringView fileName, TBuiltGraph* built);
 // Clean-up after the size is known: drop the video filters of an audio-only file, or
 // replace a bypassed overlay mixer by the renderer actually in use.
 void CleanUpAfterOpen(TMediaGraph* graph, TMyVmMode mode, int videoWidth, int videoHeight,

@@ -121,10 +121,43 @@ bool TMyMediaPlayer::Open(WStringView fileName) {
   // The owner is known before rendering: the renderer draws its first frame into it.
   graph_->put_Owner(VideoOwner());
 
+  graph_->SetOpenInBackground(openInBackground_);
   hr = RenderMediaFile(graph_.get(), name, &built);
   audioRenderer_ = built.audioRenderer;
+  if (hr == VFW_S_OPEN_PENDING) {
+    openPending_ = true;
+    pendingBuilt_ = built;
+    return true;
+  }
   if (Failed(hr)) return OpenFailed();
+  FinishOpen(std::move(built));
+  return true;
+}
 
+void TMyMediaPlayer::CompleteOpen(HRESULT rendered) {
+  openPending_ = false;
+  TBuiltGraph built = std::move(pendingBuilt_);
+  pendingBuilt_ = {};
+  // Automatic rendering refused the file: the Windows Media fallback, as a waited-for
+  // open would have tried.
+  if (Failed(rendered)) rendered = RenderFallback(graph_.get(), fileName_, &built);
+  audioRenderer_ = built.audioRenderer;
+  if (Failed(rendered)) {
+    OpenFailed();
+    // A handler may have opened another file meanwhile: that open is not this one's.
+    if (!openPending_ && !hasPosition_ && OnOpenFailed) OnOpenFailed(this);
+    return;
+  }
+  const std::shared_ptr<TMediaGraph> graph = graph_;
+  FinishOpen(std::move(built));
+  // A Play asked for meanwhile, unless the open notification's handler closed or replaced
+  // the file.
+  if (playAfterOpen_ && graph_ == graph && IsOpened()) Play();
+  playAfterOpen_ = false;
+}
+
+void TMyMediaPlayer::FinishOpen(TBuiltGraph built) {
+  const WString name = fileName_;
   hasPosition_ = true;
   duration_ = 0;
   if (Failed(graph_->get_Duration(&duration_)) || !std::isfinite(duration_) || duration_ < 0)
@@ -168,11 +201,15 @@ bool TMyMediaPlayer::Open(WStringView fileName) {
   SetVolume(volume_);
   SetBalance(balance_);
   Raise(OnMediaOpen, TMyNotification::Open);
-  return true;
 }
 
 void TMyMediaPlayer::Play() {
   closing_ = false;
+  // Asked while an open goes on in the background: it plays once that open has completed.
+  if (openPending_) {
+    playAfterOpen_ = true;
+    return;
+  }
   if (graph_) {
     HRESULT hr = graph_->Run();
     if (Succeeded(hr) && PlayState() == psRunning) Raise(OnMediaPlay, TMyNotification::Play);
@@ -185,14 +222,14 @@ void TMyMediaPlayer::Play() {
 
 bool TMyMediaPlayer::Pause() {
   if (PlayState() == psPaused) return true;
-  if (!graph_) return false;
+  if (!graph_ || openPending_) return false;
   bool ok = Succeeded(graph_->Pause());
   if (ok) Raise(OnMediaPaused, TMyNotification::Paused);
   return ok;
 }
 
 bool TMyMediaPlayer::Replay() {
-  if (!graph_) return false;
+  if (!graph_ || openPending_) return false;
   if (Failed(graph_->Stop())) return false;
   if (Failed(graph_->StopWhenReady())) return false;
   if (Failed(graph_->put_CurrentPosition(0))) return false;
@@ -217,6 +254,8 @@ TMyPlayState TMyMediaPlayer::PlayState() {
 }
 
 void TMyMediaPlayer::HandleGraphNotify() {
+  // The engine's deferred work first: it may queue events (the open's completion).
+  if (graph_) graph_->Dispatch();
   std::shared_ptr<TMediaEventQueue> queue = mediaEvent_;
   if (queue) {
     int code = 0;
@@ -243,6 +282,10 @@ void TMyMediaPlayer::HandleGraphNotify() {
       if (OnMediaEvent)
         OnMediaEvent(this, code, static_cast<std::int32_t>(p1), static_cast<std::int32_t>(p2));
       switch (code) {
+        case EC_OPEN_COMPLETE:
+          if (openPending_ && graph_ && graph_->MediaEvent() == queue)
+            CompleteOpen(static_cast<HRESULT>(p1));
+          break;
         case EC_COMPLETE:
           if (started_) Raise(OnMediaEnded, TMyNotification::Ended);
           else Raise(OnMediaError, TMyNotification::Error);
@@ -303,8 +346,13 @@ bool TMyMediaPlayer::Close() {
   closing_ = true;
   bool stopped = false;
   bool hadGraph = graph_ != nullptr;
+  // An open still under way is cancelled: there is nothing playing to stop.
+  const bool pending = openPending_;
+  openPending_ = false;
+  playAfterOpen_ = false;
+  pendingBuilt_ = {};
   if (graph_) {
-    stopped = graph_->Stop() == S_OK;
+    stopped = !pending && graph_->Stop() == S_OK;
     StopAndDisconnectAll(graph_.get());
     for (;;) {
       auto filters = graph_->EnumFilters();

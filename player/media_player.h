@@ -19,6 +19,7 @@
 #include "core/ustring.h"
 #include "platform/media/media_graph.h"
 #include "platform/media/media_types.h"
+#include "player/graph_builder.h"
 
 namespace mivaro {
 
@@ -53,6 +54,16 @@ class TMyMediaPlayer {
 
   // Graphs are made by this factory (default: GStreamer). Tests give scripted graphs.
   void SetGraphFactory(TMediaGraphFactory factory);
+  // With `on`, Open returns as soon as the engine has started on the file (true), and the
+  // open completes from the event pump: OnMediaOpen when the file is ready, or
+  // OnMediaError then OnOpenFailed when it cannot be played. A Close, or another Open,
+  // meanwhile cancels it: nothing of the cancelled file is raised. Off (the default),
+  // Open returns when the file is open, as the tools and tests expect. A Play while the
+  // open is under way plays the file once it has opened.
+  void SetOpenInBackground(bool on) { openInBackground_ = on; }
+  bool OpenInBackground() const { return openInBackground_; }
+  // An open started in the background has not completed yet.
+  bool OpenPending() const { return openPending_; }
 
   // --- operations ---
   virtual bool Open(WStringView fileName);
@@ -135,6 +146,9 @@ class TMyMediaPlayer {
   TMyNotifyEvent OnMediaStopped;
   TMyNotifyEvent OnMediaClosed;
   TMyNotifyEvent OnMediaError;
+  // An open that went on in the background failed (raised after OnMediaError), so that
+  // the owner treats the file as one that did not open.
+  TMyNotifyEvent OnOpenFailed;
   TMyOnMediaEvent OnMediaEvent;
   TMyOnVideoSizeChange OnVideoSizeChange;
   // The inherited resize notification of the control (the owner's OnResize).
@@ -190,6 +204,11 @@ class TMyMediaPlayer {
   void ApplyBalance();
   void ApplyAspectMode();
   bool OpenFailed();
+  // Open's steps once the graph is rendered: length, video size, clean-up, window,
+  // volume; raises OnMediaOpen.
+  void FinishOpen(TBuiltGraph built);
+  // EC_OPEN_COMPLETE of the open in the background, with the rendering's result.
+  void CompleteOpen(HRESULT rendered);
   void PacedVolumeSteps(int n, const std::function<bool(int k, int step)>& apply);
 
   TMediaGraphFactory factory_;
@@ -202,6 +221,11 @@ class TMyMediaPlayer {
   TMediaFilterPtr audioRenderer_;
   TMediaFilterPtr overlayMixer_;
   bool hasPosition_ = false;
+  bool openInBackground_ = false;
+  bool openPending_ = false;
+  bool playAfterOpen_ = false;  // Play was asked for while the open was pending
+  // The filters put in by an open in the background, until it completes.
+  TBuiltGraph pendingBuilt_;
   TMyVmMode renderer_ = vmFriendlyVideoRenderer;
   bool useFFDShow_ = false;
   WString fileName_;

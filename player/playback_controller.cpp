@@ -213,6 +213,10 @@ void TMyPlaybackController::SeekTo(double seconds) {
   if (!muted_) player_.FadeIn(volume_);
 }
 
+void TMyPlaybackController::ScrubTo(double seconds) {
+  if (player_.IsOpened()) player_.ScrubPosition(seconds);
+}
+
 void TMyPlaybackController::FrameStep(int count) {
   if (!player_.IsOpened()) return;
   player_.Pause();

@@ -132,6 +132,10 @@ class TMyPlaybackController {
   void Replay();
   // To `seconds`, with a fade (the target goes to the player as it is, below 0 included).
   void SeekTo(double seconds);
+  // A quick seek to the key frame near `seconds` while the seek bar's thumb is dragged: no
+  // fade, and the engine keeps one seek in flight (the newest target wins). The accurate
+  // seek follows with SeekTo when the thumb is let go.
+  void ScrubTo(double seconds);
   // One frame step; pauses first.
   void FrameStep(int count);
 
@@ -144,6 +148,9 @@ class TMyPlaybackController {
   // still images are allowed; sound of no length plays (its length follows later). Then rate and volume are applied and the entry starts at the resume point (or goes
   // on to the next one when the point lies past its end) or from the start.
   void MediaOpened();
+  // An open that went on in the background failed: the entry is dropped as one whose
+  // open failed at once.
+  void OpenFailed() { DropUnplayable(); }
   // The time display's tick: true when the current entry is over (its length reached, or a
   // still image shown for kStillImageMs). Sound whose length is not known yet never ends
   // here: its end comes once the length has arrived.

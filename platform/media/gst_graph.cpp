@@ -8,6 +8,7 @@
 // diagnostics (debug_log, graph_dump).
 #include "platform/media/gst_graph.h"
 #include "platform/media/graph_dump.h"
+#include "platform/media/debug_log.h"
 
 #include <dlfcn.h>
 #include <gst/gl/gl.h>
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -163,6 +165,8 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
 
   HRESULT RenderFile(WStringView file) override;
   HRESULT RenderSource(const TMediaFilterPtr& source) override;
+  void SetOpenInBackground(bool on) override { openInBackground_ = on; }
+  void Dispatch() override;
 
   HRESULT Run() override;
   HRESULT Pause() override;
@@ -241,7 +245,18 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
 
   HRESULT BuildPipeline(const std::string& uri, bool videoToo);
   GstElement* ChooseVideoSink(TMediaFilterPtr* used);
+  void NoteSinkFallback(const std::string& refused, const std::string& used);
+  // Pauses the pipeline: S_OK when it prerolled at once, S_FALSE when it goes on in the
+  // streaming threads (WaitPreroll follows), a failure otherwise.
+  HRESULT StartPreroll();
+  // Waits for the preroll to end; E_ABORT when CancelOpen() asked it to stop.
+  HRESULT WaitPreroll();
   HRESULT Preroll();
+  // What rendering does once the pipeline has prerolled (or failed): reads the streams,
+  // marks the filters, gives the video its window; tears the pipeline down on failure.
+  HRESULT FinishRender(HRESULT prerolled);
+  // Stops a preroll waited for in the background and joins its thread.
+  void CancelOpen();
   void ReadStreamFacts();
   void Teardown();
   bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
@@ -299,6 +314,17 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   int nAudio_ = 0;
   double rate_ = 1.0;
   int aspectMode_ = VMR_ARMODE_LETTER_BOX;
+  // The open in the background: the thread that waits for the preroll, and what it found
+  // (the three flags below it are guarded by mutex_). openPending_ is the UI thread's.
+  bool openInBackground_ = false;
+  bool openPending_ = false;
+  // Prerolled on the first frame by the open, and not moved since (UI thread only): a seek
+  // to the start has nothing to do.
+  bool atStart_ = false;
+  std::thread opener_;
+  bool cancelOpen_ = false;
+  bool prerollFinished_ = false;
+  HRESULT prerollResult_ = S_OK;
   // Position of the frame shown after frame steps (-1: none; guarded by mutex_).
   double stepBase_ = -1;
   // Frames asked for while the pipeline was still changing state (guarded by mutex_):
@@ -594,19 +620,35 @@ GstElement* TGstGraph::ChooseVideoSink(TMediaFilterPtr* used) {
   if (mixer) candidates.emplace_back(mixer, mixer->Element());
   if (renderer) candidates.emplace_back(renderer, renderer->Element());
   candidates.emplace_back(nullptr, VideoRendererElement());
+  // The renderers asked for that did not start, for the notice below.
+  std::string refused;
   for (auto& [filter, element] : candidates) {
     GstElement* e = MakeElement(element);
     if (!Starts(e)) {
       if (e) gst_object_unref(e);
+      if (filter && refused.find(element) == std::string::npos)
+        refused += (refused.empty() ? "" : ", ") + element;
       continue;
     }
     *used = filter;
+    if (!refused.empty()) NoteSinkFallback(refused, element);
     return e;
   }
   *used = nullptr;
+  NoteSinkFallback(refused.empty() ? VideoRendererElement() : refused, "fakesink");
   GstElement* e = MakeElement("fakesink");
   if (e) g_object_set(e, "sync", TRUE, nullptr);
   return e;
+}
+
+// A renderer that was asked for but did not start is replaced by the next one that does;
+// the replacement is never silent: it goes to the diagnostics log and the graph's notices,
+// and the player hears of it as an engine notice.
+void TGstGraph::NoteSinkFallback(const std::string& refused, const std::string& used) {
+  const std::string text = "video renderer " + refused + " did not start; using " + used;
+  DebugWrite("ビデオレンダラ " + refused + " を開始できません: " + used + " を使います");
+  AddNotice(text);
+  PostEvent(EC_ENGINE_NOTICE);
 }
 
 HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
@@ -698,7 +740,7 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
   return S_OK;
 }
 
-HRESULT TGstGraph::Preroll() {
+HRESULT TGstGraph::StartPreroll() {
   {
     std::lock_guard lock(mutex_);
     asyncDone_ = errored_ = eos_ = false;
@@ -710,36 +752,78 @@ HRESULT TGstGraph::Preroll() {
     if (error_.empty()) error_ = "the pipeline did not start";
     return VFW_E_CANNOT_RENDER;
   }
+  if (r != GST_STATE_CHANGE_SUCCESS) return S_FALSE;
+  std::lock_guard lock(mutex_);
+  return errored_ ? VFW_E_CANNOT_RENDER : S_OK;
+}
+
+HRESULT TGstGraph::Preroll() {
+  HRESULT hr = StartPreroll();
+  return hr == S_FALSE ? WaitPreroll() : hr;
+}
+
+HRESULT TGstGraph::WaitPreroll() {
   std::unique_lock lock(mutex_);
-  if (r != GST_STATE_CHANGE_SUCCESS) {
-    // A demuxer that fails while the decoder bin is still trying it can have its error
-    // swallowed; the pipeline then waits for ever. A file that shows no stream at all
-    // after kNoStreamTimeoutMs is taken as unplayable.
-    auto start = std::chrono::steady_clock::now();
-    for (;;) {
-      if (cv_.wait_for(lock, std::chrono::milliseconds(100),
-                       [this] { return asyncDone_ || errored_ || eos_; }))
-        break;
-      auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now() - start).count();
-      if (waited >= kPrerollTimeoutMs) {
-        error_ = "timed out while opening";
-        return VFW_E_TIMEOUT;
-      }
-      if (waited >= kNoStreamTimeoutMs) {
-        lock.unlock();
-        gint video = 0, audio = 0;
-        g_object_get(pipeline_, "n-video", &video, "n-audio", &audio, nullptr);
-        lock.lock();
-        if (video == 0 && audio == 0) {
-          error_ = "no playable stream found";
-          return VFW_E_CANNOT_RENDER;
-        }
+  // A demuxer that fails while the decoder bin is still trying it can have its error
+  // swallowed; the pipeline then waits for ever. A file that shows no stream at all after
+  // kNoStreamTimeoutMs is taken as unplayable.
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    if (cv_.wait_for(lock, std::chrono::milliseconds(100),
+                     [this] { return asyncDone_ || errored_ || eos_ || cancelOpen_; }))
+      break;
+    auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - start).count();
+    if (waited >= kPrerollTimeoutMs) {
+      error_ = "timed out while opening";
+      return VFW_E_TIMEOUT;
+    }
+    if (waited >= kNoStreamTimeoutMs) {
+      lock.unlock();
+      gint video = 0, audio = 0;
+      g_object_get(pipeline_, "n-video", &video, "n-audio", &audio, nullptr);
+      lock.lock();
+      if (video == 0 && audio == 0) {
+        error_ = "no playable stream found";
+        return VFW_E_CANNOT_RENDER;
       }
     }
   }
+  if (cancelOpen_) return E_ABORT;
   if (errored_) return VFW_E_CANNOT_RENDER;
   return S_OK;
+}
+
+void TGstGraph::CancelOpen() {
+  if (opener_.joinable()) {
+    {
+      std::lock_guard lock(mutex_);
+      cancelOpen_ = true;
+      cv_.notify_all();
+    }
+    opener_.join();
+  }
+  openPending_ = false;
+  std::lock_guard lock(mutex_);
+  cancelOpen_ = false;
+  prerollFinished_ = false;
+}
+
+void TGstGraph::Dispatch() {
+  if (!openPending_) return;
+  HRESULT prerolled;
+  {
+    std::lock_guard lock(mutex_);
+    if (!prerollFinished_) return;
+    prerolled = prerollResult_;
+  }
+  opener_.join();
+  openPending_ = false;
+  {
+    std::lock_guard lock(mutex_);
+    prerollFinished_ = false;
+  }
+  PostEvent(EC_OPEN_COMPLETE, FinishRender(prerolled), 0);
 }
 
 void TGstGraph::ReadStreamFacts() {
@@ -844,7 +928,27 @@ HRESULT TGstGraph::RenderFile(WStringView file) {
     Teardown();
     return hr;
   }
-  hr = Preroll();
+  hr = StartPreroll();
+  if (hr == S_FALSE && openInBackground_) {
+    // The window goes on while the pipeline prerolls: a thread waits for it and wakes the
+    // UI thread, whose next Dispatch() finishes the rendering there.
+    openPending_ = true;
+    opener_ = std::thread([this] {
+      HRESULT r = WaitPreroll();
+      {
+        std::lock_guard lock(mutex_);
+        prerollResult_ = r;
+        prerollFinished_ = true;
+      }
+      MediaEvent()->Wake();
+    });
+    return VFW_S_OPEN_PENDING;
+  }
+  if (hr == S_FALSE) hr = WaitPreroll();
+  return FinishRender(hr);
+}
+
+HRESULT TGstGraph::FinishRender(HRESULT hr) {
   if (hr == S_OK) {
     ReadStreamFacts();
     if (nVideo_ == 0 && nAudio_ == 0) hr = VFW_E_CANNOT_RENDER;
@@ -860,6 +964,7 @@ HRESULT TGstGraph::RenderFile(WStringView file) {
     std::lock_guard lock(mutex_);
     opened_ = true;
   }
+  atStart_ = true;
   ApplyWindow();
   return S_OK;
 }
@@ -894,6 +999,7 @@ HRESULT TGstGraph::RenderSource(const TMediaFilterPtr& source) {
 }
 
 void TGstGraph::Teardown() {
+  CancelOpen();
   if (pipeline_) {
     gst_element_set_state(pipeline_, GST_STATE_NULL);
     GstBus* bus = gst_element_get_bus(pipeline_);
@@ -918,6 +1024,7 @@ void TGstGraph::Teardown() {
   duration_ = 0;
   frameTime_ = 0;
   logical_ = State_Stopped;
+  atStart_ = false;
   stepBase_ = -1;
   pendingSteps_ = 0;
   clockPosted_ = awaitPlaying_ = awaitPaused_ = false;
@@ -927,6 +1034,7 @@ void TGstGraph::Teardown() {
 
 HRESULT TGstGraph::Run() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
+  atStart_ = false;
   double stepped;
   {
     std::lock_guard lock(mutex_);
@@ -1062,6 +1170,8 @@ HRESULT TGstGraph::SeekTo(double seconds, double rate, bool accurate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   if (!(seconds >= 0)) seconds = 0;
   if (duration_ > 0 && seconds > duration_) seconds = duration_;
+  // A seek elsewhere leaves the first frame; one to the start (the layout's redraw) keeps it.
+  atStart_ = atStart_ && seconds == 0 && rate == rate_;
   {
     std::lock_guard lock(mutex_);
     eos_ = false;
@@ -1110,7 +1220,16 @@ void TGstGraph::SendNextSeek(GstElement*, gpointer self) {
   g->SendSeek(next.seconds, next.rate, next.accurate);
 }
 
-HRESULT TGstGraph::put_CurrentPosition(double seconds) { return SeekTo(seconds, rate_); }
+HRESULT TGstGraph::put_CurrentPosition(double seconds) {
+  // The replay that follows an open: the pipeline shows the first frame already (or a
+  // seek to it is under way), and another flushing seek would only decode it again
+  // before playing could start.
+  if (atStart_ && seconds == 0) {
+    std::lock_guard lock(mutex_);
+    if (!eos_ && !nextSeek_ && stepBase_ < 0 && (!seekInFlight_ || seekTarget_ == 0)) return S_OK;
+  }
+  return SeekTo(seconds, rate_);
+}
 
 HRESULT TGstGraph::put_CurrentPositionKeyFrame(double seconds) {
   return SeekTo(seconds, rate_, false);
@@ -1181,6 +1300,7 @@ HRESULT TGstGraph::CanStep(long count) {
 
 HRESULT TGstGraph::Step(long count) {
   if (CanStep(count) != S_OK || count < 1) return E_FAIL;
+  atStart_ = false;
   if (logical_ == State_Running) Pause();
   double here = 0;
   get_CurrentPosition(&here);

@@ -2,7 +2,9 @@
 //
 // One `playbin` per graph. The renderer and decoder filters added before RenderFile choose
 // the video sink and the decoders; RenderFile prerolls the file (paused, bounded wait) so
-// that duration, video size and frame time are known when it returns. Bus messages become
+// that duration, video size and frame time are known when it returns, or, opened in the
+// background, returns at once while a thread of the graph waits for the preroll; the UI
+// thread's next Dispatch() finishes and posts EC_OPEN_COMPLETE. Bus messages become
 // graph events: end of stream EC_COMPLETE (1), error EC_ERRORABORT (3), video size change
 // EC_VIDEO_SIZE_CHANGED (10), step done EC_STEP_COMPLETE (36); EC_CLOCK_CHANGED (13) and
 // EC_PAUSED (14) are posted in that order by the graph itself when it first pauses or runs.

@@ -180,6 +180,11 @@ class TMediaGraph {
   // graph is ready; VFW_S_OPEN_PENDING when the engine finishes on its own and posts
   // EC_OPEN_COMPLETE with the result; a failure otherwise.
   virtual HRESULT RenderFile(WStringView file) = 0;
+  // With `on`, RenderFile starts the engine's preparation and returns VFW_S_OPEN_PENDING
+  // without waiting for it; the result follows as EC_OPEN_COMPLETE (param1: S_OK or the
+  // failure) from a later Dispatch(). Off (the default), RenderFile returns when done.
+  // Engines that always finish at once ignore it.
+  virtual void SetOpenInBackground(bool on) { (void)on; }
   // Plays a file through a source filter already in the graph (the ASF fallback) once
   // the source is connected to its renderer.
   virtual HRESULT RenderSource(const TMediaFilterPtr& source) { (void)source; return E_NOTIMPL; }

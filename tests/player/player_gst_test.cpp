@@ -2,6 +2,7 @@
 // display the video frames go to a fake sink; under Xvfb they are drawn.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <gst/gst.h>
 
 #include "media_fixtures.h"
+#include "platform/media/debug_log.h"
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_graph.h"
 #include "player/media_player.h"
@@ -420,6 +422,78 @@ TEST_F(PlayerGst, BadFilesFailWithAnErrorAndTheNextOpenWorks) {
   p.log.clear();
   EXPECT_TRUE(p.Open(U16(Media("avi"))));
   EXPECT_EQ(p.log, std::vector<std::string>{"open"});
+}
+
+// A renderer that was asked for and does not start is replaced, and the replacement is
+// told: in the graph's notices, as an engine notice event and in the diagnostics log.
+TEST_F(PlayerGst, ARendererThatDoesNotStartIsReplacedWithANotice) {
+  if (!std::getenv("DISPLAY") || std::getenv("MIVARO_VIDEO_SINK"))
+    GTEST_SKIP() << "renderers are only chosen on a display";
+  auto graph = CreateGstGraph();
+  ASSERT_NE(graph, nullptr);
+  const std::string missing = "mivaro-no-such-sink";
+  ASSERT_EQ(graph->AddFilter(MakeMediaFilter(TFilterKind::VideoRenderer, missing, u"Video Renderer"),
+                             u"Video Renderer"),
+            S_OK);
+  ASSERT_EQ(graph->RenderFile(U16(Media("mp4"))), S_OK);
+  auto* extras = dynamic_cast<TGstGraphExtras*>(graph.get());
+  EXPECT_NE(extras->VideoSinkName(), missing);
+  const auto notices = graph->Notices();
+  ASSERT_FALSE(notices.empty());
+  EXPECT_NE(notices.front().find(missing + " did not start; using " + extras->VideoSinkName()),
+            std::string::npos);
+  bool noticed = false;
+  int code = 0;
+  std::intptr_t p1 = 0, p2 = 0;
+  while (graph->MediaEvent()->GetEvent(&code, &p1, &p2, 0) == S_OK)
+    noticed = noticed || code == EC_ENGINE_NOTICE;
+  EXPECT_TRUE(noticed);
+  bool logged = false;
+  for (const auto& line : TDebugLog::Instance().Lines())
+    logged = logged || line.find(missing) != std::string::npos;
+  EXPECT_TRUE(logged);
+}
+
+// In the background the open completes from the event pump. A second open at once, or a
+// close, cancels the first: nothing of a cancelled file is raised. A file that cannot be
+// played fails from the pump with the error and the open-failed notification.
+TEST_F(PlayerGst, OpenInTheBackgroundCompletesFromThePumpAndIsCancelledByTheNext) {
+  PumpedPlayer p;
+  p.SetOpenInBackground(true);
+  int failed = 0;
+  p.OnOpenFailed = [&failed](TMyMediaPlayer*) { ++failed; };
+  const WString first = U16(Media("mkv"));
+  const WString second = U16(Media("mp4"));
+  ASSERT_TRUE(p.Open(first));
+  EXPECT_TRUE(p.OpenPending());
+  EXPECT_FALSE(p.IsOpened());
+  ASSERT_TRUE(p.Open(second));
+  ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("open"); }));
+  p.PumpUntil([] { return false; }, 500);
+  EXPECT_EQ(std::count(p.log.begin(), p.log.end(), "open"), 1);
+  EXPECT_FALSE(p.Logged("error"));
+  EXPECT_EQ(p.Graph()->RenderedFile(), second);
+  EXPECT_NEAR(p.Duration(), 2.0, 0.1);  // the clip is made two seconds long
+  EXPECT_EQ(p.VideoWidth(), 320);
+
+  p.log.clear();
+  ASSERT_TRUE(p.Open(first));
+  p.Close();
+  p.PumpUntil([] { return false; }, 500);
+  EXPECT_FALSE(p.Logged("open"));
+  EXPECT_FALSE(p.Logged("error"));
+
+  // Play while the open goes on: the file plays once it has opened.
+  ASSERT_TRUE(p.Open(second));
+  p.Play();
+  EXPECT_TRUE(p.PumpUntil([&] { return p.PlayState() == psRunning; }));
+
+  p.log.clear();
+  if (p.Open(U16(Media("text.mp4")))) {
+    EXPECT_TRUE(p.PumpUntil([&] { return failed > 0; }));
+  }
+  EXPECT_TRUE(p.Logged("error"));
+  EXPECT_FALSE(p.IsOpened());
 }
 
 TEST_F(PlayerGst, SavedGraphIsACompoundFileThatOpensAgain) {

@@ -11,6 +11,26 @@ void TScriptedGraph::Complete() {
 }
 
 HRESULT TScriptedGraph::RenderFile(WStringView file) {
+  if (!(background_ && script.openInBackground)) return RenderNow(file);
+  // The result is held back for the next Dispatch, as an engine that prerolls on its own
+  // threads does.
+  pendingOpen_ = RenderNow(file);
+  MediaEvent()->Wake();
+  return VFW_S_OPEN_PENDING;
+}
+
+void TScriptedGraph::Dispatch() {
+  if (!pendingOpen_) return;
+  if (dispatchesBeforeOpen_-- > 0) {
+    MediaEvent()->Wake();  // not yet: ask for another pass
+    return;
+  }
+  const HRESULT hr = *pendingOpen_;
+  pendingOpen_.reset();
+  PostEvent(EC_OPEN_COMPLETE, hr, 0);
+}
+
+HRESULT TScriptedGraph::RenderNow(WStringView file) {
   calls.push_back("RenderFile");
   if (script.renderResult != S_OK) return script.renderResult;
   SetRenderedFile(WString(file));
@@ -125,6 +145,13 @@ HRESULT TScriptedGraph::get_CurrentPosition(double* seconds) {
 HRESULT TScriptedGraph::put_CurrentPosition(double seconds) {
   calls.push_back("put_CurrentPosition");
   seeks.push_back(seconds);
+  if (script.seekResult == S_OK) position = seconds;
+  return script.seekResult;
+}
+
+HRESULT TScriptedGraph::put_CurrentPositionKeyFrame(double seconds) {
+  calls.push_back("put_CurrentPositionKeyFrame");
+  keyFrameSeeks.push_back(seconds);
   if (script.seekResult == S_OK) position = seconds;
   return script.seekResult;
 }

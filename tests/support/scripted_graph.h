@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,10 @@ struct TScriptedGraphScript {
   HRESULT getStateResult = S_OK;
   HRESULT seekResult = S_OK;
   bool autoEvents = false;
+  // Told to open in the background, RenderFile answers VFW_S_OPEN_PENDING and the result
+  // follows as EC_OPEN_COMPLETE from the Dispatch after `openDispatches` passes.
+  bool openInBackground = false;
+  int openDispatches = 0;
 
   bool hasVideo = true;
   bool hasAudio = true;
@@ -73,6 +78,7 @@ class TScriptedGraph : public TMediaGraph {
   std::vector<int> aspectModes;
   std::vector<long> steps;
   std::vector<double> seeks;
+  std::vector<double> keyFrameSeeks;  // put_CurrentPositionKeyFrame (seek-bar drags)
   std::vector<std::string> calls;  // operation names in order
   int getStateCalls = 0;
 
@@ -80,6 +86,11 @@ class TScriptedGraph : public TMediaGraph {
   void Complete();
 
   HRESULT RenderFile(WStringView file) override;
+  void SetOpenInBackground(bool on) override {
+    background_ = on;
+    dispatchesBeforeOpen_ = script.openDispatches;
+  }
+  void Dispatch() override;
   HRESULT RenderSource(const TMediaFilterPtr& source) override;
   HRESULT Run() override;
   HRESULT Pause() override;
@@ -89,6 +100,7 @@ class TScriptedGraph : public TMediaGraph {
   HRESULT get_Duration(double* seconds) override;
   HRESULT get_CurrentPosition(double* seconds) override;
   HRESULT put_CurrentPosition(double seconds) override;
+  HRESULT put_CurrentPositionKeyFrame(double seconds) override;
   HRESULT put_Rate(double rate) override;
   HRESULT get_Rate(double* rate) override;
   HRESULT CanSeekBackward(long* can) override;
@@ -109,7 +121,11 @@ class TScriptedGraph : public TMediaGraph {
  private:
   bool VideoReady() const { return rendered_ && script.hasVideo; }
   void FirstPause();
+  HRESULT RenderNow(WStringView file);
   bool rendered_ = false;
+  bool background_ = false;
+  int dispatchesBeforeOpen_ = 0;
+  std::optional<HRESULT> pendingOpen_;
   bool clockPosted_ = false;
 };
 

@@ -71,6 +71,30 @@ TEST_F(MainWindowPlayback, UnplayableEntryIsDroppedAndNextPlays) {
   EXPECT_TRUE(messages.empty());
 }
 
+// Opened in the background, entries play once their open completes from the event loop;
+// one that fails later is dropped like one that fails at once, and of two opens in a row
+// only the second plays.
+TEST_F(MainWindowPlayback, OpensInTheBackgroundDropUnplayableEntriesAndTheLastOpenWins) {
+  script.openInBackground = true;
+  script.openDispatches = 1;
+  for (const char* name : {"a.mp4", "b_bad.mp4", "c.mp4"}) Touch(Media(QString::fromLatin1(name)));
+  Start({W(Media(QString()))});
+  EXPECT_TRUE(window->DShow_Player->OpenPending());
+  QTRY_COMPARE(Playing(), Name("a.mp4"));
+  window->Action_Play_Next->trigger();
+  QTRY_COMPARE(window->Playlist().Count(), 2);
+  QTRY_COMPARE(Playing(), Name("c.mp4"));
+  EXPECT_TRUE(messages.empty());
+
+  window->PlayIndex(0);
+  window->PlayIndex(1);
+  QTRY_COMPARE(Playing(), Name("c.mp4"));
+  QTest::qWait(100);
+  EXPECT_EQ(Playing(), Name("c.mp4"));
+  EXPECT_EQ(window->ItemIndex(), 1);
+  EXPECT_EQ(window->Playlist().Count(), 2);
+}
+
 // A list of unplayable entries is worked off until it is empty; the window stays usable.
 TEST_F(MainWindowPlayback, AllUnplayableEmptiesTheList) {
   for (int i = 0; i < 20; ++i) Touch(Media(QStringLiteral("bad%1.mp4").arg(i)));
@@ -169,7 +193,8 @@ TEST_F(MainWindowPlayback, SkipAmountsFollowModifiers) {
 }
 
 // Real mouse clicks on the shown seek bar: a click in the channel seeks to the second
-// under the mouse (the thumb does not page), a drag of the thumb seeks where it is let go.
+// under the mouse (the thumb does not page); a drag of the thumb seeks to key frames while
+// it moves and exactly once where it is let go.
 TEST_F(MainWindowPlayback, SeekBarClicksAndDragsSeek) {
   script.duration = 1000;
   StartAbc();
@@ -194,13 +219,19 @@ TEST_F(MainWindowPlayback, SeekBarClicksAndDragsSeek) {
   window->SeekTo(100);
   const QPoint thumb = bar->ThumbRect().center();
   const QPoint to(thumb.x() + channel.width() / 4, thumb.y());
+  const std::size_t exact = graph->seeks.size();
   QTest::mousePress(bar, Qt::LeftButton, {}, thumb);
   QTest::mouseMove(bar, to);
   EXPECT_TRUE(bar->IsThumbHeld());
+  EXPECT_EQ(graph->seeks.size(), exact);
+  ASSERT_FALSE(graph->keyFrameSeeks.empty());
+  EXPECT_GT(graph->keyFrameSeeks.back(), 200);
   QTest::mouseRelease(bar, Qt::LeftButton, {}, to);
   EXPECT_FALSE(bar->IsThumbHeld());
+  ASSERT_EQ(graph->seeks.size(), exact + 1);
   EXPECT_GT(graph->seeks.back(), 200);
   EXPECT_EQ(graph->seeks.back(), bar->value());
+  EXPECT_EQ(graph->keyFrameSeeks.back(), bar->value());
 }
 
 // While the busy guard is open, actions do nothing; an unbalanced end is reported.

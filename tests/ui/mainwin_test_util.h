@@ -57,7 +57,7 @@ class TTestGraph : public TScriptedGraph {
   explicit TTestGraph(TScriptedGraphScript s) : TScriptedGraph(s) {}
   HRESULT RenderFile(WStringView file) override {
     const std::string name = Utf8(file);
-    if (name.find("bad") != std::string::npos) return VFW_E_CANNOT_RENDER;
+    if (name.find("bad") != std::string::npos) script.renderResult = VFW_E_CANNOT_RENDER;
     if (name.find("still") != std::string::npos) script.duration = 0;
     return TScriptedGraph::RenderFile(file);
   }

@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "mainwin_test_util.h"
 #include "player/qt/directshow_player.h"
@@ -113,6 +114,34 @@ TEST_F(VideoWidget, PictureFillsTheWindowFollowsItsSizeAndKeepsTheAspect) {
   image = ShowAt(600, 150, QRect(4, 4, 40, 140));
   EXPECT_GT(Share(image, QRect(4, 4, 40, 140), IsWhite), 0.95);
   player_->Close();
+}
+
+// Opened in the background, the file is prepared while the event loop goes on: a timer on
+// the UI thread ticks between Open's return and the open notification, which the waited
+// open raises before it returns.
+TEST_F(VideoWidget, OpenInTheBackgroundLeavesTheEventLoopRunning) {
+  player_->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(player_.get()));
+  int ticks = 0;
+  QTimer ticker;
+  ticker.setInterval(1);
+  QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+  int ticksAtOpen = -1;
+  QObject::connect(player_.get(), &TMyDirectShowPlayer::mediaOpened, [&] { ticksAtOpen = ticks; });
+  ticker.start();
+  QTest::qWait(20);
+  for (bool background : {false, true}) {
+    SCOPED_TRACE(background);
+    player_->SetOpenInBackground(background);
+    ticksAtOpen = -1;
+    const int before = ticks;
+    ASSERT_TRUE(player_->Open(W(picture_)));
+    EXPECT_EQ(player_->OpenPending(), background);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ticksAtOpen >= 0; }, 10000));
+    EXPECT_EQ(ticksAtOpen > before, background);
+    EXPECT_EQ(player_->VideoWidth(), 320);
+    player_->Close();
+  }
 }
 
 }  // namespace

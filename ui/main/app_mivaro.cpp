@@ -229,6 +229,7 @@ TApp_Mivaro::~TApp_Mivaro() {
   DShow_Player->OnVideoSizeChange = nullptr;
   DShow_Player->OnResize = nullptr;
   DShow_Player->OnMediaEvent = nullptr;
+  DShow_Player->OnOpenFailed = nullptr;
 }
 
 // ---- Start-up steps ---------------------------------------------------------------------
@@ -239,6 +240,10 @@ void TApp_Mivaro::ConnectPlayer() {
   // would otherwise hold back the window by more than half a second.
   if (options_.graph_factory) DShow_Player->SetGraphFactory(options_.graph_factory);
   DShow_Player->SetUseFFDShow(true);
+  // Files open in the background: the window goes on while the engine prepares one, and
+  // the open's end arrives as OnMediaOpen, or as OnOpenFailed for a file it cannot play.
+  DShow_Player->SetOpenInBackground(true);
+  DShow_Player->OnOpenFailed = [this](TMyMediaPlayer*) { controller_->OpenFailed(); };
 
   // Player notifications.
   DShow_Player->OnMediaOpen = [this](TMyMediaPlayer*) { DShow_PlayerMediaOpen(); };
@@ -283,6 +288,9 @@ void TApp_Mivaro::ConnectControls() {
   TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
   TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
   TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
+  // The picture follows a dragged thumb with quick key-frame seeks; letting go seeks
+  // exactly (SeekBarMouseUp).
+  connect(TrackBar_Seek, &QSlider::sliderMoved, this, [this](int value) { controller_->ScrubTo(value); });
 }
 
 void TApp_Mivaro::SetUpDialogs() {
