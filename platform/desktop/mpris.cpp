@@ -78,15 +78,12 @@ class TMyMprisPlayer : public QDBusAbstractAdaptor, protected QDBusContext {
   TMyMprisPlayer(TMyMpris* owner, QObject* object) : QDBusAbstractAdaptor(object), owner_(owner) {}
   QString PlaybackStatus() const { return owner_->PlaybackStatus(); }
   QString LoopStatus() const { return QLatin1String(kLoopStatus); }
+  // Playing one entry over and over, or stopping after the last one, is not something this
+  // player does. Qt sends no error from a property's setter, so the refusal is the value
+  // announced again: clients that showed the new mode show "Playlist" once more.
   void SetLoopStatus(const QString& status) {
-    if (status == QLatin1String(kLoopStatus)) return;
-    // Playing one entry over and over, or stopping after the last one, is not something
-    // this player does.
-    if (calledFromDBus()) {
-      sendErrorReply(QDBusError::NotSupported,
-                     QStringLiteral("The playlist always starts over after its last entry; "
-                                    "only LoopStatus \"Playlist\" is supported"));
-    }
+    if (status != QLatin1String(kLoopStatus))
+      owner_->EmitChanged({{QStringLiteral("LoopStatus"), QLatin1String(kLoopStatus)}});
   }
   double Rate() const { return owner_->State().rate; }
   void SetRate(double rate) { owner_->SetRate(rate); }
@@ -118,7 +115,7 @@ class TMyMprisPlayer : public QDBusAbstractAdaptor, protected QDBusContext {
     owner_->SetPosition(TrackId, Position);
   }
   void OpenUri(const QString&) {
-    sendErrorReply(QDBusError::NotSupported, QStringLiteral("Opening a URI is not supported"));
+    if (calledFromDBus()) sendErrorReply(QDBusError::NotSupported, QStringLiteral("Opening a URI is not supported"));
   }
 
  signals:

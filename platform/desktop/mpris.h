@@ -10,7 +10,8 @@
 // goes to the start and past the end acts as Next; SetPosition is ignored for another
 // track's id or a position outside the track; Volume is clamped to 0..1; a Rate of 0 acts
 // as Pause and one outside MinimumRate..MaximumRate is ignored. The playlist always wraps,
-// so LoopStatus is "Playlist" and other values are refused with an error.
+// so LoopStatus is "Playlist"; setting another value changes nothing and "Playlist" is
+// announced again. OpenUri answers NotSupported.
 #pragma once
 
 #include <QDBusObjectPath>
@@ -97,6 +98,7 @@ class TMyMpris : public QObject {
   void SetRate(double rate);
 
  private:
+  friend class TMyMprisPlayer;
   void EmitChanged(const QVariantMap& changed);
 
   QString identity_;
