@@ -7,6 +7,7 @@
 #include <QDBusMessage>
 #include <QStringList>
 #include <QUrl>
+#include <cmath>
 #include <utility>
 
 namespace mivaro {
@@ -235,7 +236,7 @@ void TMyMpris::SetPosition(const QDBusObjectPath& track, qlonglong position_us) 
 }
 
 void TMyMpris::SetVolume(double volume) {
-  if (!commands_.set_volume || volume != volume) return;  // NaN is no volume
+  if (!commands_.set_volume || std::isnan(volume)) return;
   commands_.set_volume(volume < 0 ? 0.0 : volume > 1 ? 1.0 : volume);
 }
 
