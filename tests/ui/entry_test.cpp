@@ -354,17 +354,23 @@ TEST_F(EntryTest, SubPlayerInheritsNoDescriptors) {
 }
 
 // A file manager passes names as the bytes on disk, UTF-8 or not. A name with a byte that
-// is no UTF-8 reaches the playlist and the player unchanged: the player opens that file.
-TEST_F(EntryTest, NamesThatAreNotUtf8Play) {
+// is no UTF-8 reaches the playlist and the player unchanged, and the resume list keeps it:
+// the next start without arguments plays the same file again.
+TEST_F(EntryTest, NamesThatAreNotUtf8PlayAndResume) {
   const std::filesystem::path plain = home_ / "media" / "clip.mp4";
   if (!MakeClip(plain)) GTEST_SKIP() << "ffmpeg cannot make test media";
   const std::filesystem::path odd = home_ / "media" / std::string("a\xff.mp4");
   std::filesystem::rename(plain, odd);
-  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n");
-  const pid_t player = Start({odd.string()});
-  EXPECT_TRUE(WaitFor([&] { return std::ranges::count(OpenFiles(player), odd.string()) > 0; }, 20s))
-      << "the player did not open the file";
-  EXPECT_EQ(Terminate(player), 0);
+  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n[RESUME]\r\nResume=1\r\n");
+  const auto plays = [&odd](pid_t pid) {
+    return WaitFor([&] { return std::ranges::count(OpenFiles(pid), odd.string()) > 0; }, 20s);
+  };
+  const pid_t first = Start({odd.string()});
+  EXPECT_TRUE(plays(first)) << "the player did not open the file";
+  ASSERT_EQ(Terminate(first), 0);
+  const pid_t second = Start({});
+  EXPECT_TRUE(plays(second)) << "the resumed list lost the name";
+  EXPECT_EQ(Terminate(second), 0);
 }
 
 TEST_F(EntryTest, KillingThePlayerEndsTheSubPlayerWithinTwoSeconds) {
