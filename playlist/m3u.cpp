@@ -1,9 +1,11 @@
 // M3U and M3U8 playlists: one entry per line; "#EXTM3U" as the first line and "#EXTINF:"
 // lines are skipped, every other line (other comment lines included) names an entry.
 // A byte order mark (U+FEFF) at the start of the first line is not part of it.
+#include "core/atomic_file.h"
 #include "core/paths.h"
 #include "core/text_file.h"
 #include "core/text_lines.h"
+#include "platform/os/native_path.h"
 #include "playlist/media_strings.h"
 
 namespace mivaro {
@@ -58,8 +60,8 @@ void ForEachM3u8Entry(std::string_view bytes, WString& scratch, EntryFn&& entry)
   ForEachM3uEntry<char>(bytes, [&](std::string_view line) {
     line = TrimmedLine(line);
     if (line.empty()) return;
-    scratch.clear();
-    AppendU16(line, scratch);
+    // A byte that is no UTF-8 is kept (U+DC80..U+DCFF), as in file names read from disk.
+    os::FromNativeNameInto(line, scratch);
     entry(WStringView(scratch));
   });
 }
@@ -71,6 +73,18 @@ std::vector<WString> ParseM3u8Entries(std::string_view bytes) {
   WString scratch;
   ForEachM3u8Entry(bytes, scratch, [&](WStringView e) { entries.emplace_back(e); });
   return entries;
+}
+
+bool SaveM3u8(WStringView fileName, TMyWStrings& lines) {
+  std::string bytes;
+  try {
+    const WString text = lines.GetText();
+    // The text holds no NUL, so only an empty list gives no bytes.
+    if (!text.empty() && !os::ToNativePath(text, bytes)) return false;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return WriteFileAtomic(fileName, bytes);
 }
 
 std::vector<WString> ParseM3uEntries(WStringView text) {

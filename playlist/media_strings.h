@@ -148,6 +148,10 @@ std::vector<WString> ParseM3uEntries(WStringView text);
 // The entries of a ".m3u8" straight from its UTF-8 bytes (what the reader uses): the same
 // as ParseM3uEntries of the decoded text with each entry trimmed and empty ones left out.
 std::vector<WString> ParseM3u8Entries(std::string_view bytes);
+// Writes `lines` as a ".m3u8" (UTF-8 without BOM), atomically. Bytes of a name that were no
+// UTF-8 (kept as U+DC80..U+DCFF) are written back as those bytes, which the reader above
+// turns into the same characters again: such a file survives the round trip.
+bool SaveM3u8(WStringView fileName, TMyWStrings& lines);
 // WPL: the source attribute of each "<media" line of the last <seq> ... </seq> block,
 // still with its entities.
 std::vector<WString> ParseWplEntries(WStringView text);

@@ -137,7 +137,7 @@ TEST(MediaStringsM3u, LeadingBomIsNotPartOfTheFirstLine) {
   EXPECT_TRUE(ParseM3uEntries(u"\uFEFF").empty());
 }
 
-TEST(MediaStringsM3u, Utf8ListsDecodeBrokenBytesAndEveryLineBreak) {
+TEST(MediaStringsM3u, Utf8ListsKeepBrokenBytesAndEveryLineBreak) {
   TempTree t;
   t.Write("a.mp3", "12345");
   // A truncated character at a line's end, a stray continuation byte, CR, CR LF and LF.
@@ -146,13 +146,14 @@ TEST(MediaStringsM3u, Utf8ListsDecodeBrokenBytesAndEveryLineBreak) {
   list.Add(t.WPath("l.m3u8"));
   list.ExpandPlaylists(false);
   ASSERT_EQ(list.Count(), 3);
-  EXPECT_EQ(list.Get(0), t.WPath("") + u"x\uFFFD\uFFFD");
-  EXPECT_EQ(list.Get(1), t.WPath("") + u"\uFFFDy.mp3");
+  // Bytes that are no UTF-8 are kept as U+DC80..U+DCFF, as names read from disk are.
+  EXPECT_EQ(list.Get(0), t.WPath("") + u"x\xDCE3\xDC81");
+  EXPECT_EQ(list.Get(1), t.WPath("") + u"\xDC81y.mp3");
   EXPECT_EQ(list.Get(2), t.WPath("a.mp3"));
   // Cutting the bytes before decoding finds what cutting the decoded text finds.
   const std::string tricky = "\xEF\xBB\xBF #EXTM3U\r\xF0\x9F\n\x80\r\r\n\xE6\x9B\xB2 \n#EXTINF:x\n\xC3";
   EXPECT_EQ(ParseM3u8Entries(tricky),
-            (std::vector<WString>{u"\uFFFD\uFFFD", u"\uFFFD", u"曲", u"\uFFFD"}));
+            (std::vector<WString>{u"\xDCF0\xDC9F", u"\xDC80", u"曲", u"\xDCC3"}));
   // The entry's tag is made when it is asked for, from the file as it is then.
   ASSERT_NE(list.Tag(2), nullptr);
   EXPECT_EQ(list.Tag(2)->FileSize, 5);

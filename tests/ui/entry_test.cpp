@@ -251,6 +251,25 @@ bool MakeTone(const std::filesystem::path& file) {
   return std::system(cmd.c_str()) == 0 && std::filesystem::file_size(file) > 1000;
 }
 
+// A two-second video clip with sound (MP4); false when ffmpeg cannot make it.
+bool MakeClip(const std::filesystem::path& file) {
+  std::filesystem::create_directories(file.parent_path());
+  const std::string cmd = "timeout 60 ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10:duration=2 "
+                          "-f lavfi -i sine=duration=2 -c:v libx264 -pix_fmt yuv420p -c:a aac '" +
+                          file.string() + "' >/dev/null 2>&1";
+  std::error_code ec;
+  return std::system(cmd.c_str()) == 0 && std::filesystem::file_size(file, ec) > 1000;
+}
+
+// What the descriptors of process `pid` point at.
+std::vector<std::string> OpenFiles(pid_t pid) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (const auto& e : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
+    out.push_back(std::filesystem::read_symlink(e.path(), ec).string());
+  return out;
+}
+
 void WriteText(const std::filesystem::path& file, const std::string& text) {
   std::ofstream(file, std::ios::binary) << text;
 }
@@ -324,21 +343,34 @@ TEST_F(EntryTest, SubPlayerInheritsNoDescriptors) {
   const pid_t player = Start({media.string()});
   const Proc sub = WaitForOneSubPlayer(mark_);
   ASSERT_GT(sub.pid, 0);
-  const auto links = [](pid_t pid) {
-    std::vector<std::string> out;
-    std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec))
-      out.push_back(std::filesystem::read_symlink(e.path(), ec).string());
-    return out;
-  };
   // The player itself has the file open, so its absence in the helper means something.
-  EXPECT_TRUE(WaitFor([&] { return std::ranges::count(links(player), media.string()) > 0; }, 10s));
-  for (const std::string& link : links(sub.pid)) {
+  EXPECT_TRUE(WaitFor([&] { return std::ranges::count(OpenFiles(player), media.string()) > 0; }, 10s));
+  for (const std::string& link : OpenFiles(sub.pid)) {
     EXPECT_EQ(link.find(home_.string()), std::string::npos) << link;
   }
   std::error_code ec;
   EXPECT_EQ(std::filesystem::read_symlink("/proc/" + std::to_string(sub.pid) + "/cwd", ec), "/");
   EXPECT_EQ(Terminate(player), 0);
+}
+
+// A file manager passes names as the bytes on disk, UTF-8 or not. A name with a byte that
+// is no UTF-8 reaches the playlist and the player unchanged, and the resume list keeps it:
+// the next start without arguments plays the same file again.
+TEST_F(EntryTest, NamesThatAreNotUtf8PlayAndResume) {
+  const std::filesystem::path plain = home_ / "media" / "clip.mp4";
+  if (!MakeClip(plain)) GTEST_SKIP() << "ffmpeg cannot make test media";
+  const std::filesystem::path odd = home_ / "media" / std::string("a\xff.mp4");
+  std::filesystem::rename(plain, odd);
+  WriteText(home_ / "mivaro.ini", "[Play]\r\nMute=1\r\n[RESUME]\r\nResume=1\r\n");
+  const auto plays = [&odd](pid_t pid) {
+    return WaitFor([&] { return std::ranges::count(OpenFiles(pid), odd.string()) > 0; }, 20s);
+  };
+  const pid_t first = Start({odd.string()});
+  EXPECT_TRUE(plays(first)) << "the player did not open the file";
+  ASSERT_EQ(Terminate(first), 0);
+  const pid_t second = Start({});
+  EXPECT_TRUE(plays(second)) << "the resumed list lost the name";
+  EXPECT_EQ(Terminate(second), 0);
 }
 
 TEST_F(EntryTest, KillingThePlayerEndsTheSubPlayerWithinTwoSeconds) {

@@ -162,21 +162,6 @@ TEST_F(ListWindow, RemovesSelectedEntriesKeepingOrReplacingThePlayingOne) {
   EXPECT_TRUE(Playing().empty());
 }
 
-// An ID3v2.3 tag with the given text frames (ISO-8859-1) and a few bytes of body.
-QByteArray Id3(std::initializer_list<std::pair<const char*, const char*>> frames) {
-  QByteArray body;
-  for (const auto& [id, text] : frames) {
-    const QByteArray value = QByteArray(1, '\0') + QByteArray(text);
-    body += QByteArray(id, 4);
-    for (int shift : {24, 16, 8, 0}) body += static_cast<char>((value.size() >> shift) & 0xFF);
-    body += QByteArray(2, '\0');
-    body += value;
-  }
-  QByteArray tag("ID3\x03\x00\x00", 6);
-  for (int shift : {21, 14, 7, 0}) tag += static_cast<char>((body.size() >> shift) & 0x7F);
-  return tag + body + QByteArray(64, '\0');
-}
-
 TEST_F(ListWindow, InformationAreaShowsTagsThenFactsForTheLastClickedRowOnly) {
   const QString slow = Media(QStringLiteral("slow.mp3"));
   const QString song = Media(QStringLiteral("song.mp3"));

@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdlib>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/hooks.h"
@@ -42,6 +44,21 @@ inline void Touch(const QString& path) {
   QFile f(path);
   f.open(QIODevice::WriteOnly);
   f.write("x");
+}
+
+// An ID3v2.3 tag with the given text frames (ISO-8859-1) and a few bytes of body.
+inline QByteArray Id3(std::initializer_list<std::pair<const char*, const char*>> frames) {
+  QByteArray body;
+  for (const auto& [id, text] : frames) {
+    const QByteArray value = QByteArray(1, '\0') + QByteArray(text);
+    body += QByteArray(id, 4);
+    for (int shift : {24, 16, 8, 0}) body += static_cast<char>((value.size() >> shift) & 0xFF);
+    body += QByteArray(2, '\0');
+    body += value;
+  }
+  QByteArray tag("ID3\x03\x00\x00", 6);
+  for (int shift : {21, 14, 7, 0}) tag += static_cast<char>((body.size() >> shift) & 0x7F);
+  return tag + body + QByteArray(64, '\0');
 }
 
 inline QString ReadAll(const QString& path) {

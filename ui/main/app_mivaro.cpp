@@ -28,7 +28,6 @@
 #include "platform/desktop/desktop_hooks.h"
 #include "ui/debug/debug_menu.h"
 #include "platform/desktop/icons.h"
-#include "platform/desktop/mpris.h"
 #include "platform/desktop/screensaver.h"
 #include "player/qt/directshow_player.h"
 #include "settings/main_settings.h"
@@ -312,37 +311,6 @@ void TApp_Mivaro::SetUpDialogs() {
   Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
   // The checks, the volume and the dialogs' folders start at the settings' defaults.
   ApplySettings(DefaultMainSettings(initial));
-}
-
-// MPRIS: the desktop's media controls drive the same commands as the window.
-void TApp_Mivaro::StartRemoteControl() {
-  if (!options_.register_mpris) return;
-  TMyMprisCommands commands;
-  auto run = [this](QAction* action, void (TApp_Mivaro::*command)(QObject*)) {
-    return [this, action, command] {
-      if (!IsBusy() && action->isEnabled()) (this->*command)(action);
-    };
-  };
-  commands.play_pause = run(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
-  commands.play = [this] {
-    if (!IsBusy() && DShow_Player->PlayState() != psRunning) DShow_Player->Play();
-  };
-  commands.pause = [this] {
-    if (!IsBusy() && DShow_Player->PlayState() == psRunning) DShow_Player->Pause();
-  };
-  commands.stop = [this] {
-    if (!IsBusy()) StopMedia();
-  };
-  commands.next = run(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
-  commands.previous = run(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
-  commands.raise = [this] {
-    showNormal();
-    raise();
-    activateWindow();
-  };
-  commands.quit = [this] { close(); };
-  mpris_ = new TMyMpris(product_name_, std::move(commands), this);
-  mpris_->Start();
 }
 
 void TApp_Mivaro::FinishStartup() {

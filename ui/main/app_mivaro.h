@@ -13,6 +13,7 @@
 //                    paste, copy, save as, properties
 //   app_settings.cpp settings, resume play, icon size
 //   app_keys.cpp     the key table and the keyboard's media keys
+//   app_remote.cpp   the MPRIS service's commands and the state reported to it
 //
 // Commands are functions taking the `sender`: the action when the user ran it, nullptr
 // when the program runs it "without a sender" (no dialog, no question). While the busy
@@ -407,7 +408,10 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos);
   void SeekBarMouseUp(Qt::MouseButton button, QPoint pos);
   void UpdateSizeLabel();
+
+  // app_remote.cpp: the state the MPRIS service reports, and a jump of the position.
   void UpdateRemoteStatus();
+  void RemoteSeeked();
 
   // app_open.cpp
   void StartFolderRule(TMyDialogState& dialog, bool file_dialog);

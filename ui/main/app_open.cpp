@@ -345,7 +345,7 @@ bool TApp_Mivaro::WriteM3u8(WStringView file_name) {
   for (int i = 0; i < playlist_->Count(); ++i) lines.Add(MakeRelativeFileName(playlist_->At(i), base));
   lines.EndUpdate();
   lines.LineBreak = kLineBreakCrLf;
-  return lines.SaveToFileEnc(file_name, kEncodingUtf8);
+  return SaveM3u8(file_name, lines);
 }
 
 void TApp_Mivaro::Action_File_SaveAsExecute(QObject* sender) {

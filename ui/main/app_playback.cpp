@@ -14,7 +14,6 @@
 
 #include "core/paths.h"
 #include "core/wstrings.h"
-#include "platform/desktop/mpris.h"
 #include "platform/desktop/screensaver.h"
 #include "player/playback_controller.h"
 #include "player/qt/directshow_player.h"
@@ -178,6 +177,7 @@ void TApp_Mivaro::SeekTo(double seconds) {
   TrackBar_Seek->setValue(static_cast<int>(seconds));
   controller_->SeekTo(seconds);
   seeking_ = false;
+  RemoteSeeked();
 }
 
 void TApp_Mivaro::Skip(int direction) {
@@ -252,9 +252,18 @@ void TApp_Mivaro::Action_Play_PlayPauseExecute(QObject*) {
   UpdateRemoteStatus();
 }
 
-void TApp_Mivaro::Action_Play_ReplayExecute(QObject*) { controller_->Replay(); }
-void TApp_Mivaro::Action_Play_FrameBackExecute(QObject*) { controller_->FrameStep(-1); }
-void TApp_Mivaro::Action_Play_FrameNextExecute(QObject*) { controller_->FrameStep(+1); }
+void TApp_Mivaro::Action_Play_ReplayExecute(QObject*) {
+  controller_->Replay();
+  RemoteSeeked();
+}
+void TApp_Mivaro::Action_Play_FrameBackExecute(QObject*) {
+  controller_->FrameStep(-1);
+  RemoteSeeked();
+}
+void TApp_Mivaro::Action_Play_FrameNextExecute(QObject*) {
+  controller_->FrameStep(+1);
+  RemoteSeeked();
+}
 
 void TApp_Mivaro::Action_PlayRateExecute(QObject* sender) {
   if (auto* action = qobject_cast<QAction*>(sender)) action->setChecked(true);
@@ -381,16 +390,6 @@ void TApp_Mivaro::UpdateHints() {
   if (!tag.Album.empty()) hint += QLatin1Char('\n') + QString::fromStdU16String(tag.Album);
   if (!tag.Artist.empty()) hint += QLatin1Char('\n') + QString::fromStdU16String(tag.Artist);
   Panel_Bottom->setToolTip(hint);
-}
-
-void TApp_Mivaro::UpdateRemoteStatus() {
-  if (!mpris_) return;
-  const bool opened = DShow_Player->IsOpened();
-  mpris_->SetStatus(opened ? DShow_Player->PlayState() : psStopped,
-                    opened ? QString::fromStdU16String(ExtractFileTitle(DShow_Player->FileName()))
-                           : QString(),
-                    opened ? QString::fromStdU16String(DShow_Player->FileName()) : QString(),
-                    playlist_->Count() > 0);
 }
 
 }  // namespace mivaro

@@ -10,6 +10,7 @@
 #include "core/files.h"
 #include "core/shell.h"
 #include "core/wstrings.h"
+#include "playlist/media_strings.h"
 #include "settings/ini_file.h"
 #include "settings/main_settings.h"
 #include "ui/desktop/form_bounds.h"
@@ -131,7 +132,7 @@ void TApp_Mivaro::SaveSettings() {
       TMyWStrings copy;
       copy.AddWStrings(*playlist_);
       copy.LineBreak = kLineBreakCrLf;
-      copy.SaveToFileEnc(list, kEncodingUtf8);
+      SaveM3u8(list, copy);
     } else if (FileExists(list)) {
       RecycleItem(list);
     }
