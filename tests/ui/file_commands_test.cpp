@@ -2,11 +2,16 @@
 // move, copy and trash with their questions answered through the message seam and their
 // dialogs through ExecuteDialog; the sorts and their caption marks.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QProgressBar>
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 #include "core/files.h"
@@ -167,6 +172,29 @@ TEST_F(MainFileCommands, TrashTheLastEntryAndAMissingOne) {
   List().Action_FileCmd_Trash->trigger();
   EXPECT_EQ(Entries(), std::vector<WString>{Name("a.mp4")});
   EXPECT_EQ(Playing(), Name("a.mp4"));
+}
+
+// A file system without a trash (GIO refuses tmpfs mounts): the file stays with its bytes,
+// the list keeps it, playback goes on, and a notice says that nothing was deleted.
+TEST_F(MainFileCommands, TrashOnAFileSystemWithoutATrashKeepsTheFile) {
+  const QByteArray media = QFile::encodeName(Media(QString()));
+  QDir().mkpath(Media(QString()));
+  if (::mount("tmpfs", media.constData(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << ")";
+  struct Unmount {
+    QByteArray at;
+    ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+  } unmount{media};
+  StartAbc();
+  window->PlayIndex(1);
+  window->Action_FileCmd_Trash->trigger();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1], Name("b.mp4") + u"\rをごみ箱へ移動できませんでした\rファイルは削除していません\r\r"
+                                          u"このメディアにはごみ箱がありません");
+  EXPECT_EQ(ReadAll(Media(QStringLiteral("b.mp4"))), QStringLiteral("x"));
+  EXPECT_EQ(Entries().size(), 3u);
+  EXPECT_EQ(window->ItemIndex(), 1);
+  EXPECT_EQ(Playing(), Name("b.mp4"));
 }
 
 // Choosing the name sort twice sorts descending and marks it; another key takes the mark;
