@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <string_view>
 #include <vector>
 
@@ -163,9 +165,15 @@ int CopyBytes(int in, int out, uint64_t total, const TransferOptions& options) {
     const ssize_t n = copier.Copy(want);
     if (n < 0) return static_cast<int>(-n);
     if (n == 0) break;  // end of file (the file shrank, or a size of 0 was reported)
-    // Start writing this chunk to disk now, so that the flush before the final rename only
-    // waits for the last of it rather than for the whole file.
+    // Write behind: start writing this chunk to disk and wait for the one before it. The
+    // copy then runs at the disk's pace in steps of one chunk, and the flush before the final
+    // rename only waits for the last two chunks instead of holding the caller for the whole
+    // file at the end.
     ::sync_file_range(out, static_cast<off_t>(done), n, SYNC_FILE_RANGE_WRITE);
+    if (done >= step)
+      ::sync_file_range(out, static_cast<off_t>(done - step), static_cast<off_t>(step),
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                            SYNC_FILE_RANGE_WAIT_AFTER);
     done += static_cast<uint64_t>(n);
     if (options.progress) options.progress(done, total);
   }
@@ -219,6 +227,19 @@ int CopyThroughTemporary(const std::string& source, const std::string& target,
   return 0;
 }
 
+// Removes the source of a finished move. Freeing a large file can take the kernel a second
+// or more (a tmpfs gives back its pages one by one), so with a progress callback the unlink
+// runs on a helper thread while the caller's thread keeps getting progress calls.
+int RemoveSource(const std::string& source, uint64_t total, const TransferOptions& options) {
+  if (!options.progress || total < (64u << 20)) return ::unlink(source.c_str()) == 0 ? 0 : errno;
+  std::future<int> removed = std::async(std::launch::async, [&source] {
+    return ::unlink(source.c_str()) == 0 ? 0 : errno;
+  });
+  while (removed.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready)
+    options.progress(total, total);
+  return removed.get();
+}
+
 // Recreates a symbolic link beside `target` and renames it into place.
 int MoveLinkAcross(const std::string& source, const std::string& target,
                    const TransferOptions& options) {
@@ -262,7 +283,7 @@ int MoveFileSafely(const std::string& source, const std::string& target,
   if (S_ISLNK(st.st_mode)) return MoveLinkAcross(source, target, options);
   if (const int err = CopyThroughTemporary(source, target, options); err != 0) return err;
   // The target is complete and on disk: only now does the source go.
-  return ::unlink(source.c_str()) == 0 ? 0 : errno;
+  return RemoveSource(source, static_cast<uint64_t>(st.st_size), options);
 }
 
 int CopyFileSafely(const std::string& source, const std::string& target,

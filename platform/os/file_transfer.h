@@ -15,8 +15,9 @@
 // killed in the middle of a copy.
 //
 // All paths are the file system's byte names (see native_path.h). Every call blocks until it
-// is done; the progress callback runs on the calling thread after every chunk, so a window
-// can pump its messages there and stay live during a large copy.
+// is done; the progress callback runs on the calling thread after every chunk, and every few
+// tens of milliseconds while the source of a large move is being freed, so a window can pump
+// its messages there and stay live during a large copy.
 #pragma once
 
 #include <cstdint>
