@@ -455,7 +455,7 @@ void TMyFileCommands::TrashExecute(QObject* sender) {
   if (main_.ItemIndex() < 0) return;
   const WString path = CommandFile();
   if (sender && ShowMessage(Format(u"%s\rこのファイルをメディアから削除します\rよろしいですか", {path}),
-                            MessageKind::YesNo) != kIdYes)
+                            MessageKind::YesNo, kTrashQuestionStyle) != kIdYes)
     return;
   TMyBusyScope busy;
   RecycleMediaFile(path);
