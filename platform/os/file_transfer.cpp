@@ -156,7 +156,7 @@ int CopyBytes(int in, int out, uint64_t total, const TransferOptions& options) {
       errno == ENOSPC)
     return ENOSPC;
   ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
-  const uint64_t step = options.chunk_bytes > 0 ? options.chunk_bytes : (8u << 20);
+  const uint64_t step = options.chunk_bytes > 0 ? options.chunk_bytes : (4u << 20);
   ChunkCopier copier(in, out);
   uint64_t done = 0;
   while (done < total || total == 0) {

@@ -37,7 +37,7 @@ struct TransferOptions {
   std::string journal_folder;
   TransferProgress progress;
   // Bytes per copy step: the progress callback runs at least this often.
-  uint64_t chunk_bytes = 8u << 20;
+  uint64_t chunk_bytes = 4u << 20;
 };
 
 // Each returns 0 when done, else the errno of the step that failed (the source is then
