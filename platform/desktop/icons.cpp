@@ -106,6 +106,13 @@ QPixmap LoadThemeImage(const QString& name, int size) {
   return pixmap;
 }
 
+QIcon LoadThemeIcon(const QString& name) {
+  QIcon icon;
+  icon.addPixmap(LoadThemeImage(name, 16));
+  icon.addPixmap(LoadThemeImage(name, 32));
+  return icon;
+}
+
 QIcon ApplicationIcon() {
   QIcon icon;
   for (int size : {16, 32, 48}) {

@@ -17,6 +17,9 @@ namespace mivaro {
 // at `size` x `size` pixels (16 or 32; other sizes are scaled from the nearer one).
 QPixmap LoadThemeImage(const QString& name, int size);
 
+// An action's icon: the picture at 16 and at 32 pixels.
+QIcon LoadThemeIcon(const QString& name);
+
 // True when the Tango theme holds `name` at `size` pixels.
 bool HasThemeImage(const QString& name, int size);
 

@@ -9,6 +9,8 @@
 #include <QListView>
 #include <QMenu>
 #include <QScreen>
+#include <QTableWidget>
+#include <QToolBar>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -263,6 +265,20 @@ TEST_F(ListWindow, HistoryFolderToggleAndBoundsSurviveARestart) {
   EXPECT_EQ(list->PopupMenu_FindHistory->actions().size(), 10);
   EXPECT_TRUE(list->Action_List_FolderName->isChecked());
   EXPECT_EQ(list->geometry(), bounds);
+}
+
+TEST_F(ListWindow, NewWindowShowsTheSearchBoxAndTheWholeValueColumn) {
+  auto* list = ShowOver({u"/m/one.mp3"});
+  // Nothing of the tool bar sits behind its overflow button, the search box least of all.
+  EXPECT_TRUE(list->Panel_Find->isVisible());
+  EXPECT_TRUE(list->Panel_Find->geometry().right() < list->ToolBar_PlayList->width());
+  // The value column reaches the grid's right edge, now and after a resize.
+  const auto right = [list] { return list->Grid_Info->columnWidth(0) + list->Grid_Info->columnWidth(1); };
+  EXPECT_EQ(right(), list->Grid_Info->viewport()->width());
+  list->resize(list->width() + 120, list->height());
+  QTest::qWait(50);
+  EXPECT_EQ(right(), list->Grid_Info->viewport()->width());
+  EXPECT_GT(list->Grid_Info->columnWidth(1), 300);
 }
 
 TEST_F(ListWindow, OpensCentredUnderTheCursorAndPassesMediaKeys) {

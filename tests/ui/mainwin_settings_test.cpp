@@ -142,6 +142,14 @@ TEST_F(MainWindowSettings, BoundsOfAMinimisedWindowAreItsNormalOnes) {
   EXPECT_EQ(window->geometry(), QRect(100, 120, 500, 400));
 }
 
+// Without stored bounds the window manager places the window: pinning the client area at
+// (0, 0) would put the title bar above the screen.
+TEST_F(MainWindowSettings, FirstStartLeavesThePositionToTheWindowManager) {
+  Open({});
+  EXPECT_FALSE(window->testAttribute(Qt::WA_Moved));
+  EXPECT_GT(window->width(), 0);
+}
+
 // Shift+Ctrl at start loads nothing; Shift+Ctrl at exit leaves the file untouched.
 TEST_F(MainWindowSettings, ShiftCtrlSkipsLoadAndSave) {
   Open({});

@@ -22,6 +22,15 @@ void TMyFormBounds::SetBoundsRect(const TMyRect& rect) {
   const int w = rect.right - rect.left;
   const int h = rect.bottom - rect.top;
   if (w <= 0 || h <= 0) return;
+  // A window that was never placed and is given back its own corner (no stored bounds: the
+  // default is the current rectangle) is only resized, so the window manager chooses where
+  // it goes. Setting the corner would pin the client area at (0, 0) and push the title bar
+  // above the screen.
+  if (!form_->testAttribute(Qt::WA_Moved) && !form_->isVisible() &&
+      QPoint(rect.left, rect.top) == form_->geometry().topLeft()) {
+    form_->resize(w, h);
+    return;
+  }
   form_->setGeometry(rect.left, rect.top, w, h);
 }
 

@@ -20,6 +20,7 @@
 
 #include "core/paths.h"
 #include "core/wstrings.h"
+#include "platform/desktop/icons.h"
 #include "ui/list/list_row_delegate.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
@@ -123,7 +124,9 @@ TApp_MivaroList::TApp_MivaroList(TApp_Mivaro* main)
   box->addWidget(ToolBar_PlayList);
   box->addWidget(ListBox_PlayList, 1);
   box->addWidget(Grid_Info);
-  resize(480, 600);
+  // Wide enough for the whole tool bar: the search box would otherwise sit behind the
+  // bar's overflow button.
+  resize(std::max(480, ToolBar_PlayList->sizeHint().width()), 600);
   PlaceUnderCursor();
 
   // Media and browser keys act on playback while this window has the focus.
@@ -143,7 +146,9 @@ QAction* TApp_MivaroList::MakeAction(const char* name, const QString& caption,
   auto* action = new QAction(caption, this);
   action->setObjectName(QString::fromLatin1(name));
   SetHint(action, hint);
-  if (!icon.isEmpty()) action->setIcon(QIcon::fromTheme(icon));
+  // The same pictures as the main window's, whatever icon theme the desktop has (without
+  // one, a tool button shows its caption instead and the tool bar overflows).
+  if (!icon.isEmpty()) action->setIcon(LoadThemeIcon(icon));
   ActionList.push_back(action);
   return action;
 }
@@ -358,6 +363,9 @@ void TApp_MivaroList::CreateInfoGrid() {
   Grid_Info = new QTableWidget(4, 2, this);
   Grid_Info->setObjectName(QStringLiteral("Grid_Info"));
   Grid_Info->horizontalHeader()->hide();
+  // On every resize the value column takes the rest of the grid's client width (the
+  // header resizes its last section whenever the table's viewport changes size).
+  Grid_Info->horizontalHeader()->setStretchLastSection(true);
   Grid_Info->verticalHeader()->hide();
   Grid_Info->setEditTriggers(QAbstractItemView::NoEditTriggers);
   Grid_Info->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -379,12 +387,6 @@ void TApp_MivaroList::CreateInfoGrid() {
   for (int r = 0; r < 4; ++r) Grid_Info->setRowHeight(r, row_height);
   Grid_Info->setColumnWidth(0, fm.horizontalAdvance(labels[3]) + 4 + 8);  // + cell padding
   Grid_Info->setFixedHeight(row_height * 4 + 2 * Grid_Info->frameWidth());
-}
-
-void TApp_MivaroList::resizeEvent(QResizeEvent* event) {
-  QWidget::resizeEvent(event);
-  // The value column takes the rest of the grid's client width.
-  Grid_Info->setColumnWidth(1, std::max(0, Grid_Info->viewport()->width() - Grid_Info->columnWidth(0)));
 }
 
 // ---- Rows and states ---------------------------------------------------------------------

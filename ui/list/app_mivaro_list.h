@@ -148,7 +148,6 @@ class TApp_MivaroList : public QWidget {
  protected:
   void keyReleaseEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void resizeEvent(QResizeEvent* event) override;
 
  private:
   // app_mivaro_list.cpp

@@ -214,10 +214,7 @@ void TApp_Mivaro::ApplyIcons() {
   for (QAction* action : ActionList1) {
     const int image = action->property("ImageIndex").toInt();
     if (image < 0 || image >= image_names_.size()) continue;
-    QIcon icon;
-    icon.addPixmap(LoadThemeImage(image_names_[image], 16));
-    icon.addPixmap(LoadThemeImage(image_names_[image], 32));
-    action->setIcon(icon);
+    action->setIcon(LoadThemeIcon(image_names_[image]));
   }
 }
 

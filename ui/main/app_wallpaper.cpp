@@ -32,6 +32,7 @@ void TApp_Mivaro::AttachWallVideo() {
   // The video frame runs the screen-mode group (full screen leaves, double-click ends the
   // mode) and hands the wallpaper step to this command.
   VideoFrame->SetWallpaperCommand([this](bool on) { wall_video_->Execute(on); });
+  VideoFrame->SetWallpaperBringBack([this] { WallVideoBringBack(); });
 }
 
 void TApp_Mivaro::Action_Zoom_WallvideoExecute(QObject*) {

@@ -277,6 +277,9 @@ void TMyVideoFrame::BringVideoHome() {
 // ---- Full screen ------------------------------------------------------------------------
 
 void TMyVideoFrame::EnterFullScreen() {
+  // A video on the desktop comes home first: the desktop window is given back and the
+  // user's wallpaper restored.
+  if (wallpaper_back_) wallpaper_back_();
   BringVideoHome();
   if (!full_) {
     FinishSlides();

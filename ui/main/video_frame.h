@@ -56,6 +56,8 @@ class TMyVideoFrame : public QObject {
   // The wallpaper video, when the desktop side provides it: called for Action_Zoom_Wallvideo
   // and for the double-click that leaves wallpaper mode, with the action's new state.
   void SetWallpaperCommand(std::function<void(bool on)> command) { wallpaper_ = std::move(command); }
+  // Brings a video hosted on the desktop back before full screen is entered.
+  void SetWallpaperBringBack(std::function<void()> back) { wallpaper_back_ = std::move(back); }
 
   // ---- What the rest of the window calls ---------------------------------------------------
   // Media opened: wallpaper video, then full screen, as the actions say.
@@ -107,6 +109,7 @@ class TMyVideoFrame : public QObject {
 
   TApp_Mivaro& form_;
   std::function<void(bool on)> wallpaper_;
+  std::function<void()> wallpaper_back_;
   bool full_ = false;            // the window is in its full-screen state
   bool click_latch_ = false;     // the next left press after a mode switch is ignored
   QRect normal_geometry_;        // the window's bounds before full screen
