@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/message_style.h"
+
 namespace mivaro {
 namespace {
 
@@ -48,6 +50,24 @@ int ShowMessage(WStringView text, MessageKind kind) {
   std::fprintf(stderr, "Mivaro: %s\n", line.c_str());
   return (kind == MessageKind::Notice || kind == MessageKind::Error) ? kIdOk : kIdNo;
 }
+
+namespace {
+const MessageStyle*& CurrentStyle() {
+  static const MessageStyle plain;
+  static const MessageStyle* current = &plain;
+  return current;
+}
+}  // namespace
+
+int ShowMessage(WStringView text, MessageKind kind, const MessageStyle& style) {
+  const MessageStyle* outer = CurrentStyle();
+  CurrentStyle() = &style;
+  const int answer = ShowMessage(text, kind);
+  CurrentStyle() = outer;
+  return answer;
+}
+
+const MessageStyle& CurrentMessageStyle() { return *CurrentStyle(); }
 
 void SetMessageHook(std::function<int(WStringView, MessageKind)> hook) {
   Hooks().message = std::move(hook);

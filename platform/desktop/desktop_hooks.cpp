@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "core/hooks.h"
+#include "core/message_style.h"
 
 namespace mivaro {
 namespace {
@@ -67,7 +68,9 @@ int ShowBox(WStringView text, MessageKind kind) {
   body.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   QWidget* parent = QApplication::activeWindow();
   QMessageBox box(parent);
-  box.setWindowTitle(Caption());
+  const MessageStyle& style = CurrentMessageStyle();
+  box.setWindowTitle(style.caption.empty() ? Caption()
+                                           : QString::fromStdU16String(WString(style.caption)));
   box.setText(body);
   switch (kind) {
     case MessageKind::Notice:
@@ -81,6 +84,7 @@ int ShowBox(WStringView text, MessageKind kind) {
     case MessageKind::YesNo:
       box.setIcon(QMessageBox::Question);
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      if (style.default_no) box.setDefaultButton(QMessageBox::No);
       break;
     case MessageKind::YesNoCancel:
       box.setIcon(QMessageBox::Question);

@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
+#include <future>
 #include <string_view>
 #include <vector>
 
@@ -94,39 +97,83 @@ class JournalRecord {
   std::string path_;
 };
 
-int CopyBytes(int in, int out, uint64_t total, const TransferOptions& options) {
-  uint64_t done = 0;
-  bool use_copy_range = true;
-  std::vector<char> buffer;
-  while (done < total || total == 0) {
-    const uint64_t step = options.chunk_bytes > 0 ? options.chunk_bytes : (8u << 20);
-    const std::size_t want = static_cast<std::size_t>(total > done ? std::min(step, total - done) : step);
-    ssize_t n = -1;
-    if (use_copy_range) {
-      n = ::copy_file_range(in, nullptr, out, nullptr, want, 0);
-      if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
-        use_copy_range = false;
+// One step of the copy, at most `want` bytes from the current offsets: in the kernel where it
+// can (copy_file_range within a file system type, sendfile between any two regular files),
+// through a buffer otherwise. Returns the bytes copied (0 at the end of the file) or -errno.
+class ChunkCopier {
+ public:
+  ChunkCopier(int in, int out) : in_(in), out_(out) {}
+
+  ssize_t Copy(std::size_t want) {
+    for (;;) {
+      ssize_t n = 0;
+      switch (way_) {
+        case Way::kCopyRange: n = ::copy_file_range(in_, nullptr, out_, nullptr, want, 0); break;
+        case Way::kSendFile: n = ::sendfile(out_, in_, nullptr, want); break;
+        case Way::kBuffer: n = ThroughBuffer(want); break;
+      }
+      if (n >= 0) return n;
+      const int err = errno;
+      if (err == EINTR) continue;
+      // A way the kernel does not offer for these two files: try the next, from the same
+      // offsets (a refused call copied nothing).
+      if (way_ != Way::kBuffer && (err == EXDEV || err == ENOSYS || err == EINVAL ||
+                                   err == EOPNOTSUPP)) {
+        way_ = way_ == Way::kCopyRange ? Way::kSendFile : Way::kBuffer;
         continue;
       }
-    } else {
-      buffer.resize(std::min<std::size_t>(want, 256u << 10));
-      n = ::read(in, buffer.data(), buffer.size());
-      if (n > 0) {
-        for (ssize_t written = 0; written < n;) {
-          const ssize_t w = ::write(out, buffer.data() + written, static_cast<std::size_t>(n - written));
-          if (w < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-          }
-          written += w;
-        }
+      return -err;
+    }
+  }
+
+ private:
+  enum class Way { kCopyRange, kSendFile, kBuffer };
+
+  ssize_t ThroughBuffer(std::size_t want) {
+    buffer_.resize(std::min<std::size_t>(want, 1u << 20));
+    const ssize_t n = ::read(in_, buffer_.data(), buffer_.size());
+    if (n <= 0) return n;
+    for (ssize_t written = 0; written < n;) {
+      const ssize_t w = ::write(out_, buffer_.data() + written, static_cast<std::size_t>(n - written));
+      if (w < 0) {
+        if (errno == EINTR) continue;
+        return -1;
       }
+      written += w;
     }
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
+    return n;
+  }
+
+  int in_, out_;
+  Way way_ = Way::kCopyRange;
+  std::vector<char> buffer_;
+};
+
+int CopyBytes(int in, int out, uint64_t total, const TransferOptions& options) {
+  // Reserving the space first finds a full file system before any copying and keeps the
+  // file in one piece; the size stays as it is, so a file that shrinks is copied as it is.
+  if (total > 0 && ::fallocate(out, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(total)) != 0 &&
+      errno == ENOSPC)
+    return ENOSPC;
+  ::posix_fadvise(in, 0, 0, POSIX_FADV_SEQUENTIAL);
+  const uint64_t step = options.chunk_bytes > 0 ? options.chunk_bytes : (4u << 20);
+  ChunkCopier copier(in, out);
+  uint64_t done = 0;
+  while (done < total || total == 0) {
+    const std::size_t want =
+        static_cast<std::size_t>(total > done ? std::min(step, total - done) : step);
+    const ssize_t n = copier.Copy(want);
+    if (n < 0) return static_cast<int>(-n);
     if (n == 0) break;  // end of file (the file shrank, or a size of 0 was reported)
+    // Write behind: start writing this chunk to disk and wait for the one before it. The
+    // copy then runs at the disk's pace in steps of one chunk, and the flush before the final
+    // rename only waits for the last two chunks instead of holding the caller for the whole
+    // file at the end.
+    ::sync_file_range(out, static_cast<off_t>(done), n, SYNC_FILE_RANGE_WRITE);
+    if (done >= step)
+      ::sync_file_range(out, static_cast<off_t>(done - step), static_cast<off_t>(step),
+                        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE |
+                            SYNC_FILE_RANGE_WAIT_AFTER);
     done += static_cast<uint64_t>(n);
     if (options.progress) options.progress(done, total);
   }
@@ -180,6 +227,19 @@ int CopyThroughTemporary(const std::string& source, const std::string& target,
   return 0;
 }
 
+// Removes the source of a finished move. Freeing a large file can take the kernel a second
+// or more (a tmpfs gives back its pages one by one), so with a progress callback the unlink
+// runs on a helper thread while the caller's thread keeps getting progress calls.
+int RemoveSource(const std::string& source, uint64_t total, const TransferOptions& options) {
+  if (!options.progress || total < (64u << 20)) return ::unlink(source.c_str()) == 0 ? 0 : errno;
+  std::future<int> removed = std::async(std::launch::async, [&source] {
+    return ::unlink(source.c_str()) == 0 ? 0 : errno;
+  });
+  while (removed.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready)
+    options.progress(total, total);
+  return removed.get();
+}
+
 // Recreates a symbolic link beside `target` and renames it into place.
 int MoveLinkAcross(const std::string& source, const std::string& target,
                    const TransferOptions& options) {
@@ -223,7 +283,7 @@ int MoveFileSafely(const std::string& source, const std::string& target,
   if (S_ISLNK(st.st_mode)) return MoveLinkAcross(source, target, options);
   if (const int err = CopyThroughTemporary(source, target, options); err != 0) return err;
   // The target is complete and on disk: only now does the source go.
-  return ::unlink(source.c_str()) == 0 ? 0 : errno;
+  return RemoveSource(source, static_cast<uint64_t>(st.st_size), options);
 }
 
 int CopyFileSafely(const std::string& source, const std::string& target,

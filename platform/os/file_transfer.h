@@ -15,8 +15,9 @@
 // killed in the middle of a copy.
 //
 // All paths are the file system's byte names (see native_path.h). Every call blocks until it
-// is done; the progress callback runs on the calling thread after every chunk, so a window
-// can pump its messages there and stay live during a large copy.
+// is done; the progress callback runs on the calling thread after every chunk, and every few
+// tens of milliseconds while the source of a large move is being freed, so a window can pump
+// its messages there and stay live during a large copy.
 #pragma once
 
 #include <cstdint>
@@ -36,7 +37,7 @@ struct TransferOptions {
   std::string journal_folder;
   TransferProgress progress;
   // Bytes per copy step: the progress callback runs at least this often.
-  uint64_t chunk_bytes = 8u << 20;
+  uint64_t chunk_bytes = 4u << 20;
 };
 
 // Each returns 0 when done, else the errno of the step that failed (the source is then

@@ -4,7 +4,8 @@
 
 namespace mivaro::os {
 
-bool TrashItem(const std::string& native_path, std::string* error) {
+bool TrashItem(const std::string& native_path, std::string* error, bool* no_trash) {
+  if (no_trash) *no_trash = false;
   if (native_path.empty()) {
     if (error) *error = "empty path";
     return false;
@@ -13,6 +14,7 @@ bool TrashItem(const std::string& native_path, std::string* error) {
   GError* err = nullptr;
   const bool ok = g_file_trash(file, nullptr, &err) != FALSE;
   if (!ok && error) *error = err != nullptr ? err->message : "unknown error";
+  if (!ok && no_trash) *no_trash = g_error_matches(err, G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED);
   if (err != nullptr) g_error_free(err);
   g_object_unref(file);
   return ok;

@@ -1,15 +1,22 @@
 // The file commands through the real main and playlist windows, on real files: rename,
 // move, copy and trash with their questions answered through the message seam and their
 // dialogs through ExecuteDialog; the sorts and their caption marks.
+#include <glib.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QItemSelectionModel>
 #include <QListView>
 #include <QProgressBar>
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 #include "core/files.h"
+#include "core/message_style.h"
 #include "mainwin_test_util.h"
 #include "ui/list/app_mivaro_list.h"
 #include "ui/main/playlist_combo.h"
@@ -24,6 +31,8 @@ class MainFileCommands : public ::testing::Test, public TMainWindowFixture {
     setenv("XDG_DATA_HOME", (home.path() + QStringLiteral("/data")).toLocal8Bit().constData(), 1);
     SetMessageHook([this](WStringView text, MessageKind kind) {
       messages.push_back(WString(text));
+      captions.push_back(WString(CurrentMessageStyle().caption) +
+                         (CurrentMessageStyle().default_no ? u" [No]" : u""));
       if (kind == MessageKind::Notice || kind == MessageKind::Error) return kIdOk;
       if (answers.empty()) return answer;
       const int a = answers.front();
@@ -55,6 +64,7 @@ class MainFileCommands : public ::testing::Test, public TMainWindowFixture {
   WString chosen;  // what the dialogs answer; empty: cancel
   std::vector<std::pair<TMyDialogKind, WString>> dialogs;
   std::vector<int> answers;  // answers of the next questions, then `answer`
+  std::vector<WString> captions;  // caption of each message (empty: the product name), " [No]" when No is the default
 };
 
 // The playing file renamed in another letter case goes on at its second, without a question;
@@ -156,8 +166,11 @@ TEST_F(MainFileCommands, TrashTheLastEntryAndAMissingOne) {
   window->Action_FileCmd_Trash->trigger();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0], Name("c.mp4") + u"\rこのファイルをメディアから削除します\rよろしいですか");
+  EXPECT_EQ(captions[0], u"ファイル削除 [No]");
   EXPECT_FALSE(FileExists(Name("c.mp4")));
-  EXPECT_TRUE(FileExists(W(home.path() + QStringLiteral("/data/Trash/files/c.mp4"))));
+  // GIO keeps the data folder it saw first in this process (this test's own when it runs
+  // alone, as ctest runs it).
+  EXPECT_TRUE(FileExists(W(QFile::decodeName(g_get_user_data_dir()) + QStringLiteral("/Trash/files/c.mp4"))));
   EXPECT_EQ(Entries(), (std::vector<WString>{Name("a.mp4"), Name("b.mp4")}));
   EXPECT_EQ(window->ItemIndex(), 0);
   EXPECT_EQ(Playing(), Name("a.mp4"));
@@ -165,8 +178,32 @@ TEST_F(MainFileCommands, TrashTheLastEntryAndAMissingOne) {
   ASSERT_TRUE(QFile::remove(Media(QStringLiteral("b.mp4"))));
   Select({1});
   List().Action_FileCmd_Trash->trigger();
+  EXPECT_EQ(captions.back(), u"ファイル削除 [No]");
   EXPECT_EQ(Entries(), std::vector<WString>{Name("a.mp4")});
   EXPECT_EQ(Playing(), Name("a.mp4"));
+}
+
+// A file system without a trash (GIO refuses tmpfs mounts): the file stays with its bytes,
+// the list keeps it, playback goes on, and a notice says that nothing was deleted.
+TEST_F(MainFileCommands, TrashOnAFileSystemWithoutATrashKeepsTheFile) {
+  const QByteArray media = QFile::encodeName(Media(QString()));
+  QDir().mkpath(Media(QString()));
+  if (::mount("tmpfs", media.constData(), "tmpfs", 0, "size=1m") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << ")";
+  struct Unmount {
+    QByteArray at;
+    ~Unmount() { ::umount2(at.constData(), MNT_DETACH); }
+  } unmount{media};
+  StartAbc();
+  window->PlayIndex(1);
+  window->Action_FileCmd_Trash->trigger();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_EQ(messages[1], Name("b.mp4") + u"\rをごみ箱へ移動できませんでした\rファイルは削除していません\r\r"
+                                          u"このメディアにはごみ箱がありません");
+  EXPECT_EQ(ReadAll(Media(QStringLiteral("b.mp4"))), QStringLiteral("x"));
+  EXPECT_EQ(Entries().size(), 3u);
+  EXPECT_EQ(window->ItemIndex(), 1);
+  EXPECT_EQ(Playing(), Name("b.mp4"));
 }
 
 // Choosing the name sort twice sorts descending and marks it; another key takes the mark;

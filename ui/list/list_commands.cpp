@@ -10,6 +10,7 @@
 #include "ui/list/app_mivaro_list.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/message_boxes.h"
 #include "ui/main/playlist_combo.h"
 
 namespace mivaro {
@@ -93,7 +94,7 @@ void TApp_MivaroList::RunFileCommand(QAction* action) {
     if (!ChooseTargetFolder || !ChooseTargetFolder(action == Action_FileCmd_Copy)) return;
   } else if (action == Action_FileCmd_Trash) {
     if (ShowMessage(u"選択したファイルをメディアから削除します\rよろしいですか",
-                    MessageKind::YesNo) != kIdYes)
+                    MessageKind::YesNo, kTrashQuestionStyle) != kIdYes)
       return;
   }
   bool reordered = false;

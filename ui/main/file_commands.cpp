@@ -433,11 +433,12 @@ int TMyFileCommands::RecycleMediaFile(WStringView path_view) {
     }
     Interrupt(path);
     std::string why;
-    trashed = os::TrashItem(os::NativePath(path), &why);
+    bool no_trash = false;
+    trashed = os::TrashItem(os::NativePath(path), &why, &no_trash);
     if (!trashed) {
       // Without a trash on its file system the file stays where it is: never deleted for good.
       ShowNotice(Format(u"%s\rをごみ箱へ移動できませんでした\rファイルは削除していません\r\r%s",
-                        {path, U16(why)}));
+                        {path, no_trash ? WString(u"このメディアにはごみ箱がありません") : U16(why)}));
     }
   }
   if (!trashed) {
@@ -454,7 +455,7 @@ void TMyFileCommands::TrashExecute(QObject* sender) {
   if (main_.ItemIndex() < 0) return;
   const WString path = CommandFile();
   if (sender && ShowMessage(Format(u"%s\rこのファイルをメディアから削除します\rよろしいですか", {path}),
-                            MessageKind::YesNo) != kIdYes)
+                            MessageKind::YesNo, kTrashQuestionStyle) != kIdYes)
     return;
   TMyBusyScope busy;
   RecycleMediaFile(path);

@@ -1,8 +1,8 @@
 // The main window's message boxes. All go through ShowMessage (core/hooks.h), whose
-// caption is the product name; "\r" in a text is a line break.
+// caption is the product name unless a style names another; "\r" in a text is a line break.
 #pragma once
 
-#include "core/hooks.h"
+#include "core/message_style.h"
 #include "core/ustring.h"
 
 namespace mivaro {
@@ -12,5 +12,8 @@ inline void ShowNotice(WStringView text) { ShowMessage(text, MessageKind::Notice
 inline int AskYesNo(WStringView text) { return ShowMessage(text, MessageKind::YesNo); }
 // kIdYes (6), kIdNo (7) or kIdCancel (2).
 inline int AskYesNoCancel(WStringView text) { return ShowMessage(text, MessageKind::YesNoCancel); }
+
+// The question before files go to the trash: its own caption, and No unless Yes is chosen.
+inline constexpr MessageStyle kTrashQuestionStyle{u"ファイル削除", true};
 
 }  // namespace mivaro
