@@ -45,28 +45,33 @@ WString U16(std::string_view s) {
 }
 
 void AppendU16(std::string_view s, WString& out) {
-  out.reserve(out.size() + s.size());
+  // Written through a pointer into room for the longest result (every byte gives at most
+  // one unit), then cut to length: playlists convert every line this way.
+  const size_t base = out.size();
+  out.resize(base + s.size());
+  char16_t* const begin = out.data() + base;
+  char16_t* p = begin;
   size_t i = 0;
   while (i < s.size()) {
-    if (static_cast<unsigned char>(s[i]) < 0x80) {
-      // A run of ASCII goes in as one block.
-      size_t end = i + 1;
-      while (end < s.size() && static_cast<unsigned char>(s[end]) < 0x80) ++end;
-      const size_t at = out.size();
-      out.resize(at + (end - i));
-      for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char16_t>(s[k]);
-      i = end;
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      *p++ = c;
+      ++i;
       continue;
     }
     int len = 1;
     const char32_t cp = DecodeUtf8At(s, i, len);
     if (cp == kInvalidUtf8) {
-      out.push_back(0xFFFD);
+      *p++ = 0xFFFD;
+    } else if (cp < 0x10000) {
+      *p++ = static_cast<char16_t>(cp);
     } else {
-      AppendCodePoint(out, cp);
+      *p++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      *p++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     }
     i += static_cast<size_t>(len);
   }
+  out.resize(base + static_cast<size_t>(p - begin));
 }
 
 std::string Utf8(WStringView w) {
