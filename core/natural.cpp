@@ -402,7 +402,13 @@ void AppendPart(Parts& parts, WStringView prefix, int64_t value, PrefixKeyCache*
     out.push_back('\0');
     out.push_back('\1');
   }
-  AppendBigEndian(out, static_cast<uint64_t>(value) ^ 0x8000000000000000ull, 8);
+  // The value in as few bytes as it needs, after their count: values are never negative,
+  // and a shorter count is a smaller value, so the byte order stays the numbers' order.
+  const uint64_t v = value > 0 ? static_cast<uint64_t>(value) : 0;
+  int n = 0;
+  while (n < 8 && (v >> (8 * n)) != 0) ++n;
+  out.push_back(static_cast<char>(n));
+  AppendBigEndian(out, v, n);
   AppendBigEndian(parts.ties, 0xFFFFFFFFu - static_cast<uint32_t>(prefix.size()), 4);
   for (char16_t c : prefix) AppendBigEndian(parts.ties, c, 2);
 }
@@ -517,6 +523,8 @@ void SplitFolderAndName(WStringView path, WStringView& folder, WStringView& name
 }  // namespace
 
 namespace natural_internal {
+
+int ComparePrimaryParts(const PartsView& a, const PartsView& b) { return ComparePrimary(a, b); }
 
 int CompareParts(const PartsView& a, const PartsView& b) {
   const int c = ComparePrimary(a, b);

@@ -26,6 +26,8 @@ inline PartsView ViewOf(const TMyNaturalKey::Parts& p) {
 // Cuts an upper-cased text into its parts, into `parts` (its storage reused). With
 // `cached`, prefix keys come from this thread's cache of recent prefixes.
 void MakePartsInto(WStringView upper, TMyNaturalKey::Parts& parts, bool cached);
+// -1, 0 or 1: the order of two texts' parts without their ties (`ties` is not read).
+int ComparePrimaryParts(const PartsView& a, const PartsView& b);
 // -1, 0 or 1: the order of two texts' parts, ties last.
 int CompareParts(const PartsView& a, const PartsView& b);
 // `s` with letters upper-cased, as keys are made of it.
