@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "core/paths.h"
+#include "core/text_key_cache.h"
 #include "core/wstrings.h"
 
 namespace mivaro {
@@ -329,45 +330,15 @@ void AppendBigEndian(std::string& out, uint64_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
-// One part as bytes: the prefix's collation key ignoring case and accents, then the value.
-// An empty prefix (a text that starts with its number) sorts where the anchor of the
-// number's script does (`first` is its first numeral), before the prefixes that collate
-// equal to it. Collation keys hold no 0 byte, so a 0 byte ends each
-// of them and the parts stay apart.
-//
-// Prefixes that collate equal but are not the same text (accents, dakuten, ignorable
-// characters) are told apart only when everything else is equal: `ties` holds, part by
-// part, the longer prefix first, then the prefix's code units.
-// The collation keys of recently seen prefixes (case folded, marks stripped), by prefix
-// text. Names in a list share their prefixes ("Track ", " - ", ".mp3"), and making a key
-// costs the collator far more than a look-up. Direct-mapped: a slot holds the last prefix
-// that hashed to it, so the memory stays bounded whatever the list.
+// The collation keys of recently seen prefixes (case folded, marks stripped).
 class PrefixKeyCache {
  public:
   const std::string& Key(WStringView prefix) {
-    if (prefix.size() > kMaxCachedLength) {
-      scratch_ = SortKey(FoldText(prefix, true));
-      return scratch_;
-    }
-    Slot& slot = slots_[std::hash<WStringView>{}(prefix) & (kSlots - 1)];
-    if (!slot.used || slot.text != prefix) {
-      slot.text.assign(prefix);
-      slot.key = SortKey(FoldText(prefix, true));
-      slot.used = true;
-    }
-    return slot.key;
+    return cache_.Key(prefix, [](WStringView p) { return SortKey(FoldText(p, true)); });
   }
 
  private:
-  static constexpr size_t kSlots = 4096;
-  static constexpr size_t kMaxCachedLength = 64;
-  struct Slot {
-    WString text;
-    std::string key;
-    bool used = false;
-  };
-  std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
-  std::string scratch_;
+  TMyTextKeyCache cache_;
 };
 
 PrefixKeyCache& ThreadPrefixKeys() {

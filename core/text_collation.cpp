@@ -2,6 +2,8 @@
 // keys, and the digit-aware name order that compares runs of digits as numbers.
 #include "core/text_encoding.h"
 
+#include "core/text_key_cache.h"
+
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
@@ -218,6 +220,12 @@ std::string SortKey(const UCollator* coll, WStringView text) {
 
 int CompareKeys(const std::string& a, const std::string& b) { return Sign(a.compare(b)); }
 
+// Heads repeat from name to name in a folder ("IMG_", "Track "): their keys are kept.
+TMyTextKeyCache& HeadKeys() {
+  thread_local TMyTextKeyCache cache;
+  return cache;
+}
+
 }  // namespace
 
 WString FoldCaseText(WStringView text) {
@@ -243,7 +251,9 @@ TMyNumberedKey::TMyNumberedKey(WString text) : text_(std::move(text)) {
     level.headLength = parts.head.size();
     level.numberLength = parts.number.size();
     level.numberOk = ParseInt64(parts.number, level.number);
-    level.headKey = SortKey(primary, parts.head);
+    level.headKey = HeadKeys().Key(parts.head, [primary](WStringView head) {
+      return SortKey(primary, head);
+    });
     levels_.push_back(std::move(level));
     if (parts.number.empty()) break;  // no digits: the head was the rest, nothing follows
     start += parts.head.size() + parts.number.size();
