@@ -14,6 +14,14 @@ namespace mivaro {
 
 class TMyTextKeyCache {
  public:
+  // `slots` is rounded up to a power of two; a few times the distinct texts of a typical
+  // list keeps collisions rare.
+  explicit TMyTextKeyCache(size_t slots = 4096) {
+    size_t n = 1;
+    while (n < slots) n <<= 1;
+    slots_.resize(n);
+  }
+
   // The key of `text`, made by make(text) when this cache does not hold it. Longer texts
   // rarely repeat and are not kept. The reference lasts until the next call.
   template <class MakeFn>
@@ -22,7 +30,7 @@ class TMyTextKeyCache {
       scratch_ = make(text);
       return scratch_;
     }
-    Slot& slot = slots_[std::hash<WStringView>{}(text) & (kSlots - 1)];
+    Slot& slot = slots_[std::hash<WStringView>{}(text) & (slots_.size() - 1)];
     if (!slot.used || slot.text != text) {
       slot.text.assign(text);
       slot.key = make(text);
@@ -32,14 +40,13 @@ class TMyTextKeyCache {
   }
 
  private:
-  static constexpr size_t kSlots = 4096;
   static constexpr size_t kMaxCachedLength = 64;
   struct Slot {
     WString text;
     std::string key;
     bool used = false;
   };
-  std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+  std::vector<Slot> slots_;
   std::string scratch_;
 };
 

@@ -49,8 +49,11 @@ WString ArgPath(const std::string& arg) { return os::FromNativeName(arg); }
 namespace {
 
 bool NeedsEscapes(std::string_view text) {
+  // One comparison for almost every byte: only those below 14 can be \t, \n or \r.
+  constexpr unsigned kEscaped = (1u << '\t') | (1u << '\n') | (1u << '\r');
   for (const char c : text) {
-    if (c == '\r' || c == '\n' || c == '\t') return true;
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 14 && ((kEscaped >> u) & 1u) != 0) return true;
   }
   return false;
 }

@@ -15,6 +15,9 @@ bool AppendNativePath(WStringView path, std::string& out) {
   char* p = begin;
   const size_t n = path.size();
   for (size_t i = 0; i < n; ++i) {
+    // Runs of ASCII (most of a path: separators, extensions, digits) in a tight loop.
+    while (i < n && path[i] < 0x80 && path[i] != 0) *p++ = static_cast<char>(path[i++]);
+    if (i == n) break;
     const char16_t c = path[i];
     if (c < 0x80) {
       if (c == 0) {
