@@ -1,5 +1,9 @@
 #include "core/ustring.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace mivaro {
 
 void AppendCodePoint(WString& out, char32_t cp) {
@@ -32,6 +36,25 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+std::size_t WidenAsciiRun(const char* s, std::size_t n, char16_t* out) {
+  std::size_t i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  while (i + 16 <= n) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    if (_mm_movemask_epi8(v) != 0) break;  // a byte with its top bit set
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    i += 16;
+  }
+#endif
+  while (i < n && static_cast<unsigned char>(s[i]) < 0x80) {
+    out[i] = static_cast<unsigned char>(s[i]);
+    ++i;
+  }
+  return i;
+}
+
 WString AsciiLowerText(WStringView text) {
   WString out(text);
   for (char16_t& c : out) c = AsciiLower(c);
@@ -55,8 +78,9 @@ void AppendU16(std::string_view s, WString& out) {
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
-      *p++ = c;
-      ++i;
+      const size_t run = WidenAsciiRun(s.data() + i, s.size() - i, p);
+      p += run;
+      i += run;
       continue;
     }
     int len = 1;

@@ -57,9 +57,16 @@ TEST(OsNativePath, RandomNamesRoundTrip) {
       ASSERT_EQ(U16(text), os::FromNativeName(text));
     }
   }
-  std::string out = "kept";
-  EXPECT_FALSE(os::AppendNativePath(WString(u"a\0b", 3), out));
-  EXPECT_EQ(out, "kept");
+  // Long ASCII runs go through the block copy: a NUL anywhere in them still fails.
+  const std::string ascii = "/media/music/Some Artist/Some Album (2001)/";
+  EXPECT_EQ(os::NativePath(U16(ascii + "日本.mp3")), ascii + "日本.mp3");
+  for (size_t at = 0; at < ascii.size(); ++at) {
+    WString w = U16(ascii);
+    w[at] = 0;
+    std::string out = "kept";
+    ASSERT_FALSE(os::AppendNativePath(w, out)) << at;
+    ASSERT_EQ(out, "kept");
+  }
 }
 
 TEST(OsProgramLocation, ExeAndVersion) {
