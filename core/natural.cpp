@@ -1,5 +1,7 @@
 #include "core/natural.h"
 
+#include "core/natural_parts.h"
+
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/unorm2.h>
@@ -7,8 +9,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 
 #include "core/paths.h"
+#include "core/text_key_cache.h"
 #include "core/wstrings.h"
 
 namespace mivaro {
@@ -290,8 +294,12 @@ const std::string& AnchorKey(NumeralScript script) {
 
 // ---- Parts ------------------------------------------------------------------------------
 
-WString Upper(WStringView s) {
-  WString out(s);
+}  // namespace
+
+namespace natural_internal {
+
+void UpperInto(WStringView s, WString& out) {
+  out.assign(s);
   for (char16_t& c : out) {
     if (c < 0x80) {
       if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
@@ -299,6 +307,15 @@ WString Upper(WStringView s) {
       c = static_cast<char16_t>(u_toupper(c));
     }
   }
+}
+
+}  // namespace natural_internal
+
+namespace {
+
+WString Upper(WStringView s) {
+  WString out;
+  natural_internal::UpperInto(s, out);
   return out;
 }
 
@@ -313,16 +330,34 @@ void AppendBigEndian(std::string& out, uint64_t v, int bytes) {
   for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
+// The collation keys of recently seen prefixes (case folded, marks stripped).
+class PrefixKeyCache {
+ public:
+  const std::string& Key(WStringView prefix) {
+    return cache_.Key(prefix, [](WStringView p) { return SortKey(FoldText(p, true)); });
+  }
+
+ private:
+  TMyTextKeyCache cache_;
+};
+
+PrefixKeyCache& ThreadPrefixKeys() {
+  thread_local PrefixKeyCache cache;
+  return cache;
+}
+
 // One part as bytes: the prefix's collation key ignoring case and accents, then the value.
 // An empty prefix (a text that starts with its number) sorts where the anchor of the
 // number's script does (`first` is its first numeral), before the prefixes that collate
 // equal to it. Collation keys hold no 0 byte, so a 0 byte ends each
-// of them and the parts stay apart.
+// of them and the parts stay apart. Keys come from `cache` when one is given (the direct
+// comparisons make them afresh, so that they stay a check on the keyed ones).
 //
 // Prefixes that collate equal but are not the same text (accents, dakuten, ignorable
 // characters) are told apart only when everything else is equal: `ties` holds, part by
 // part, the longer prefix first, then the prefix's code units.
-void AppendPart(Parts& parts, WStringView prefix, int64_t value, char16_t first = u'0') {
+void AppendPart(Parts& parts, WStringView prefix, int64_t value, PrefixKeyCache* cache,
+                char16_t first = u'0') {
   std::string& out = parts.bytes;
   out.push_back(kPartMark);
   if (prefix.empty()) {
@@ -330,53 +365,82 @@ void AppendPart(Parts& parts, WStringView prefix, int64_t value, char16_t first 
     out.push_back('\0');
     out.push_back('\0');
   } else {
-    out += SortKey(FoldText(prefix, true));
+    if (cache != nullptr) {
+      out += cache->Key(prefix);
+    } else {
+      out += SortKey(FoldText(prefix, true));
+    }
     out.push_back('\0');
     out.push_back('\1');
   }
-  AppendBigEndian(out, static_cast<uint64_t>(value) ^ 0x8000000000000000ull, 8);
+  // The value in as few bytes as it needs, after their count: values are never negative,
+  // and a shorter count is a smaller value, so the byte order stays the numbers' order.
+  const uint64_t v = value > 0 ? static_cast<uint64_t>(value) : 0;
+  int n = 0;
+  while (n < 8 && (v >> (8 * n)) != 0) ++n;
+  out.push_back(static_cast<char>(n));
+  AppendBigEndian(out, v, n);
   AppendBigEndian(parts.ties, 0xFFFFFFFFu - static_cast<uint32_t>(prefix.size()), 4);
   for (char16_t c : prefix) AppendBigEndian(parts.ties, c, 2);
 }
 
-// Cuts an upper-cased text into (prefix, number) parts as ExtractFirstNumber does again and
-// again on the rest.
-Parts MakeParts(WStringView text) {
-  Parts parts;
+}  // namespace
+
+namespace natural_internal {
+
+void MakePartsInto(WStringView text, Parts& parts, bool cached) {
+  PrefixKeyCache* cache = cached ? &ThreadPrefixKeys() : nullptr;
+  parts.bytes.clear();
+  parts.starts.clear();
+  parts.ties.clear();
+  parts.has_tail = false;
   while (!text.empty()) {
     parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
     const NumberRun run = FindFirstNumber(text);
     if (run.start == WString::npos) {
-      AppendPart(parts, text, 0);
+      AppendPart(parts, text, 0, cache);
       parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
       parts.bytes.push_back(kTailMark);
-      AppendPart(parts, text.substr(text.size() - 1), 0);
+      AppendPart(parts, text.substr(text.size() - 1), 0, cache);
       parts.has_tail = true;
-      return parts;
+      return;
     }
-    AppendPart(parts, text.substr(0, run.start), run.value, text[run.start]);
+    AppendPart(parts, text.substr(0, run.start), run.value, cache, text[run.start]);
     text.remove_prefix(run.stop);
   }
   parts.starts.push_back(static_cast<uint32_t>(parts.bytes.size()));
   parts.bytes.push_back(kEndMark);
+}
+
+}  // namespace natural_internal
+
+namespace {
+
+using natural_internal::PartsView;
+
+// Cuts an upper-cased text into (prefix, number) parts as ExtractFirstNumber does again and
+// again on the rest.
+Parts MakeParts(WStringView text, bool cached = false) {
+  Parts parts;
+  natural_internal::MakePartsInto(text, parts, cached);
   return parts;
 }
 
-size_t PartCount(const Parts& p) { return p.starts.size() - 1; }
+size_t PartCount(const PartsView& p) { return p.count - 1; }
 
-std::string_view PartBytes(const Parts& p, size_t i) {
-  return std::string_view(p.bytes).substr(p.starts[i], p.starts[i + 1] - p.starts[i]);
+std::string_view PartBytes(const PartsView& p, size_t i) {
+  return p.bytes.substr(p.starts[i], p.starts[i + 1] - p.starts[i]);
 }
 
-std::string_view TailBytes(const Parts& p) {
-  return std::string_view(p.bytes).substr(p.starts.back() + 1);
-}
+std::string_view TailBytes(const PartsView& p) { return p.bytes.substr(p.starts[p.count - 1] + 1); }
+
+size_t CompleteBytes(const PartsView& p) { return p.starts[p.count - 1]; }
 
 int SignOf(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
 
 // `a` ran out of parts, all equal to the first parts of `b`: its tail goes on against the
 // rest of `b`.
-int CompareTailWithRest(const Parts& a, const Parts& b) {
+int CompareTailWithRest(const PartsView& a, const PartsView& b) {
   const std::string_view tail = TailBytes(a);
   for (size_t i = PartCount(a); i < PartCount(b); ++i) {
     const int c = tail.compare(PartBytes(b, i));
@@ -388,15 +452,15 @@ int CompareTailWithRest(const Parts& a, const Parts& b) {
 
 // Lexicographic over the parts; a text that has ended sorts first, one ending in a tail
 // continues with that tail for ever.
-int ComparePrimary(const Parts& a, const Parts& b) {
+int ComparePrimary(const PartsView& a, const PartsView& b) {
   const int c = a.bytes.compare(b.bytes);
   if (c == 0) return 0;
   const size_t na = PartCount(a);
   const size_t nb = PartCount(b);
   // The tail of a shorter text matters only when all its parts equal those of the other.
-  auto same_start = [](const Parts& shorter, const Parts& longer) {
-    const size_t n = shorter.starts.back();
-    return longer.bytes.compare(0, n, shorter.bytes, 0, n) == 0;
+  auto same_start = [](const PartsView& shorter, const PartsView& longer) {
+    const size_t n = CompleteBytes(shorter);
+    return longer.bytes.substr(0, n) == shorter.bytes.substr(0, n);
   };
   if (na < nb && a.has_tail && same_start(a, b)) {
     return CompareTailWithRest(a, b);
@@ -408,9 +472,7 @@ int ComparePrimary(const Parts& a, const Parts& b) {
 }
 
 int CompareParts(const Parts& a, const Parts& b) {
-  const int c = ComparePrimary(a, b);
-  if (c != 0) return c;
-  return SignOf(a.ties.compare(b.ties));
+  return natural_internal::CompareParts(natural_internal::ViewOf(a), natural_internal::ViewOf(b));
 }
 
 // Folder without its trailing "\" or "/" (a drive colon kept, other colons belong to the
@@ -430,6 +492,36 @@ void SplitFolderAndName(WStringView path, WStringView& folder, WStringView& name
 }
 
 }  // namespace
+
+namespace natural_internal {
+
+int ComparePrimaryParts(const PartsView& a, const PartsView& b) { return ComparePrimary(a, b); }
+
+int CompareParts(const PartsView& a, const PartsView& b) {
+  const int c = ComparePrimary(a, b);
+  if (c != 0) return c;
+  return SignOf(a.ties.compare(b.ties));
+}
+
+void SplitFolderAndName(WStringView path, WStringView& folder, WStringView& name) {
+  mivaro::SplitFolderAndName(path, folder, name);
+}
+
+size_t HeadFrom(const PartsView& p, uint64_t head[2]) {
+  // A non-empty text's bytes open with the part mark, which tells nothing apart.
+  const size_t complete = CompleteBytes(p);
+  for (size_t w = 0; w < 2; ++w) {
+    head[w] = 0;
+    for (size_t i = 0; i < 8; ++i) {
+      const size_t at = 1 + 8 * w + i;
+      if (at >= p.bytes.size()) break;
+      head[w] |= static_cast<uint64_t>(static_cast<unsigned char>(p.bytes[at])) << (8 * (7 - i));
+    }
+  }
+  return complete >= 17 ? 2 : complete >= 9 ? 1 : 0;
+}
+
+}  // namespace natural_internal
 
 // ---- Public -----------------------------------------------------------------------------
 
@@ -454,24 +546,14 @@ void ExtractFirstNumber(WStringView text, WString& prefix, int64_t& value, WStri
 void TMyNaturalKey::SetHead(bool from_folder) {
   // Keys of file names start with the folder (an empty one is only an end mark, and then
   // the head is not valid); keys of texts with the text.
-  // A non-empty text's bytes open with the part mark, which tells nothing apart.
   const Parts& p = from_folder ? folder_ : name_;
-  const size_t complete = p.starts.back();
-  head_words_ = complete >= 17 ? 2 : complete >= 9 ? 1 : 0;
-  for (size_t w = 0; w < 2; ++w) {
-    head_[w] = 0;
-    for (size_t i = 0; i < 8; ++i) {
-      const size_t at = 1 + 8 * w + i;
-      if (at >= p.bytes.size()) break;
-      head_[w] |= static_cast<uint64_t>(static_cast<unsigned char>(p.bytes[at])) << (8 * (7 - i));
-    }
-  }
+  head_words_ = static_cast<uint8_t>(natural_internal::HeadFrom(natural_internal::ViewOf(p), head_));
 }
 
 TMyNaturalKey TMyNaturalKey::ForText(WStringView text) {
   TMyNaturalKey key;
-  key.folder_ = MakeParts(WStringView());
-  key.name_ = MakeParts(Upper(text));
+  key.folder_ = MakeParts(WStringView(), true);
+  key.name_ = MakeParts(Upper(text), true);
   key.SetHead(false);
   return key;
 }
@@ -481,8 +563,8 @@ TMyNaturalKey TMyNaturalKey::ForFileName(WStringView path) {
   const WString upper = Upper(path);
   WStringView folder, name;
   SplitFolderAndName(upper, folder, name);
-  key.folder_ = MakeParts(folder);
-  key.name_ = MakeParts(name);
+  key.folder_ = MakeParts(folder, true);
+  key.name_ = MakeParts(name, true);
   key.SetHead(true);
   return key;
 }

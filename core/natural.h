@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,5 +94,15 @@ class TMyNaturalKey {
   uint64_t head_[2] = {0, 0};
   uint8_t head_words_ = 0;
 };
+
+// ---- Sorting many texts -----------------------------------------------------------------
+
+// The order in which `count` texts sort, as indexes: exactly what a stable sort by
+// TMyNaturalKey::ForText (with file_names, ForFileName) gives, equivalent texts keeping
+// their order. text(i, out) puts text i into out. The keys live in one block, and each
+// distinct folder of a path list is keyed and ranked once; meant for large lists.
+std::vector<uint32_t> NaturalSortOrder(size_t count,
+                                       const std::function<void(size_t, WString&)>& text,
+                                       bool file_names);
 
 }  // namespace mivaro

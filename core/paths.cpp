@@ -298,16 +298,19 @@ WString ExcludeTrailingPathDelimiter(WStringView path) {
 }
 
 bool IsUrlName(WStringView name) {
-  while (!name.empty() && (name.front() == u' ' || name.front() == u'\t')) name.remove_prefix(1);
-  const size_t colon = name.find(u"://");
-  if (colon == WStringView::npos || colon < 2) return false;
-  if (!IsAsciiLetter(name[0])) return false;
-  for (size_t i = 1; i < colon; ++i) {
+  // "scheme://" at the start: a letter, then letters, digits, "+", "-" or "."; the first
+  // other character must open "://" (":" is no scheme character, so no earlier "://" can
+  // exist). One pass over the scheme only, as every playlist entry asks this.
+  size_t i = 0;
+  while (i < name.size() && (name[i] == u' ' || name[i] == u'\t')) ++i;
+  const size_t start = i;
+  if (i >= name.size() || !IsAsciiLetter(name[i])) return false;
+  for (++i; i < name.size(); ++i) {
     const char16_t c = name[i];
     if (!(IsAsciiLetter(c) || (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'.'))
-      return false;
+      break;
   }
-  return true;
+  return i - start >= 2 && name.substr(i).starts_with(u"://");
 }
 
 // ---- URIs -------------------------------------------------------------------------------
@@ -414,6 +417,22 @@ WString ExpandFileName(WStringView path) {
   return JoinParts(u"/", NormalisedParts(full, false), u'/', trailing);
 }
 
+namespace {
+
+// True when the path holds "/../", ends in "/.." or holds "..\\": the steps that an
+// absolute path must have folded (one pass, for every playlist entry).
+bool HasDotDotStep(WStringView p) {
+  const size_t n = p.size();
+  for (size_t i = 0; i + 1 < n; ++i) {
+    if (p[i] != u'.' || p[i + 1] != u'.') continue;
+    if (i + 2 < n && p[i + 2] == u'\\') return true;
+    if (i > 0 && p[i - 1] == u'/' && (i + 2 == n || p[i + 2] == u'/')) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 WString ResolveFileName(WStringView entry, WStringView base_folder) {
   if (IsUrlName(entry)) return WString(entry);
   if (!ExtractFileDrive(entry).empty()) {
@@ -422,9 +441,7 @@ WString ResolveFileName(WStringView entry, WStringView base_folder) {
   }
   if (IsLinuxAbsolute(entry)) {
     // Absolute like a drive-rooted name: only ".." names are folded.
-    if (entry.find(u"/../") != WStringView::npos || entry.ends_with(u"/..") ||
-        entry.find(u"..\\") != WStringView::npos)
-      return ExpandFileName(entry);
+    if (HasDotDotStep(entry)) return ExpandFileName(entry);
     return WString(entry);
   }
   const WString base_drive = ExtractFileDrive(base_folder);

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 #include "core/ustring.h"
 
@@ -28,9 +29,11 @@ std::uint8_t ForEachTextLineOf(std::basic_string_view<CharT> text, LineFn&& line
   bool sawLf = false;
   std::size_t start = 0;
   const std::size_t n = text.size();
+  using Unit = std::make_unsigned_t<CharT>;
   for (std::size_t i = 0; i < n; ++i) {
     const CharT c = text[i];
-    if (c != CharT('\r') && c != CharT('\n')) continue;
+    // One comparison for almost every unit: CR and LF are the only breaks, both below 14.
+    if (static_cast<Unit>(c) > Unit('\r') || (c != CharT('\r') && c != CharT('\n'))) continue;
     line(text.substr(start, i - start));
     if (c == CharT('\r')) {
       sawCr = true;

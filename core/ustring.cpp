@@ -1,5 +1,9 @@
 #include "core/ustring.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace mivaro {
 
 void AppendCodePoint(WString& out, char32_t cp) {
@@ -32,6 +36,25 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
+std::size_t WidenAsciiRun(const char* s, std::size_t n, char16_t* out) {
+  std::size_t i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  while (i + 16 <= n) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    if (_mm_movemask_epi8(v) != 0) break;  // a byte with its top bit set
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_unpacklo_epi8(v, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+    i += 16;
+  }
+#endif
+  while (i < n && static_cast<unsigned char>(s[i]) < 0x80) {
+    out[i] = static_cast<unsigned char>(s[i]);
+    ++i;
+  }
+  return i;
+}
+
 WString AsciiLowerText(WStringView text) {
   WString out(text);
   for (char16_t& c : out) c = AsciiLower(c);
@@ -45,28 +68,34 @@ WString U16(std::string_view s) {
 }
 
 void AppendU16(std::string_view s, WString& out) {
-  out.reserve(out.size() + s.size());
+  // Written through a pointer into room for the longest result (every byte gives at most
+  // one unit), then cut to length: playlists convert every line this way.
+  const size_t base = out.size();
+  out.resize(base + s.size());
+  char16_t* const begin = out.data() + base;
+  char16_t* p = begin;
   size_t i = 0;
   while (i < s.size()) {
-    if (static_cast<unsigned char>(s[i]) < 0x80) {
-      // A run of ASCII goes in as one block.
-      size_t end = i + 1;
-      while (end < s.size() && static_cast<unsigned char>(s[end]) < 0x80) ++end;
-      const size_t at = out.size();
-      out.resize(at + (end - i));
-      for (size_t k = i; k < end; ++k) out[at + (k - i)] = static_cast<char16_t>(s[k]);
-      i = end;
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      const size_t run = WidenAsciiRun(s.data() + i, s.size() - i, p);
+      p += run;
+      i += run;
       continue;
     }
     int len = 1;
     const char32_t cp = DecodeUtf8At(s, i, len);
     if (cp == kInvalidUtf8) {
-      out.push_back(0xFFFD);
+      *p++ = 0xFFFD;
+    } else if (cp < 0x10000) {
+      *p++ = static_cast<char16_t>(cp);
     } else {
-      AppendCodePoint(out, cp);
+      *p++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      *p++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     }
     i += static_cast<size_t>(len);
   }
+  out.resize(base + static_cast<size_t>(p - begin));
 }
 
 std::string Utf8(WStringView w) {

@@ -1,5 +1,6 @@
 // Fuzz target: the natural-order comparison must be a strict weak ordering (the list sorts
-// rely on it) and the precomputed keys must order exactly as the direct comparison.
+// rely on it) and the precomputed keys, and the sort of many texts at once, must order
+// exactly as the direct comparison.
 // The input is split at 0xFF 0xFF into up to three texts of raw UTF-16 units (unpaired
 // surrogates included).
 #include <cstddef>
@@ -53,6 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(TMyNaturalKey::Compare(TMyNaturalKey::ForFileName(t[1]),
                                TMyNaturalKey::ForFileName(t[2])) ==
         CompareFileNamesNatural(t[1], t[2]));
+  // The three texts and their copies: the order of a stable sort by the direct comparison.
+  std::vector<WString> all = t;
+  all.insert(all.end(), t.begin(), t.end());
+  for (const bool paths : {false, true}) {
+    auto cmp = paths ? &CompareFileNamesNatural : &CompareNatural;
+    const std::vector<uint32_t> order =
+        NaturalSortOrder(all.size(), [&](size_t i, WString& out) { out += all[i]; }, paths);
+    Check(order.size() == all.size());
+    for (size_t k = 0; k + 1 < order.size(); ++k) {
+      const int c = cmp(all[order[k]], all[order[k + 1]]);
+      Check(c < 0 || (c == 0 && order[k] < order[k + 1]));
+    }
+  }
   WString prefix, rest;
   int64_t value = 0;
   ExtractFirstNumber(t[0], prefix, value, rest);

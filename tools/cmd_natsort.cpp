@@ -1,7 +1,9 @@
 // mivaro-tool natsort: sorts lines in the player's natural order.
-#include <algorithm>
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
-#include <numeric>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -22,44 +24,55 @@ int RunNatsort(const std::vector<std::string>& args) {
     }
   }
   std::string input;
+  // A file on standard input is read into storage of its size (no regrowing copies).
+  struct stat st {};
+  if (fstat(fileno(stdin), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    input.reserve(static_cast<size_t>(st.st_size) + 1);
+  }
   char buf[1 << 16];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, stdin)) > 0) input.append(buf, n);
   if (std::ferror(stdin)) return Failure("natsort: cannot read standard input");
 
-  // Lines end at LF; a CR before it belongs to the line break.
-  std::vector<std::string_view> lines;
+  // Lines end at LF; a CR before it belongs to the line break. Each line is kept as its
+  // place in the input, which is written out again from there.
+  struct Line {
+    uint32_t at, length;
+  };
+  std::vector<Line> lines;
+  if (input.size() >= UINT32_MAX) return Failure("natsort: input too large");
   size_t start = 0;
   while (start < input.size()) {
-    size_t end = input.find('\n', start);
-    if (end == std::string::npos) end = input.size();
+    const char* nl = static_cast<const char*>(
+        std::memchr(input.data() + start, '\n', input.size() - start));
+    const size_t end = nl != nullptr ? static_cast<size_t>(nl - input.data()) : input.size();
     size_t stop = end;
     if (stop > start && input[stop - 1] == '\r') --stop;
-    lines.emplace_back(input.data() + start, stop - start);
+    lines.push_back({static_cast<uint32_t>(start), static_cast<uint32_t>(stop - start)});
     start = end + 1;
   }
 
-  std::vector<TMyNaturalKey> keys;
-  keys.reserve(lines.size());
-  for (std::string_view line : lines) {
-    const WString text = U16(line);
-    keys.push_back(paths ? TMyNaturalKey::ForFileName(text) : TMyNaturalKey::ForText(text));
-  }
-  std::vector<size_t> order(lines.size());
-  std::iota(order.begin(), order.end(), size_t{0});
-  std::stable_sort(order.begin(), order.end(), [&keys](size_t a, size_t b) {
-    return TMyNaturalKey::Compare(keys[a], keys[b]) < 0;
-  });
+  const std::vector<uint32_t> order = NaturalSortOrder(
+      lines.size(),
+      [&](size_t i, WString& out) {
+        AppendU16(std::string_view(input).substr(lines[i].at, lines[i].length), out);
+      },
+      paths);
 
   std::string out;
-  out.reserve(input.size() + lines.size());
-  for (size_t i : order) {
-    out.append(lines[i]);
+  out.reserve((1 << 16) + 4096);
+  for (size_t k = 0; k < order.size(); ++k) {
+    const Line& line = lines[order[k]];
+    out.append(input, line.at, line.length);
     out.push_back('\n');
+    if (out.size() >= (1 << 16) || k + 1 == order.size()) {
+      if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) {
+        return Failure("natsort: cannot write standard output");
+      }
+      out.clear();
+    }
   }
-  if (std::fwrite(out.data(), 1, out.size(), stdout) != out.size()) {
-    return Failure("natsort: cannot write standard output");
-  }
+  if (std::fflush(stdout) != 0) return Failure("natsort: cannot write standard output");
   return 0;
 }
 

@@ -1,38 +1,81 @@
 #include "platform/os/native_path.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace mivaro::os {
+
+// Both directions write through a pointer into storage sized for the longest result and
+// cut it to length at the end: a playlist or folder walk converts every name once or
+// twice, and a push_back per byte was most of that time.
+
+bool AppendNativePath(WStringView path, std::string& out) {
+  if (path.empty()) return false;
+  const size_t base = out.size();
+  // One UTF-16 unit gives at most 3 bytes (a surrogate pair: 4 bytes for 2 units).
+  out.resize(base + path.size() * 3);
+  char* const begin = out.data() + base;
+  char* p = begin;
+  // Read through a local pointer: the byte stores below may alias anything, and would
+  // otherwise make the compiler fetch the view's pointer again for every unit.
+  const char16_t* const src = path.data();
+  const size_t n = path.size();
+  for (size_t i = 0; i < n; ++i) {
+    // Runs of ASCII (most of a path: separators, extensions, digits) eight units at a
+    // time where the processor has SSE2, then one by one.
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+    while (i + 8 <= n) {
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+      const int ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), zero));
+      const int nul = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero));
+      if (ascii != 0xFFFF || nul != 0) break;
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(v, v));
+      p += 8;
+      i += 8;
+    }
+#endif
+    while (i < n && src[i] < 0x80 && src[i] != 0) *p++ = static_cast<char>(src[i++]);
+    if (i == n) break;
+    const char16_t c = src[i];
+    if (c < 0x80) {
+      if (c == 0) {
+        out.resize(base);
+        return false;
+      }
+      *p++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+      *p++ = static_cast<char>(0xC0 | (c >> 6));
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0xD800 || c > 0xDFFF) {
+      *p++ = static_cast<char>(0xE0 | (c >> 12));
+      *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c <= 0xDBFF && i + 1 < n && src[i + 1] >= 0xDC00 && src[i + 1] <= 0xDFFF) {
+      const char32_t cp = 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) +
+                          (static_cast<char32_t>(src[i + 1]) - 0xDC00);
+      ++i;
+      *p++ = static_cast<char>(0xF0 | (cp >> 18));
+      *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      *p++ = static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (c >= 0xDC80 && c <= 0xDCFF) {
+      *p++ = static_cast<char>(c - 0xDC00);  // a byte that was not UTF-8
+    } else {
+      *p++ = '\xEF';  // any other lone surrogate: U+FFFD
+      *p++ = '\xBF';
+      *p++ = '\xBD';
+    }
+  }
+  out.resize(base + static_cast<size_t>(p - begin));
+  return true;
+}
 
 bool ToNativePath(WStringView path, std::string& out) {
   out.clear();
-  if (path.empty()) return false;
-  // Most names are ASCII: narrow the leading run in one pass.
-  size_t ascii = 0;
-  while (ascii < path.size() && path[ascii] < 0x80 && path[ascii] != 0) ++ascii;
-  out.resize(ascii);
-  for (size_t k = 0; k < ascii; ++k) out[k] = static_cast<char>(path[k]);
-  if (ascii == path.size()) return true;
-  out.reserve(path.size() + path.size() / 2);
-  for (size_t i = ascii; i < path.size(); ++i) {
-    const char16_t c = path[i];
-    if (c == 0) {
-      out.clear();
-      return false;
-    }
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
-               path[i + 1] <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (path[i + 1] - 0xDC00));
-      ++i;
-    } else if (c >= 0xDC80 && c <= 0xDCFF) {
-      out.push_back(static_cast<char>(c - 0xDC00));  // a byte that was not UTF-8
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
-      AppendUtf8(out, 0xFFFD);
-    } else {
-      AppendUtf8(out, c);
-    }
-  }
-  return true;
+  return AppendNativePath(path, out);
 }
 
 std::string NativePath(WStringView path) {
@@ -42,30 +85,32 @@ std::string NativePath(WStringView path) {
 }
 
 void FromNativeNameInto(std::string_view s, WString& out) {
-  // Most names are ASCII: widen them in one pass.
-  size_t ascii = 0;
-  while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
-  out.resize(ascii);
-  for (size_t k = 0; k < ascii; ++k) out[k] = static_cast<unsigned char>(s[k]);
-  if (ascii == s.size()) return;
-  out.reserve(s.size());
-  size_t i = ascii;
+  // Every byte gives at most one UTF-16 unit (four bytes give two).
+  out.resize(s.size());
+  char16_t* const begin = out.data();
+  char16_t* p = begin;
+  size_t i = 0;
   while (i < s.size()) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
-      out.push_back(c);
-      ++i;
+      const size_t run = WidenAsciiRun(s.data() + i, s.size() - i, p);
+      p += run;
+      i += run;
       continue;
     }
     int len = 1;
     const char32_t cp = DecodeUtf8At(s, i, len);
     if (cp == kInvalidUtf8) {
-      out.push_back(static_cast<char16_t>(0xDC00 + c));  // keeps the byte for the way back
+      *p++ = static_cast<char16_t>(0xDC00 + c);  // keeps the byte for the way back
+    } else if (cp < 0x10000) {
+      *p++ = static_cast<char16_t>(cp);
     } else {
-      AppendCodePoint(out, cp);
+      *p++ = static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10));
+      *p++ = static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
     }
     i += static_cast<size_t>(len);
   }
+  out.resize(static_cast<size_t>(p - begin));
 }
 
 WString FromNativeName(std::string_view s) {

@@ -15,6 +15,8 @@ namespace mivaro::os {
 // The byte name of a path. False when the path cannot name a file (empty, or holding a NUL
 // character); `out` is then empty.
 bool ToNativePath(WStringView path, std::string& out);
+// The same appended to `out`; on failure `out` keeps what it held before.
+bool AppendNativePath(WStringView path, std::string& out);
 // The byte name, empty when ToNativePath fails.
 std::string NativePath(WStringView path);
 // The UTF-16 name of a byte name found on disk.

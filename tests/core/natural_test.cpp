@@ -244,6 +244,42 @@ TEST(NaturalKey, AgreesWithTheDirectComparison) {
   }
 }
 
+// The sort of many texts at once keys each distinct folder once and leaves ties out of its
+// block: its order must still be that of a stable sort by the direct comparison, for
+// lists full of repeated folders, equal texts, texts equal but for case or accents, and
+// numbers of every byte length.
+TEST(NaturalSortOrder, IsTheStableSortByTheDirectComparison) {
+  std::mt19937 gen(5);
+  const WString folders[] = {u"", u"/m/", u"/M/", u"/m/CD1/", u"/m/cd01/", u"/m/ディスク２/",
+                             u"a\\", u"/m/é/", u"/m/e\u0301/"};
+  const WString numbers[] = {u"0", u"255", u"256", u"65535", u"65536", u"4294967296",
+                             u"72057594037927936", u"9223372036854775807",
+                             u"99999999999999999999", u"十万"};
+  std::uniform_int_distribution<size_t> folder(0, std::size(folders) - 1);
+  std::uniform_int_distribution<size_t> number(0, std::size(numbers) - 1);
+  for (int round = 0; round < 30; ++round) {
+    std::vector<WString> texts;
+    for (int i = 0; i < 200; ++i) {
+      WString t = folders[folder(gen)];
+      t += i % 3 == 0 ? u"t" + numbers[number(gen)] + RandomText(gen) : RandomText(gen);
+      texts.push_back(t);
+      if (i % 7 == 0) texts.push_back(t);  // an equal text, which keeps its place
+    }
+    for (const bool file_names : {false, true}) {
+      const std::vector<uint32_t> order = NaturalSortOrder(
+          texts.size(), [&](size_t i, WString& out) { out += texts[i]; }, file_names);
+      std::vector<uint32_t> expected(texts.size());
+      for (size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<uint32_t>(i);
+      std::stable_sort(expected.begin(), expected.end(), [&](uint32_t a, uint32_t b) {
+        return (file_names ? CompareFileNamesNatural(texts[a], texts[b])
+                           : CompareNatural(texts[a], texts[b])) < 0;
+      });
+      ASSERT_EQ(order, expected) << "round " << round << (file_names ? " paths" : " texts");
+    }
+  }
+  EXPECT_TRUE(NaturalSortOrder(0, [](size_t, WString&) {}, true).empty());
+}
+
 // A text without a number goes on with its last character for ever, so its first bytes
 // alone cannot decide against a longer text that continues it.
 TEST(NaturalKey, TailsDecideAgainstLongerTexts) {

@@ -1,5 +1,7 @@
 // Conversions, detection and the digit-aware comparison.
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
 
 #include <algorithm>
 #include <vector>
@@ -193,6 +195,23 @@ TEST(CompareNumberedTextTest, PreparedKeysGiveTheSameResults) {
     const int direct = CompareNumberedText(a, b);
     const int keyed = CompareNumberedKeys(TMyNumberedKey(a), TMyNumberedKey(b));
     ASSERT_EQ((direct > 0) - (direct < 0), (keyed > 0) - (keyed < 0)) << Utf8(a) << " | " << Utf8(b);
+  }
+}
+
+// Kana, kanji, full-width forms and circled digits are folded without the library's
+// general folding; the result must be the library's, unit for unit.
+TEST(FoldCaseTextTest, JapaneseTextFoldsAsTheLibraryFoldsIt) {
+  auto library = [](const WString& s) {
+    UChar out[16];
+    UErrorCode err = U_ZERO_ERROR;
+    const int32_t n = u_strFoldCase(out, 16, s.data(), static_cast<int32_t>(s.size()),
+                                    U_FOLD_CASE_DEFAULT, &err);
+    return WString(out, static_cast<size_t>(n));
+  };
+  for (char32_t c = 0x20; c <= 0xFFEF; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const WString s = WString(u"ア") + static_cast<char16_t>(c) + u"B";
+    ASSERT_EQ(FoldCaseText(s), library(s)) << std::hex << static_cast<uint32_t>(c);
   }
 }
 

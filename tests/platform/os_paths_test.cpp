@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <string>
 
 #include "core/paths.h"
@@ -36,6 +37,36 @@ TEST(OsNativePath, TextThatCannotNameAFile) {
   // Other lone surrogates become U+FFFD rather than invalid bytes.
   EXPECT_TRUE(os::ToNativePath(WString{u'a', char16_t(0xD800)}, out));
   EXPECT_EQ(out, "a\xEF\xBF\xBD");
+}
+
+// Random bytes, valid UTF-8 or not, come back unchanged; valid text gives its UTF-8.
+TEST(OsNativePath, RandomNamesRoundTrip) {
+  std::mt19937 gen(11);
+  const std::string pieces[] = {"a", "/", "\xE6\x97\xA5", "\xF0\x9F\x8E\xB5", "\xC3\xA9",
+                                "\x80", "\xFF", "\xE6\x97", "\xED\xA0\x80", "\xC0\xAF"};
+  std::uniform_int_distribution<size_t> pick(0, std::size(pieces) - 1);
+  for (int round = 0; round < 2000; ++round) {
+    std::string bytes;
+    for (int i = 0; i < 12; ++i) bytes += pieces[pick(gen)];
+    const WString name = os::FromNativeName(bytes);
+    ASSERT_EQ(os::NativePath(name), bytes);
+    if (round % 4 == 0) {
+      std::string text;
+      for (int i = 0; i < 12; ++i) text += pieces[pick(gen) % 5];  // valid pieces only
+      ASSERT_EQ(os::NativePath(U16(text)), text);
+      ASSERT_EQ(U16(text), os::FromNativeName(text));
+    }
+  }
+  // Long ASCII runs go through the block copy: a NUL anywhere in them still fails.
+  const std::string ascii = "/media/music/Some Artist/Some Album (2001)/";
+  EXPECT_EQ(os::NativePath(U16(ascii + "日本.mp3")), ascii + "日本.mp3");
+  for (size_t at = 0; at < ascii.size(); ++at) {
+    WString w = U16(ascii);
+    w[at] = 0;
+    std::string out = "kept";
+    ASSERT_FALSE(os::AppendNativePath(w, out)) << at;
+    ASSERT_EQ(out, "kept");
+  }
 }
 
 TEST(OsProgramLocation, ExeAndVersion) {
