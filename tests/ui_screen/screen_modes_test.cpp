@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -57,47 +56,29 @@ class ScreenModes : public ::testing::Test {
   // Starts the player on `clip` with its client area at `bounds`; the window once the clip
   // plays in it.
   xcb_window_t Start(const char* clip, TMyRect bounds) {
-    const fs::path home = media_ / "home";
-    fs::create_directories(home);
-    std::ofstream ini(home / "mivaro.ini", std::ios::binary);
-    ini << "[Play]\r\nMute=1\r\n[Bounds]\r\nApp_Mivaro_Left=" << bounds.left
-        << "\r\nApp_Mivaro_Top=" << bounds.top << "\r\nApp_Mivaro_Right=" << bounds.right
-        << "\r\nApp_Mivaro_Bottom=" << bounds.bottom << "\r\n";
-    ini.close();
-    player_ = test::Spawn({MIVARO_EXE, (media_ / clip).string()},
-                          {desktop_->DisplayEnv(), "MIVARO_HOME=" + home.string(),
-                           "MIVARO_AUDIO_SINK=fakesink", "MIVARO_VIDEO_SINK=ximagesink"});
-    xcb_window_t w = 0;
-    // The title names the clip once it has opened.
-    const bool up = test::WaitFor([&] {
-      w = desktop_->ClientOf(player_);
-      return w && desktop_->Title(w).find(clip) != std::string::npos;
-    }, 30s);
-    if (!up) return 0;
+    player_ = test::StartPlayer(MIVARO_EXE, (media_ / clip).string(), (media_ / "home").string(),
+                                bounds, {desktop_->DisplayEnv(), "MIVARO_VIDEO_SINK=ximagesink"});
+    const xcb_window_t w = desktop_->WaitForTitle(player_, clip, 30s);
+    if (!w) return 0;
     std::this_thread::sleep_for(500ms);
     desktop_->Xdotool({"windowactivate", "--sync", std::to_string(w)});
     return w;
   }
 
-  // The player's own window: the largest child of the main window.
-  TMyRect Video(xcb_window_t w) const {
-    TMyRect best;
-    for (const TXDesktop::Child& c : desktop_->Children(w))
-      if (RectWidth(c.bounds) * RectHeight(c.bounds) > RectWidth(best) * RectHeight(best))
-        best = c.bounds;
-    return best;
-  }
-  // Waits until the window's bounds change from `before` and then hold still.
+  // The player's own window.
+  TMyRect Video(xcb_window_t w) const { return desktop_->LargestChild(w); }
+  // Waits until the window's bounds change from `before`, then until the window and the
+  // video in it hold still (the video is placed after the window was resized).
   TMyRect Settled(xcb_window_t w, TMyRect before) const {
     test::WaitFor([&] { return desktop_->Bounds(w) != before; }, 3s, 10ms);
-    TMyRect now = desktop_->Bounds(w);
+    std::pair<TMyRect, TMyRect> now{desktop_->Bounds(w), Video(w)};
     for (int still = 0; still < 4;) {
       std::this_thread::sleep_for(50ms);
-      const TMyRect next = desktop_->Bounds(w);
+      const std::pair<TMyRect, TMyRect> next{desktop_->Bounds(w), Video(w)};
       still = next == now ? still + 1 : 0;
       now = next;
     }
-    return now;
+    return now.first;
   }
   // A double-click (Shift held when asked) in the middle of the video.
   TMyRect DoubleClick(xcb_window_t w, bool shift) const {

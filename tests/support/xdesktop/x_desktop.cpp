@@ -6,7 +6,11 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <thread>
+
+#include <xcb/xtest.h>
 
 #include "platform/desktop/xcb_util.h"
 
@@ -58,6 +62,19 @@ void Stop(pid_t pid, std::chrono::milliseconds grace) {
   ::waitpid(pid, nullptr, 0);
 }
 
+pid_t StartPlayer(const std::string& exe, const std::string& clip, const std::string& home,
+                  const TMyRect& bounds, std::vector<std::string> env) {
+  std::filesystem::create_directories(home);
+  std::ofstream ini(std::filesystem::path(home) / "mivaro.ini", std::ios::binary);
+  ini << "[Play]\r\nMute=1\r\n[Bounds]\r\nApp_Mivaro_Left=" << bounds.left
+      << "\r\nApp_Mivaro_Top=" << bounds.top << "\r\nApp_Mivaro_Right=" << bounds.right
+      << "\r\nApp_Mivaro_Bottom=" << bounds.bottom << "\r\n";
+  ini.close();
+  env.push_back("MIVARO_HOME=" + home);
+  env.push_back("MIVARO_AUDIO_SINK=fakesink");
+  return Spawn({exe, clip}, env);
+}
+
 bool TXDesktop::Start() {
   int fds[2];
   if (::pipe(fds) != 0) return false;
@@ -102,6 +119,28 @@ int TXDesktop::Xrandr(const std::vector<std::string>& args) const {
   return RunProgram(argv, {DisplayEnv()});
 }
 
+namespace {
+// A round trip: everything sent before has been handled by the server.
+void Sync(xcb_connection_t* c) { free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr)); }
+}  // namespace
+
+void TXDesktop::PointerTo(int x, int y) const {
+  xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, root_, static_cast<std::int16_t>(x),
+                      static_cast<std::int16_t>(y), 0);
+  Sync(c_);
+}
+
+void TXDesktop::Button(int button, bool down) const {
+  xcb_test_fake_input(c_, down ? XCB_BUTTON_PRESS : XCB_BUTTON_RELEASE,
+                      static_cast<std::uint8_t>(button), XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+  Sync(c_);
+}
+
+void TXDesktop::Click(int button) const {
+  Button(button, true);
+  Button(button, false);
+}
+
 std::uint32_t TXDesktop::Atom(const char* name) const { return XcbAtom(c_, name); }
 
 std::vector<xcb_window_t> TXDesktop::Clients() const {
@@ -129,6 +168,16 @@ xcb_window_t TXDesktop::ClientOf(pid_t pid) const {
     }
   }
   return best;
+}
+
+xcb_window_t TXDesktop::WaitForTitle(pid_t pid, const std::string& text,
+                                     std::chrono::milliseconds limit) const {
+  xcb_window_t w = 0;
+  const bool up = WaitFor([&] {
+    w = ClientOf(pid);
+    return w && Title(w).find(text) != std::string::npos;
+  }, limit);
+  return up ? w : 0;
 }
 
 TMyRect TXDesktop::Bounds(xcb_window_t w) const {
@@ -175,6 +224,15 @@ std::vector<TXDesktop::Child> TXDesktop::Children(xcb_window_t w) const {
     free(a);
   }
   return out;
+}
+
+TMyRect TXDesktop::LargestChild(xcb_window_t w) const {
+  TMyRect best;
+  for (const Child& c : Children(w))
+    if (static_cast<long>(RectWidth(c.bounds)) * RectHeight(c.bounds) >
+        static_cast<long>(RectWidth(best)) * RectHeight(best))
+      best = c.bounds;
+  return best;
 }
 
 std::string TXDesktop::Title(xcb_window_t w) const { return XcbText(c_, w, Atom("_NET_WM_NAME")); }

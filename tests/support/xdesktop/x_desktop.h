@@ -32,6 +32,11 @@ bool Exited(pid_t pid, std::chrono::milliseconds limit);
 // Ends a spawned program: SIGTERM, then SIGKILL when it has not exited within `grace`.
 void Stop(pid_t pid, std::chrono::milliseconds grace = std::chrono::seconds(10));
 
+// Starts the player `exe` on `clip` with a settings folder `home` of its own (created and
+// given a muted player and the window's client area at `bounds`), on `display`.
+pid_t StartPlayer(const std::string& exe, const std::string& clip, const std::string& home,
+                  const TMyRect& bounds, std::vector<std::string> env);
+
 class TXDesktop {
  public:
   static constexpr TMyRect kMonitorA{0, 0, 1600, 900};
@@ -52,10 +57,18 @@ class TXDesktop {
   int Xdotool(const std::vector<std::string>& args) const;
   int Xrandr(const std::vector<std::string>& args) const;
 
+  // Pointer input through the XTEST extension on this process's own connection, returning
+  // once the server has taken it (no program to start, for timings).
+  void PointerTo(int x, int y) const;
+  void Button(int button, bool down) const;
+  void Click(int button) const;
+
   // The managed top-level windows, bottom first.
   std::vector<xcb_window_t> Clients() const;
   // The mapped client window of a process (by _NET_WM_PID) with the largest area; 0 if none.
   xcb_window_t ClientOf(pid_t pid) const;
+  // The managed window of `pid` once its title contains `text`; 0 after `limit`.
+  xcb_window_t WaitForTitle(pid_t pid, const std::string& text, std::chrono::milliseconds limit) const;
   // A window's own area in root coordinates (without the window manager's frame).
   TMyRect Bounds(xcb_window_t w) const;
   // The area including the frame, from _NET_FRAME_EXTENTS.
@@ -67,6 +80,8 @@ class TXDesktop {
     TMyRect bounds;
   };
   std::vector<Child> Children(xcb_window_t w) const;
+  // The bounds of the largest mapped child (for the player: its video window).
+  TMyRect LargestChild(xcb_window_t w) const;
   // The window's name (_NET_WM_NAME), empty when it has none.
   std::string Title(xcb_window_t w) const;
   // One pixel of the screen as 0xRRGGBB.
