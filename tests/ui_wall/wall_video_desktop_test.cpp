@@ -18,6 +18,7 @@
 #include "platform/desktop/wallpaper_root.h"
 #include "platform/desktop/xcb_util.h"
 #include "player/wall_video_picture.h"
+#include "tests/support/xdesktop/x_desktop.h"
 
 namespace mivaro {
 namespace {
@@ -25,63 +26,21 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env = {},
-            int stdout_fd = -1) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    for (const std::string& e : env) ::putenv(const_cast<char*>(e.c_str()));
-    if (stdout_fd >= 0) ::dup2(stdout_fd, 1);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    ::execvp(args[0], args.data());
-    ::_exit(127);
-  }
-  return pid;
-}
+using test::Exited;
+using test::Spawn;
+using test::WaitFor;
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < end) {
-    if (done()) return true;
-    std::this_thread::sleep_for(50ms);
-  }
-  return done();
-}
-
-bool Exited(pid_t pid, std::chrono::milliseconds limit) {
-  return WaitFor([pid] { return ::waitpid(pid, nullptr, WNOHANG) == pid; }, limit);
-}
-
-// Xvfb with a 1600 x 900 monitor and a 1280 x 720 one to its right, and openbox.
+// The two-monitor desktop with openbox.
 class WallVideoDesktop : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    xvfb_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-noreset", "-nolisten", "tcp",
-                   "-screen", "0", "2880x900x24"});
-    ::close(fds[1]);
-    char buf[16] = {};
-    ASSERT_GT(::read(fds[0], buf, sizeof buf - 1), 0);
-    ::close(fds[0]);
-    display_ = ":" + std::string(buf, strcspn(buf, "\n"));
-    const std::string d = "DISPLAY=" + display_;
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"xrandr", "--setmonitor", "MonA", "1600/423x900/238+0+0", "screen"},
-             {"xrandr", "--setmonitor", "MonB", "1280/338x720/190+1600+0", "none"}}) {
-      const pid_t p = Spawn(args, {d});
-      ::waitpid(p, nullptr, 0);
-    }
-    openbox_ = Spawn({"openbox"}, {d});
-    std::this_thread::sleep_for(500ms);
+    desktop_ = new test::TXDesktop;
+    ASSERT_TRUE(desktop_->Start());
+    display_ = desktop_->Display();
   }
   static void TearDownTestSuite() {
-    for (pid_t p : {openbox_, xvfb_}) {
-      if (p <= 0) continue;
-      ::kill(p, SIGTERM);
-      ::waitpid(p, nullptr, 0);
-    }
+    delete desktop_;
+    desktop_ = nullptr;
   }
 
   void SetUp() override {
@@ -184,7 +143,7 @@ class WallVideoDesktop : public ::testing::Test {
     return found;
   }
 
-  static inline pid_t xvfb_ = 0, openbox_ = 0;
+  static inline test::TXDesktop* desktop_ = nullptr;
   static inline std::string display_;
   fs::path home_;
   xcb_connection_t* c_ = nullptr;

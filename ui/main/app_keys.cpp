@@ -58,11 +58,17 @@ const TMyKeyBinding* FindKey(int key, Qt::KeyboardModifiers modifiers) {
 }  // namespace
 
 bool TApp_Mivaro::HandleKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+  if (key != Qt::Key_Shift && key != Qt::Key_Control) {
+    pressed_key_ = key;
+    pressed_modifiers_ = modifiers;
+  }
   const TMyKeyBinding* row = FindKey(key, modifiers);
   return row && row->swallow_press;
 }
 
 bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+  // Shift+Z let go as Shift first still means Shift+Z.
+  if (key == pressed_key_) modifiers = pressed_modifiers_;
   const TMyKeyBinding* row = FindKey(key, modifiers);
   if (!row) return false;
   if (!row->command || IsBusy()) return true;

@@ -472,6 +472,10 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   bool close_pending_ = false;
   bool destroyed_ = false;
   bool pause_on_click_ = false;  // a click on the video pauses; any key release disarms it
+  // The last key pressed and the Shift/Ctrl held with it: its release runs the command of
+  // that combination even when a modifier was let go first.
+  int pressed_key_ = 0;
+  Qt::KeyboardModifiers pressed_modifiers_;
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
