@@ -138,7 +138,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void UpdateActionStates();
   void LoadSettings();
   void SaveSettings();
-  // The history rule: newest first, no duplicates ignoring case, at most 10 items.
+  // Puts `path` on top of a history menu by the rule of playlist/open_history.h.
   void InsertHistory(QMenu* menu, WStringView path);
   // The decoded paths, top to bottom.
   std::vector<WString> HistoryPaths(QMenu* menu) const;
@@ -345,12 +345,10 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
                          bool with_subfolders);
   void HistoryClicked(QMenu* menu, const WString& path);
-  // The items' stored forms (the settings lines), top to bottom.
+  // The items' stored forms (the settings lines, playlist/open_history.h), top to bottom.
   std::vector<WString> HistoryLines(QMenu* menu) const;
-  // A history item keeps its path in the playlist's stored form (code page 932 with "$"
-  // escapes), so that any wide path survives the 8-bit settings lines.
-  static WString HistoryStoredForm(WStringView path);
-  static WString HistoryPathOf(WStringView stored);
+  // The menu's items made anew from the stored forms, top first.
+  void ShowHistory(QMenu* menu, const std::vector<WString>& stored);
   static WString ResumeListFileName();  // beside the program
   bool WriteM3u8(WStringView file_name);
 
