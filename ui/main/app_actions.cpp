@@ -174,9 +174,9 @@ QAction* TApp_Mivaro::MakeAction(const char* name, const QString& caption, const
   action->setObjectName(QString::fromLatin1(name));
   action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
   action->setStatusTip(hint);
-  action->setCheckable(flags & kCheckable);
+  action->setCheckable((flags & kCheckable) != 0);
   action->setChecked((flags & kChecked) == kChecked);
-  action->setEnabled(!(flags & kDisabled));
+  action->setEnabled((flags & kDisabled) == 0);
   // Shortcuts are read by the form's key handling, not by the actions, so that a key runs
   // its command once, on release, as the program always did.
   action->setShortcutContext(Qt::WidgetShortcut);
@@ -205,7 +205,8 @@ void TApp_Mivaro::CreateActions() {
     if (!(row.flags & kRateChoices)) continue;
     for (const char* rate : kRates) {
       const QString text = QString::fromLatin1(rate);
-      const QString name = QStringLiteral("Action_PlayRate_") + QString(text).remove(QLatin1Char('.'));
+      const QString name =
+          QStringLiteral("Action_PlayRate_") + QString(text).remove(QLatin1Char('.'));
       QAction* choice = MakeAction(name.toLatin1().constData(), text,
                                    QStringLiteral("再生速度 %1").arg(text), -1,
                                    text == QLatin1String("1.0") ? kChecked : kCheckable);
@@ -242,7 +243,8 @@ void TApp_Mivaro::ConnectActions() {
   for (QAction* rate : Action_PlayRates) Bind(rate, &TApp_Mivaro::Action_PlayRateExecute);
   AttachCaptureTool();
   // The options the playback rules read.
-  connect(Action_Opt_Random, &QAction::toggled, this, [this](bool on) { controller_->SetRandom(on); });
+  connect(Action_Opt_Random, &QAction::toggled, this,
+          [this](bool on) { controller_->SetRandom(on); });
   connect(Action_Opt_AllowImage, &QAction::toggled, this,
           [this](bool on) { controller_->SetAllowImages(on); });
   // The combo box moves its current item by itself when rows before it go or move.

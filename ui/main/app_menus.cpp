@@ -406,7 +406,9 @@ void TApp_Mivaro::CreateMenus() {
 
   // Each pop-up opens on its widget's right button.
   const std::pair<QWidget*, QMenu*> context_menus[] = {
-      {ComboBox_Playlist, PopupMenu_List}, {Label_Size, PopupMenu_Zoom}, {DShow_Player, PopupMenu_Main}};
+      {ComboBox_Playlist, PopupMenu_List},
+      {Label_Size, PopupMenu_Zoom},
+      {DShow_Player, PopupMenu_Main}};
   for (const auto& [widget, menu] : context_menus) {
     connect(widget, &QWidget::customContextMenuRequested, this,
             [widget, menu](QPoint pos) { menu->popup(widget->mapToGlobal(pos)); });
