@@ -134,7 +134,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void AddFiles(const std::vector<WString>& paths);
   void DropFiles(const std::vector<WString>& names);
   void ShowEntryProperties(int index);  // a modal dialog
-  // The action-state rules: the only place that enables and disables the commands.
+  // The action-state rules (restore, minimize and paste also follow their own events).
   void UpdateActionStates();
   void LoadSettings();
   void SaveSettings();

@@ -1,7 +1,7 @@
 // The main window's actions, one pointer each. The action table (app_actions.cpp) makes
 // them, in its row order, as children of the window; the window inherits this set so that
-// every part reads them as `form.Action_X`. The state rules (UpdateActionStates) are the
-// only place that enables and disables them.
+// every part reads them as `form.Action_X`. The state rules (UpdateActionStates) enable
+// and disable them; only restore/minimize follow the window state and paste the clipboard.
 #pragma once
 
 #include <vector>
