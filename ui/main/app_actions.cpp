@@ -1,5 +1,6 @@
-// The action table of the main window: every command with its caption, hint, image,
-// check state and group, and the connections from the actions to the commands.
+// The action table of the main window: one row per command with its caption, hint, image,
+// shortcut, check state, group and the command its trigger runs, and the code that makes
+// the actions from it.
 #include <QAction>
 #include <QActionGroup>
 #include <QKeySequence>
@@ -11,202 +12,208 @@
 #include "ui/list/app_mivaro_list.h"
 
 namespace mivaro {
+namespace {
+
+enum TMyActionFlag : unsigned {
+  kCheckable = 1,
+  kChecked = 2 | kCheckable,
+  kDisabled = 4,
+  // One of the screen modes (wallpaper video, full screen, enlarged full screen): at most
+  // one is on.
+  kScreenMode = 8 | kCheckable,
+  // The play-rate choices are made right after this action.
+  kRateChoices = 16,
+};
+
+struct TMyActionRow {
+  QAction* TMyMainActions::*slot;
+  const char* name;
+  const char16_t* caption;
+  const char16_t* hint;  // null: none, and the tool tip is the caption
+  // The theme image; "a|b" names two, the second being the look when checked.
+  const char* icon;
+  unsigned flags;
+  // Run on the user's trigger unless busy; null: the part that brings the command
+  // connects it (file commands, sizes and screen modes, diagnostics, options).
+  void (TApp_Mivaro::*command)(QObject*);
+  const char* shortcut = nullptr;  // portable text; the form's keys are in app_keys.cpp
+};
+
+using W = TApp_Mivaro;
+#define ROW(member) &TMyMainActions::member, #member
+
+// In creation order, which is the order of the image list.
+const TMyActionRow kActions[] = {
+    {ROW(Action_File_OpenFile), u"開く(&O)...", u"ファイルを開く", "document-open", 0,
+     &W::Action_File_OpenFileExecute},
+    {ROW(Action_File_OpenFolder), u"フォルダを開く(&F)...", u"選択したフォルダ中のファイルを開く",
+     "folder-open", 0, &W::Action_File_OpenFolderExecute},
+    {ROW(Action_File_OpenThisFolder), u"選択フォルダのみ開く(&L)...", u"選択したフォルダのみ開く",
+     "folder", 0, &W::Action_File_OpenThisFolderExecute},
+    {ROW(Action_File_SaveAs), u"リストに名前をつけて保存(&S)...", nullptr, "document-save-as", 0,
+     &W::Action_File_SaveAsExecute},
+    {ROW(Action_File_Property), u"プロパティ(&R)", u"プロパティ", "document-properties", 0,
+     &W::Action_File_PropertyExecute},
+    {ROW(Action_File_Exit), u"終了(&X)", u"Mivaroを終了する", "system-log-out", 0,
+     &W::Action_File_ExitExecute, "Alt+F4"},
+    {ROW(Action_File_Restore), u"元のサイズに戻す(&R)", nullptr, nullptr, kDisabled,
+     &W::Action_File_RestoreExecute},
+    {ROW(Action_File_Minimize), u"最小化(&N)", nullptr, nullptr, 0, &W::Action_File_MinimizeExecute},
+
+    {ROW(Action_List_Edit), u"リスト編集(&E)", u"プレイリストウィンドウを表示", "document-properties",
+     0, &W::Action_List_EditExecute},
+    {ROW(Action_List_Clear), u"リストをクリア(&C)", u"リストをクリア", "edit-clear", 0,
+     &W::Action_List_ClearExecute},
+    {ROW(Action_List_Del), u"リストから削除(&D)", u"再生中のファイルをリストから削除", "list-remove",
+     0, &W::Action_List_DelExecute},
+    {ROW(Action_List_Copy), u"リストをコピー(&C)", u"リストをテキストとしてクリップボードへコピー",
+     "edit-copy", 0, &W::Action_List_CopyExecute},
+    {ROW(Action_List_Paste), u"リストに貼り付け(&P)", u"クリップボードのテキストをリストに貼り付け",
+     "edit-paste", 0, &W::Action_List_PasteExecute},
+    {ROW(Action_List_FolderName), u"フォルダ名も表示(&N)", nullptr, nullptr, kCheckable, nullptr},
+
+    {ROW(Action_FileCmd), u"ファイル操作(&C)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_FileCmd_Rename), u"ファイル名変更(&N)...", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_FileCmd_Copy), u"ファイルコピー(&P)...", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_FileCmd_Move), u"ファイル移動(&V)...", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_FileCmd_RemoveFromHDD), u"メディアから削除", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_FileCmd_Trash), u"ごみ箱へ", nullptr, "user-trash", 0, nullptr},
+
+    {ROW(Action_Sort), u"ソート(&S)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Sort_FileName), u"ファイル名でソート(&F)", u"パスも含めたファイル名でソート", nullptr,
+     0, nullptr},
+    {ROW(Action_Sort_Path), u"場所でソート(&P)", u"ファイルのパス名のみでソート", nullptr, 0, nullptr},
+    {ROW(Action_Sort_Name), u"名前でソート(&N)", u"パスを除いたファイルの名前のみでソート", nullptr, 0,
+     nullptr},
+    {ROW(Action_Sort_Ext), u"拡張子でソート(&E)", u"ファイルの拡張子でソート", nullptr, 0, nullptr},
+    {ROW(Action_Sort_Shuffle), u"シャッフル(&S)", u"ランダムに並べ替える", nullptr, 0, nullptr},
+
+    {ROW(Action_Play_PlayPause), u"再生/一時停止(&P)", u"再生/一時停止", "media-playback-start", 0,
+     &W::Action_Play_PlayPauseExecute},
+    {ROW(Action_Play_Replay), u"リプレイ(&R)", u"最初から再生", "go-first", 0,
+     &W::Action_Play_ReplayExecute},
+    {ROW(Action_Play_Back), u"前へ(&B)", u"前のファイル", "media-skip-backward", 0,
+     &W::Action_Play_BackExecute},
+    {ROW(Action_Play_Next), u"次へ(&N)", u"次のファイル", "media-skip-forward", 0,
+     &W::Action_Play_NextExecute},
+    {ROW(Action_Play_SkipBack), u"30秒バック", u"30秒戻す", "media-seek-backward", 0,
+     &W::Action_Play_SkipBackExecute},
+    {ROW(Action_Play_SkipNext), u"30秒スキップ", u"30秒スキップ", "media-seek-forward", 0,
+     &W::Action_Play_SkipNextExecute},
+    {ROW(Action_Play_FrameBack), u"前のフレーム", u"前のフレーム", "go-previous", 0,
+     &W::Action_Play_FrameBackExecute},
+    {ROW(Action_Play_FrameNext), u"次のフレーム", u"次のフレーム", "go-next", 0,
+     &W::Action_Play_FrameNextExecute},
+    {ROW(Action_Play_Mute), u"ミュート(&M)", u"ミュート", "audio-volume-high|audio-volume-muted",
+     kCheckable, &W::Action_Play_MuteExecute},
+    {ROW(Action_PlayRate), u"再生速度", u"再生速度", "media-seek-forward", kRateChoices, nullptr},
+
+    {ROW(Action_Zoom_Wallvideo), u"壁紙ビデオ(&W)", nullptr, "preferences-desktop-wallpaper",
+     kScreenMode, nullptr},
+    {ROW(Action_Zoom_FullScreen), u"フルスクリーン(&F)", nullptr, "view-fullscreen", kScreenMode,
+     nullptr},
+    {ROW(Action_Zoom_MaxScreen), u"拡大フルスクリーン(&X)", nullptr, nullptr, kScreenMode, nullptr},
+    {ROW(Action_Zoom_50), u"&50%", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_100), u"&100%", nullptr, "video-display", 0, nullptr},
+    {ROW(Action_Zoom_200), u"&200%", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_Up), u"拡大", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_Down), u"縮小", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_Fit), u"ウィンドウをアスペクト比に合わせる(&F)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_KeepAspect), u"アスペクト比保持(&K)", nullptr, nullptr, kChecked,
+     &W::Action_Zoom_KeepAspectExecute},
+    {ROW(Action_Zoom_AspectStandard), u"1.33:1 スタンダード (4:3)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_AspectHiVision), u"1.78:1 ハイビジョン (16:9)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_AspectEVista), u"1.66:1 ヨーロピアン・ビスタ (5:3)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_AspectAVista), u"1.85:1 アメリカン・ビスタ", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_AspectWideScope), u"2.35:1 シネマスコープ", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Zoom_Capture), u"ビデオ映像をキャプチャ(&V)", nullptr, "camera-photo", 0,
+     &W::Action_Zoom_CaptureExecute},
+
+    {ROW(Action_Opt_Random), u"ランダム再生(&R)", nullptr, nullptr, kCheckable, nullptr},
+    {ROW(Action_Opt_Resume), u"レジューム再生(&E)", u"終了した位置から次回再生を続ける", nullptr,
+     kCheckable, nullptr},
+    {ROW(Action_Opt_TimeVerbose), u"時間を詳細表示(&T)", nullptr, nullptr, kCheckable,
+     &W::Action_Opt_TimeVerboseExecute},
+    {ROW(Action_Opt_LargeIcon), u"大きいアイコン(&I)", u"ツールバーのアイコンのサイズをを大きくする",
+     nullptr, kCheckable, &W::Action_Opt_LargeIconExecute},
+    {ROW(Action_Opt_AllowImage), u"静止画像を表示(&I)", nullptr, "image-x-generic", kCheckable,
+     nullptr},
+
+    {ROW(Action_Debug_Window), u"メッセージウィンドウ表示(&V)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Debug_Event), u"イベントを表示(&E)", nullptr, nullptr, kCheckable, nullptr},
+    {ROW(Action_Debug_EnumFilters), u"接続フィルターとPinを列挙(&F)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Debug_EnumSytemFilters), u"登録フィルタを列挙(&S)", nullptr, nullptr, 0, nullptr},
+    {ROW(Action_Debug_SaveAsGRF), u"GraphEditファイル書き出し(&S)...", nullptr, nullptr, 0, nullptr},
+
+    {ROW(Action_Help_VersionInfo), u"バージョン情報(&A)...", u"バージョン情報", "dialog-information", 0,
+     &W::Action_Help_VersionInfoExecute},
+};
+#undef ROW
+
+// The play-rate choices, fastest first; 1.0 starts checked.
+const char* const kRates[] = {"2.0", "1.7", "1.5", "1.3", "1.1", "1.0",
+                              "0.9", "0.7", "0.5", "0.3", "0.1"};
+
+QString Text(const char16_t* s) { return s ? QString::fromUtf16(s) : QString(); }
+
+}  // namespace
+
+int TApp_Mivaro::ImageIndexOf(const QString& icon) {
+  if (icon.isEmpty()) return -1;
+  int image = static_cast<int>(image_names_.indexOf(icon));
+  if (image < 0) {
+    image_names_.append(icon);
+    image = static_cast<int>(image_names_.size()) - 1;
+  }
+  return image;
+}
 
 QAction* TApp_Mivaro::MakeAction(const char* name, const QString& caption, const QString& hint,
-                                 const QString& icon, bool checkable, bool checked) {
+                                 int image, unsigned flags) {
   auto* action = new QAction(caption, this);
   action->setObjectName(QString::fromLatin1(name));
   action->setToolTip(hint.isEmpty() ? QString(caption).remove(QLatin1Char('&')) : hint);
   action->setStatusTip(hint);
-  action->setCheckable(checkable);
-  action->setChecked(checked);
+  action->setCheckable((flags & kCheckable) != 0);
+  action->setChecked((flags & kChecked) == kChecked);
+  action->setEnabled((flags & kDisabled) == 0);
   // Shortcuts are read by the form's key handling, not by the actions, so that a key runs
   // its command once, on release, as the program always did.
   action->setShortcutContext(Qt::WidgetShortcut);
-  int image = -1;
-  if (!icon.isEmpty()) {
-    image = static_cast<int>(image_names_.indexOf(icon));
-    if (image < 0) {
-      image_names_.append(icon);
-      image = static_cast<int>(image_names_.size()) - 1;
-    }
-  }
   action->setProperty("ImageIndex", image);
   ActionList1.push_back(action);
   return action;
 }
 
 void TApp_Mivaro::CreateActions() {
-  const QString none;
-  // File.
-  Action_File_OpenFile = MakeAction("Action_File_OpenFile", QStringLiteral("開く(&O)..."),
-                                    QStringLiteral("ファイルを開く"), QStringLiteral("document-open"));
-  Action_File_OpenFolder =
-      MakeAction("Action_File_OpenFolder", QStringLiteral("フォルダを開く(&F)..."),
-                 QStringLiteral("選択したフォルダ中のファイルを開く"), QStringLiteral("folder-open"));
-  Action_File_OpenThisFolder =
-      MakeAction("Action_File_OpenThisFolder", QStringLiteral("選択フォルダのみ開く(&L)..."),
-                 QStringLiteral("選択したフォルダのみ開く"), QStringLiteral("folder"));
-  Action_File_SaveAs =
-      MakeAction("Action_File_SaveAs", QStringLiteral("リストに名前をつけて保存(&S)..."), none,
-                 QStringLiteral("document-save-as"));
-  Action_File_Property = MakeAction("Action_File_Property", QStringLiteral("プロパティ(&R)"),
-                                    QStringLiteral("プロパティ"), QStringLiteral("document-properties"));
-  Action_File_Exit = MakeAction("Action_File_Exit", QStringLiteral("終了(&X)"),
-                                QStringLiteral("Mivaroを終了する"), QStringLiteral("system-log-out"));
-  Action_File_Exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-  Action_File_Exit->setShortcutContext(Qt::WindowShortcut);
-  Action_File_Restore = MakeAction("Action_File_Restore", QStringLiteral("元のサイズに戻す(&R)"),
-                                   none, QString());
-  Action_File_Minimize = MakeAction("Action_File_Minimize", QStringLiteral("最小化(&N)"), none,
-                                    QString());
-
-  // List.
-  Action_List_Edit = MakeAction("Action_List_Edit", QStringLiteral("リスト編集(&E)"),
-                                QStringLiteral("プレイリストウィンドウを表示"),
-                                QStringLiteral("document-properties"));
-  Action_List_Clear = MakeAction("Action_List_Clear", QStringLiteral("リストをクリア(&C)"),
-                                 QStringLiteral("リストをクリア"), QStringLiteral("edit-clear"));
-  Action_List_Del = MakeAction("Action_List_Del", QStringLiteral("リストから削除(&D)"),
-                               QStringLiteral("再生中のファイルをリストから削除"),
-                               QStringLiteral("list-remove"));
-  Action_List_Copy = MakeAction("Action_List_Copy", QStringLiteral("リストをコピー(&C)"),
-                                QStringLiteral("リストをテキストとしてクリップボードへコピー"),
-                                QStringLiteral("edit-copy"));
-  Action_List_Paste = MakeAction("Action_List_Paste", QStringLiteral("リストに貼り付け(&P)"),
-                                 QStringLiteral("クリップボードのテキストをリストに貼り付け"),
-                                 QStringLiteral("edit-paste"));
-  Action_List_FolderName = MakeAction("Action_List_FolderName",
-                                      QStringLiteral("フォルダ名も表示(&N)"), none, QString(), true);
-
-  // File commands (their work arrives with the file-command window; disabled until then).
-  Action_FileCmd = MakeAction("Action_FileCmd", QStringLiteral("ファイル操作(&C)"), none, QString());
-  Action_FileCmd_Rename = MakeAction("Action_FileCmd_Rename", QStringLiteral("ファイル名変更(&N)..."),
-                                     none, QString());
-  Action_FileCmd_Copy = MakeAction("Action_FileCmd_Copy", QStringLiteral("ファイルコピー(&P)..."),
-                                   none, QString());
-  Action_FileCmd_Move = MakeAction("Action_FileCmd_Move", QStringLiteral("ファイル移動(&V)..."),
-                                   none, QString());
-  Action_FileCmd_RemoveFromHDD = MakeAction("Action_FileCmd_RemoveFromHDD",
-                                            QStringLiteral("メディアから削除"), none, QString());
-  Action_FileCmd_Trash = MakeAction("Action_FileCmd_Trash", QStringLiteral("ごみ箱へ"), none,
-                                    QStringLiteral("user-trash"));
-
-  // Sorting.
-  Action_Sort = MakeAction("Action_Sort", QStringLiteral("ソート(&S)"), none, QString());
-  Action_Sort_FileName = MakeAction("Action_Sort_FileName", QStringLiteral("ファイル名でソート(&F)"),
-                                    QStringLiteral("パスも含めたファイル名でソート"), QString());
-  Action_Sort_Path = MakeAction("Action_Sort_Path", QStringLiteral("場所でソート(&P)"),
-                                QStringLiteral("ファイルのパス名のみでソート"), QString());
-  Action_Sort_Name = MakeAction("Action_Sort_Name", QStringLiteral("名前でソート(&N)"),
-                                QStringLiteral("パスを除いたファイルの名前のみでソート"), QString());
-  Action_Sort_Ext = MakeAction("Action_Sort_Ext", QStringLiteral("拡張子でソート(&E)"),
-                               QStringLiteral("ファイルの拡張子でソート"), QString());
-  Action_Sort_Shuffle = MakeAction("Action_Sort_Shuffle", QStringLiteral("シャッフル(&S)"),
-                                   QStringLiteral("ランダムに並べ替える"), QString());
-
-  // Playback.
-  Action_Play_PlayPause = MakeAction("Action_Play_PlayPause", QStringLiteral("再生/一時停止(&P)"),
-                                     QStringLiteral("再生/一時停止"),
-                                     QStringLiteral("media-playback-start"));
-  Action_Play_Replay = MakeAction("Action_Play_Replay", QStringLiteral("リプレイ(&R)"),
-                                  QStringLiteral("最初から再生"), QStringLiteral("go-first"));
-  Action_Play_Back = MakeAction("Action_Play_Back", QStringLiteral("前へ(&B)"),
-                                QStringLiteral("前のファイル"), QStringLiteral("media-skip-backward"));
-  Action_Play_Next = MakeAction("Action_Play_Next", QStringLiteral("次へ(&N)"),
-                                QStringLiteral("次のファイル"), QStringLiteral("media-skip-forward"));
-  Action_Play_SkipBack = MakeAction("Action_Play_SkipBack", QStringLiteral("30秒バック"),
-                                    QStringLiteral("30秒戻す"), QStringLiteral("media-seek-backward"));
-  Action_Play_SkipNext = MakeAction("Action_Play_SkipNext", QStringLiteral("30秒スキップ"),
-                                    QStringLiteral("30秒スキップ"), QStringLiteral("media-seek-forward"));
-  Action_Play_FrameBack = MakeAction("Action_Play_FrameBack", QStringLiteral("前のフレーム"),
-                                     QStringLiteral("前のフレーム"), QStringLiteral("go-previous"));
-  Action_Play_FrameNext = MakeAction("Action_Play_FrameNext", QStringLiteral("次のフレーム"),
-                                     QStringLiteral("次のフレーム"), QStringLiteral("go-next"));
-  // The muted look is the image after this one.
-  Action_Play_Mute = MakeAction("Action_Play_Mute", QStringLiteral("ミュート(&M)"),
-                                QStringLiteral("ミュート"), QStringLiteral("audio-volume-high"), true);
-  image_names_.append(QStringLiteral("audio-volume-muted"));
-  Action_PlayRate = MakeAction("Action_PlayRate", QStringLiteral("再生速度"),
-                               QStringLiteral("再生速度"), QStringLiteral("media-seek-forward"));
   PlayRateGroup = new QActionGroup(this);
   PlayRateGroup->setExclusive(true);
-  static const char* const kRates[] = {"2.0", "1.7", "1.5", "1.3", "1.1", "1.0",
-                                       "0.9", "0.7", "0.5", "0.3", "0.1"};
-  for (const char* rate : kRates) {
-    QString name = QStringLiteral("Action_PlayRate_") + QString::fromLatin1(rate).remove(QLatin1Char('.'));
-    QAction* action = MakeAction(name.toLatin1().constData(), QString::fromLatin1(rate),
-                                 QStringLiteral("再生速度 %1").arg(QString::fromLatin1(rate)),
-                                 QString(), true, QLatin1String(rate) == QLatin1String("1.0"));
-    PlayRateGroup->addAction(action);
-    Action_PlayRates.push_back(action);
-  }
-
-  // Video (sizing and screen modes arrive with the video-sizing work; disabled until then).
-  Action_Zoom_Wallvideo = MakeAction("Action_Zoom_Wallvideo", QStringLiteral("壁紙ビデオ(&W)"),
-                                     none, QStringLiteral("preferences-desktop-wallpaper"), true);
-  Action_Zoom_FullScreen = MakeAction("Action_Zoom_FullScreen", QStringLiteral("フルスクリーン(&F)"),
-                                      none, QStringLiteral("view-fullscreen"), true);
-  Action_Zoom_MaxScreen = MakeAction("Action_Zoom_MaxScreen", QStringLiteral("拡大フルスクリーン(&X)"),
-                                     none, QString(), true);
-  Action_Zoom_50 = MakeAction("Action_Zoom_50", QStringLiteral("&50%"), none, QString());
-  Action_Zoom_100 = MakeAction("Action_Zoom_100", QStringLiteral("&100%"), none,
-                               QStringLiteral("video-display"));
-  Action_Zoom_200 = MakeAction("Action_Zoom_200", QStringLiteral("&200%"), none, QString());
-  Action_Zoom_Up = MakeAction("Action_Zoom_Up", QStringLiteral("拡大"), none, QString());
-  Action_Zoom_Down = MakeAction("Action_Zoom_Down", QStringLiteral("縮小"), none, QString());
-  Action_Zoom_Fit = MakeAction("Action_Zoom_Fit",
-                               QStringLiteral("ウィンドウをアスペクト比に合わせる(&F)"), none, QString());
-  Action_Zoom_KeepAspect = MakeAction("Action_Zoom_KeepAspect", QStringLiteral("アスペクト比保持(&K)"),
-                                      none, QString(), true, true);
-  Action_Zoom_AspectStandard = MakeAction("Action_Zoom_AspectStandard",
-                                          QStringLiteral("1.33:1 スタンダード (4:3)"), none, QString());
-  Action_Zoom_AspectHiVision = MakeAction("Action_Zoom_AspectHiVision",
-                                          QStringLiteral("1.78:1 ハイビジョン (16:9)"), none, QString());
-  Action_Zoom_AspectEVista = MakeAction("Action_Zoom_AspectEVista",
-                                        QStringLiteral("1.66:1 ヨーロピアン・ビスタ (5:3)"), none, QString());
-  Action_Zoom_AspectAVista = MakeAction("Action_Zoom_AspectAVista",
-                                        QStringLiteral("1.85:1 アメリカン・ビスタ"), none, QString());
-  Action_Zoom_AspectWideScope = MakeAction("Action_Zoom_AspectWideScope",
-                                           QStringLiteral("2.35:1 シネマスコープ"), none, QString());
-  Action_Zoom_Capture = MakeAction("Action_Zoom_Capture", QStringLiteral("ビデオ映像をキャプチャ(&V)"),
-                                   none, QStringLiteral("camera-photo"));
   auto* screen_modes = new QActionGroup(this);
   screen_modes->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-  screen_modes->addAction(Action_Zoom_Wallvideo);
-  screen_modes->addAction(Action_Zoom_FullScreen);
-  screen_modes->addAction(Action_Zoom_MaxScreen);
-
-  // Options.
-  Action_Opt_Random = MakeAction("Action_Opt_Random", QStringLiteral("ランダム再生(&R)"), none,
-                                 QString(), true);
-  Action_Opt_Resume = MakeAction("Action_Opt_Resume", QStringLiteral("レジューム再生(&E)"),
-                                 QStringLiteral("終了した位置から次回再生を続ける"), QString(), true);
-  Action_Opt_TimeVerbose = MakeAction("Action_Opt_TimeVerbose", QStringLiteral("時間を詳細表示(&T)"),
-                                      none, QString(), true);
-  Action_Opt_LargeIcon = MakeAction("Action_Opt_LargeIcon", QStringLiteral("大きいアイコン(&I)"),
-                                    QStringLiteral("ツールバーのアイコンのサイズをを大きくする"),
-                                    QString(), true);
-  Action_Opt_AllowImage = MakeAction("Action_Opt_AllowImage", QStringLiteral("静止画像を表示(&I)"),
-                                     none, QStringLiteral("image-x-generic"), true);
-
-  // Diagnostics (ui/debug attaches them).
-  Action_Debug_Window = MakeAction("Action_Debug_Window", QStringLiteral("メッセージウィンドウ表示(&V)"),
-                                   none, QString());
-  Action_Debug_Event = MakeAction("Action_Debug_Event", QStringLiteral("イベントを表示(&E)"), none,
-                                  QString(), true);
-  Action_Debug_EnumFilters = MakeAction("Action_Debug_EnumFilters",
-                                        QStringLiteral("接続フィルターとPinを列挙(&F)"), none, QString());
-  Action_Debug_EnumSytemFilters = MakeAction("Action_Debug_EnumSytemFilters",
-                                             QStringLiteral("登録フィルタを列挙(&S)"), none, QString());
-  Action_Debug_SaveAsGRF = MakeAction("Action_Debug_SaveAsGRF",
-                                      QStringLiteral("GraphEditファイル書き出し(&S)..."), none, QString());
-
-  Action_Help_VersionInfo = MakeAction("Action_Help_VersionInfo", QStringLiteral("バージョン情報(&A)..."),
-                                       QStringLiteral("バージョン情報"),
-                                       QStringLiteral("dialog-information"));
-
-  Action_File_Restore->setEnabled(false);
+  TMyMainActions& actions = *this;
+  for (const TMyActionRow& row : kActions) {
+    const QStringList icons = QString::fromLatin1(row.icon ? row.icon : "").split(QLatin1Char('|'));
+    const int image = ImageIndexOf(icons.front());
+    if (icons.size() > 1) image_names_.append(icons[1]);  // at image + 1
+    QAction* action = MakeAction(row.name, Text(row.caption), Text(row.hint), image, row.flags);
+    actions.*row.slot = action;
+    if (row.shortcut) {
+      action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+      action->setShortcutContext(Qt::WindowShortcut);
+    }
+    if ((row.flags & kScreenMode) == kScreenMode) screen_modes->addAction(action);
+    if (!(row.flags & kRateChoices)) continue;
+    for (const char* rate : kRates) {
+      const QString text = QString::fromLatin1(rate);
+      const QString name =
+          QStringLiteral("Action_PlayRate_") + QString(text).remove(QLatin1Char('.'));
+      QAction* choice = MakeAction(name.toLatin1().constData(), text,
+                                   QStringLiteral("再生速度 %1").arg(text), -1,
+                                   text == QLatin1String("1.0") ? kChecked : kCheckable);
+      PlayRateGroup->addAction(choice);
+      Action_PlayRates.push_back(choice);
+    }
+  }
   ApplyIcons();
 }
 
@@ -227,41 +234,14 @@ void TApp_Mivaro::Bind(QAction* action, void (TApp_Mivaro::*command)(QObject*)) 
 }
 
 void TApp_Mivaro::ConnectActions() {
-  Bind(Action_File_OpenFile, &TApp_Mivaro::Action_File_OpenFileExecute);
-  Bind(Action_File_OpenFolder, &TApp_Mivaro::Action_File_OpenFolderExecute);
-  Bind(Action_File_OpenThisFolder, &TApp_Mivaro::Action_File_OpenThisFolderExecute);
-  Bind(Action_File_SaveAs, &TApp_Mivaro::Action_File_SaveAsExecute);
-  Bind(Action_File_Property, &TApp_Mivaro::Action_File_PropertyExecute);
-  connect(Action_File_Exit, &QAction::triggered, this, [this] {
-    if (!IsBusy()) close();
-  });
-  Bind(Action_File_Restore, &TApp_Mivaro::Action_File_RestoreExecute);
-  Bind(Action_File_Minimize, &TApp_Mivaro::Action_File_MinimizeExecute);
-  connect(Action_List_Edit, &QAction::triggered, this, [this] {
-    if (!IsBusy()) ShowPlaylistWindow(this);
-  });
-  Bind(Action_Zoom_Capture, &TApp_Mivaro::Action_Zoom_CaptureExecute);
-  AttachCaptureTool();
-  Bind(Action_List_Clear, &TApp_Mivaro::Action_List_ClearExecute);
-  Bind(Action_List_Del, &TApp_Mivaro::Action_List_DelExecute);
-  Bind(Action_List_Copy, &TApp_Mivaro::Action_List_CopyExecute);
-  Bind(Action_List_Paste, &TApp_Mivaro::Action_List_PasteExecute);
-  Bind(Action_Play_PlayPause, &TApp_Mivaro::Action_Play_PlayPauseExecute);
-  Bind(Action_Play_Replay, &TApp_Mivaro::Action_Play_ReplayExecute);
-  Bind(Action_Play_Back, &TApp_Mivaro::Action_Play_BackExecute);
-  Bind(Action_Play_Next, &TApp_Mivaro::Action_Play_NextExecute);
-  Bind(Action_Play_SkipBack, &TApp_Mivaro::Action_Play_SkipBackExecute);
-  Bind(Action_Play_SkipNext, &TApp_Mivaro::Action_Play_SkipNextExecute);
-  Bind(Action_Play_FrameBack, &TApp_Mivaro::Action_Play_FrameBackExecute);
-  Bind(Action_Play_FrameNext, &TApp_Mivaro::Action_Play_FrameNextExecute);
-  Bind(Action_Play_Mute, &TApp_Mivaro::Action_Play_MuteExecute);
+  const TMyMainActions& actions = *this;
+  for (const TMyActionRow& row : kActions)
+    if (row.command) Bind(actions.*row.slot, row.command);
   for (QAction* rate : Action_PlayRates) Bind(rate, &TApp_Mivaro::Action_PlayRateExecute);
-  Bind(Action_Opt_TimeVerbose, &TApp_Mivaro::Action_Opt_TimeVerboseExecute);
-  Bind(Action_Opt_LargeIcon, &TApp_Mivaro::Action_Opt_LargeIconExecute);
-  Bind(Action_Zoom_KeepAspect, &TApp_Mivaro::Action_Zoom_KeepAspectExecute);
-  Bind(Action_Help_VersionInfo, &TApp_Mivaro::Action_Help_VersionInfoExecute);
+  AttachCaptureTool();
   // The options the playback rules read.
-  connect(Action_Opt_Random, &QAction::toggled, this, [this](bool on) { controller_->SetRandom(on); });
+  connect(Action_Opt_Random, &QAction::toggled, this,
+          [this](bool on) { controller_->SetRandom(on); });
   connect(Action_Opt_AllowImage, &QAction::toggled, this,
           [this](bool on) { controller_->SetAllowImages(on); });
   // The combo box moves its current item by itself when rows before it go or move.
@@ -272,5 +252,8 @@ void TApp_Mivaro::ConnectActions() {
     if (ComboBox_Playlist) ComboBox_Playlist->update();
   });
 }
+
+void TApp_Mivaro::Action_File_ExitExecute(QObject*) { close(); }
+void TApp_Mivaro::Action_List_EditExecute(QObject*) { ShowPlaylistWindow(this); }
 
 }  // namespace mivaro

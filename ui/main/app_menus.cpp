@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <span>
 
 #include "player/qt/directshow_player.h"
 #include "ui/main/app_mivaro.h"
@@ -63,6 +64,122 @@ QLabel* MakeLabel(const char* name, QWidget* parent) {
   label->setTextFormat(Qt::PlainText);
   return label;
 }
+
+// One entry of a menu or a tool bar, as the menu tables below list them.
+struct TMyMenuEntry {
+  enum Kind { Action, Separator, Sub, Holder, Inline, Rates, DropDown };
+  Kind kind;
+  // Action, DropDown: the action; Holder: the action whose caption and state the
+  // sub-menu follows.
+  QAction* TMyMainActions::*action = nullptr;
+  const char16_t* title = nullptr;      // Sub
+  std::span<const TMyMenuEntry> items;  // Sub, Holder, Inline
+  const char* name = nullptr;           // Sub, Holder: the menu's object name
+  // Sub, Holder: the member that keeps the menu (the first one made, when a table is used
+  // twice; the later copies stay unnamed). DropDown: the button's menu.
+  QMenu* TApp_Mivaro::*store = nullptr;
+  bool disabled = false;  // Sub: off until its part fills it
+};
+using A = TMyMainActions;
+using E = TMyMenuEntry;
+using MenuSlot = QMenu* TApp_Mivaro::*;
+
+constexpr E Act(QAction* A::*action) { return {E::Action, action, nullptr, {}}; }
+constexpr E kSep{E::Separator, nullptr, nullptr, {}};
+constexpr E kRateItems{E::Rates, nullptr, nullptr, {}};
+constexpr E Sub(const char16_t* title, std::span<const E> items, const char* name = nullptr,
+                MenuSlot store = nullptr, bool disabled = false) {
+  return {E::Sub, nullptr, title, items, name, store, disabled};
+}
+constexpr E Holder(QAction* A::*action, std::span<const E> items, const char* name = nullptr,
+                   MenuSlot store = nullptr) {
+  return {E::Holder, action, nullptr, items, name, store};
+}
+constexpr E Inline(std::span<const E> items) { return {E::Inline, nullptr, nullptr, items}; }
+constexpr E DropDown(QAction* A::*action, MenuSlot menu) {
+  return {E::DropDown, action, nullptr, {}, nullptr, menu};
+}
+
+// Makes the menus and fills menus and tool bars from the tables.
+class TMyMenuBuilder {
+ public:
+  TMyMenuBuilder(TApp_Mivaro& form, QStyle* style) : form_(form), style_(style) {}
+
+  QMenu* Make(const QString& title, QWidget* parent, const char* name = nullptr) const {
+    auto* menu = new QMenu(title, parent);
+    if (name) menu->setObjectName(QString::fromLatin1(name));
+    menu->setStyle(style_);
+    menu->setToolTipsVisible(true);
+    return menu;
+  }
+
+  void Fill(QMenu* menu, std::span<const E> items) const {
+    const TMyMainActions& actions = form_;
+    for (const E& item : items) {
+      switch (item.kind) {
+        case E::Action:
+          menu->addAction(actions.*item.action);
+          break;
+        case E::Separator:
+          menu->addSeparator();
+          break;
+        case E::Rates:
+          for (QAction* rate : actions.Action_PlayRates) menu->addAction(rate);
+          break;
+        case E::Inline:
+          Fill(menu, item.items);
+          break;
+        case E::Sub: {
+          QMenu* sub = Make(QString::fromUtf16(item.title), menu);
+          menu->addMenu(sub);
+          Keep(sub, item);
+          if (item.disabled) sub->menuAction()->setEnabled(false);
+          Fill(sub, item.items);
+          break;
+        }
+        case E::Holder: {
+          QAction* action = actions.*item.action;
+          QMenu* sub = Make(action->text(), menu);
+          sub->setIcon(action->icon());
+          QAction* entry = menu->addMenu(sub);
+          entry->setEnabled(action->isEnabled());
+          QObject::connect(action, &QAction::changed, entry, [entry, action] {
+            entry->setEnabled(action->isEnabled());
+            entry->setText(action->text());
+          });
+          Keep(sub, item);
+          Fill(sub, item.items);
+          break;
+        }
+        case E::DropDown:
+          break;
+      }
+    }
+  }
+
+  void Fill(QToolBar* bar, std::span<const E> items) const {
+    const TMyMainActions& actions = form_;
+    for (const E& item : items) {
+      if (item.kind == E::Separator) {
+        bar->addSeparator();
+      } else if (item.kind == E::DropDown) {
+        AddDropDown(bar, actions.*item.action, form_.*item.store);
+      } else {
+        bar->addAction(actions.*item.action);
+      }
+    }
+  }
+
+ private:
+  void Keep(QMenu* menu, const E& item) const {
+    if (!item.store || form_.*item.store) return;
+    form_.*item.store = menu;
+    if (item.name) menu->setObjectName(QString::fromLatin1(item.name));
+  }
+
+  TApp_Mivaro& form_;
+  QStyle* style_;
+};
 
 }  // namespace
 
@@ -160,243 +277,142 @@ void TApp_Mivaro::CreatePanels() {
 }
 
 void TApp_Mivaro::CreateMenus() {
-  menu_style_ = new TMyMenuStyle(&image_size_);
-  menu_style_->setParent(this);
-  auto menu = [this](const QString& title, QWidget* parent, const char* name = nullptr) {
-    auto* m = new QMenu(title, parent);
-    if (name) m->setObjectName(QString::fromLatin1(name));
-    m->setStyle(menu_style_);
-    m->setToolTipsVisible(true);
-    return m;
-  };
-  auto sub = [&menu](QMenu* parent, const QString& title, const char* name = nullptr) {
-    QMenu* m = menu(title, parent, name);
-    parent->addMenu(m);
-    return m;
-  };
-  // A submenu that belongs to a holder action: caption and enabled state follow it.
-  auto holder = [&menu](QMenu* parent, QAction* action) {
-    QMenu* m = menu(action->text(), parent);
-    m->setIcon(action->icon());
-    QAction* entry = parent->addMenu(m);
-    entry->setEnabled(action->isEnabled());
-    QObject::connect(action, &QAction::changed, entry, [entry, action] {
-      entry->setEnabled(action->isEnabled());
-      entry->setText(action->text());
-    });
-    return m;
-  };
-
-  // History menus (drop-downs of the open tool buttons).
-  PopupMenu_File_OpenFile = menu(QString(), this, "PopupMenu_File_OpenFile");
-  PopupMenu_File_OpenFolder = menu(QString(), this, "PopupMenu_File_OpenFolder");
-  PopupMenu_File_OpenThisFolder = menu(QString(), this, "PopupMenu_File_OpenThisFolder");
-
-  auto add_file_commands = [&](QMenu* file_cmd) {
-    file_cmd->addAction(Action_FileCmd_Rename);
-    file_cmd->addAction(Action_FileCmd_Copy);
-    file_cmd->addAction(Action_FileCmd_Move);
-    file_cmd->addSeparator();
-    holder(file_cmd, Action_FileCmd_RemoveFromHDD)->addAction(Action_FileCmd_Trash);
-  };
-  auto add_rates = [&](QMenu* m) {
-    for (QAction* rate : Action_PlayRates) m->addAction(rate);
-  };
-  auto add_aspects = [&](QMenu* m) {
-    m->addAction(Action_Zoom_AspectStandard);
-    m->addAction(Action_Zoom_AspectHiVision);
-    m->addAction(Action_Zoom_AspectEVista);
-    m->addAction(Action_Zoom_AspectAVista);
-    m->addAction(Action_Zoom_AspectWideScope);
-  };
-  auto add_play = [&](QMenu* play) {
-    play->addAction(Action_Play_PlayPause);
-    play->addAction(Action_Play_Replay);
-    play->addAction(Action_Play_Back);
-    play->addAction(Action_Play_Next);
-    play->addSeparator();
-    play->addAction(Action_Play_SkipBack);
-    play->addAction(Action_Play_SkipNext);
-    play->addAction(Action_Play_FrameBack);
-    play->addAction(Action_Play_FrameNext);
-    play->addSeparator();
-    QMenu* rates = holder(play, Action_PlayRate);
-    add_rates(rates);
-    play->addSeparator();
-    play->addAction(Action_Play_Mute);
-    return rates;
-  };
-  auto add_options = [&](QMenu* opt) {
-    opt->addAction(Action_Opt_Random);
-    opt->addAction(Action_Opt_Resume);
-    opt->addAction(Action_Opt_TimeVerbose);
-    opt->addAction(Action_Opt_LargeIcon);
-    opt->addAction(Action_Opt_AllowImage);
-  };
+  using W = TApp_Mivaro;
+  // Parts that several menus share.
+  static constexpr E kOpenAndList[] = {
+      Act(&A::Action_File_OpenFile), Act(&A::Action_File_OpenFolder),
+      Act(&A::Action_File_OpenThisFolder), Act(&A::Action_File_SaveAs), kSep,
+      Act(&A::Action_List_Edit), Act(&A::Action_List_Clear), Act(&A::Action_List_Del)};
+  static constexpr E kTrash[] = {Act(&A::Action_FileCmd_Trash)};
+  static constexpr E kFileCmds[] = {
+      Act(&A::Action_FileCmd_Rename), Act(&A::Action_FileCmd_Copy), Act(&A::Action_FileCmd_Move),
+      kSep, Holder(&A::Action_FileCmd_RemoveFromHDD, kTrash)};
+  static constexpr E kRateChoices[] = {kRateItems};
+  static constexpr E kPlay[] = {
+      Act(&A::Action_Play_PlayPause), Act(&A::Action_Play_Replay), Act(&A::Action_Play_Back),
+      Act(&A::Action_Play_Next), kSep, Act(&A::Action_Play_SkipBack),
+      Act(&A::Action_Play_SkipNext), Act(&A::Action_Play_FrameBack),
+      Act(&A::Action_Play_FrameNext), kSep,
+      Holder(&A::Action_PlayRate, kRateChoices, "MenuItem_PlayRate", &W::MenuItem_PlayRate), kSep,
+      Act(&A::Action_Play_Mute)};
+  static constexpr E kScreenModes[] = {Act(&A::Action_Zoom_Wallvideo),
+                                       Act(&A::Action_Zoom_FullScreen),
+                                       Act(&A::Action_Zoom_MaxScreen)};
+  static constexpr E kFixedZooms[] = {Act(&A::Action_Zoom_50), Act(&A::Action_Zoom_100),
+                                      Act(&A::Action_Zoom_200)};
+  static constexpr E kAspects[] = {
+      Act(&A::Action_Zoom_AspectStandard), Act(&A::Action_Zoom_AspectHiVision),
+      Act(&A::Action_Zoom_AspectEVista), Act(&A::Action_Zoom_AspectAVista),
+      Act(&A::Action_Zoom_AspectWideScope)};
+  static constexpr E kOptions[] = {
+      Act(&A::Action_Opt_Random), Act(&A::Action_Opt_Resume), Act(&A::Action_Opt_TimeVerbose),
+      Act(&A::Action_Opt_LargeIcon), Act(&A::Action_Opt_AllowImage)};
+  static constexpr E kDebug[] = {
+      Act(&A::Action_Debug_Window), Act(&A::Action_Debug_Event),
+      Act(&A::Action_Debug_EnumFilters), Act(&A::Action_Debug_EnumSytemFilters), kSep,
+      Act(&A::Action_Debug_SaveAsGRF)};
 
   // The main menu.
+  static constexpr E kFile[] = {
+      Inline(kOpenAndList), kSep, Holder(&A::Action_FileCmd, kFileCmds),
+      Sub(u"送る(&N)", {}, "MenuItem_SendTo", &W::MenuItem_SendTo, true),
+      Act(&A::Action_File_Property), kSep, Act(&A::Action_File_Exit)};
+  static constexpr E kVideo[] = {
+      Inline(kScreenModes), kSep, Inline(kFixedZooms), kSep, Act(&A::Action_Zoom_Fit),
+      Act(&A::Action_Zoom_KeepAspect), Sub(u"サイズ(&S)", kAspects), kSep,
+      Act(&A::Action_Zoom_Capture)};
+  static constexpr E kOptionsMenu[] = {
+      Inline(kOptions), kSep, Sub(u"デバッグ(&D)", kDebug, "MenuItem_Debug", &W::MenuItem_Debug)};
+  static constexpr E kHelp[] = {Act(&A::Action_Help_VersionInfo)};
+  static constexpr E kMainMenu[] = {Sub(u"ファイル(&F)", kFile), Sub(u"再生(&P)", kPlay),
+                                    Sub(u"ビデオ(&V)", kVideo), Sub(u"オプション(&O)", kOptionsMenu),
+                                    Sub(u"ヘルプ(&H)", kHelp)};
+
+  // The pop-up menus: the video's, the combo box's and the drop-downs of the tool bars.
+  static constexpr E kPopupZoom[] = {
+      Inline(kScreenModes), kSep, Inline(kFixedZooms), kSep, Act(&A::Action_Zoom_Fit),
+      Act(&A::Action_Zoom_KeepAspect), Inline(kAspects), kSep, Act(&A::Action_Zoom_Capture)};
+  static constexpr E kPopupMain[] = {
+      Sub(u"ファイル(&F)", kOpenAndList), Sub(u"再生(&P)", kPlay), Sub(u"ズーム(&Z)", kPopupZoom),
+      Sub(u"オプション(&O)", kOptions), kSep, Holder(&A::Action_FileCmd, kFileCmds),
+      Sub(u"送る(&N)", {}, "MenuItem_PSendTo", &W::MenuItem_PSendTo, true),
+      Act(&A::Action_File_Property), kSep, Act(&A::Action_File_Exit)};
+  static constexpr E kPopupList[] = {
+      Act(&A::Action_List_FolderName), kSep, Act(&A::Action_List_Edit),
+      Act(&A::Action_List_Clear), Act(&A::Action_List_Del), kSep,
+      Act(&A::Action_Sort_FileName), Act(&A::Action_Sort_Path), Act(&A::Action_Sort_Name),
+      Act(&A::Action_Sort_Ext), Act(&A::Action_Sort_Shuffle)};
+  static constexpr E kPopupZoomSizes[] = {Inline(kFixedZooms), kSep, Act(&A::Action_Zoom_Fit),
+                                          Act(&A::Action_Zoom_KeepAspect), kSep, Inline(kAspects)};
+  static constexpr E kPopupVolume[] = {Act(&A::Action_Play_Mute)};
+  struct TMyPopup {
+    MenuSlot store;
+    const char* name;
+    std::span<const E> items;
+    bool update_states;  // the action states are brought up to date when it opens
+  };
+  // The history menus (the drop-downs of the open buttons) first, empty.
+  static constexpr TMyPopup kHistories[] = {
+      {&W::PopupMenu_File_OpenFile, "PopupMenu_File_OpenFile", {}, false},
+      {&W::PopupMenu_File_OpenFolder, "PopupMenu_File_OpenFolder", {}, false},
+      {&W::PopupMenu_File_OpenThisFolder, "PopupMenu_File_OpenThisFolder", {}, false}};
+  static constexpr TMyPopup kPopups[] = {
+      {&W::PopupMenu_Main, "PopupMenu_Main", kPopupMain, true},
+      {&W::PopupMenu_List, "PopupMenu_List", kPopupList, true},
+      {&W::PopupMenu_Zoom, "PopupMenu_Zoom", kPopupZoomSizes, false},
+      {&W::PopupMenu_PlayRate, "PopupMenu_PlayRate", kRateChoices, false},
+      {&W::PopupMenu_Volume, "PopupMenu_Volume", kPopupVolume, false}};
+
+  // The tool bars.
+  static constexpr E kMainTools[] = {
+      DropDown(&A::Action_File_OpenFile, &W::PopupMenu_File_OpenFile),
+      DropDown(&A::Action_File_OpenFolder, &W::PopupMenu_File_OpenFolder),
+      DropDown(&A::Action_File_OpenThisFolder, &W::PopupMenu_File_OpenThisFolder), kSep,
+      Act(&A::Action_List_Edit), Act(&A::Action_List_Del), kSep,
+      Act(&A::Action_Zoom_FullScreen), DropDown(&A::Action_Zoom_100, &W::PopupMenu_Zoom),
+      Act(&A::Action_Zoom_Capture)};
+  static constexpr E kControlTools[] = {
+      Act(&A::Action_Play_PlayPause), Act(&A::Action_Play_Replay), Act(&A::Action_Play_Back),
+      Act(&A::Action_Play_Next), Act(&A::Action_Play_SkipBack), Act(&A::Action_Play_SkipNext),
+      Act(&A::Action_Play_FrameBack), Act(&A::Action_Play_FrameNext),
+      DropDown(&A::Action_PlayRate, &W::PopupMenu_PlayRate),
+      DropDown(&A::Action_Play_Mute, &W::PopupMenu_Volume)};
+
+  menu_style_ = new TMyMenuStyle(&image_size_);
+  menu_style_->setParent(this);
+  const TMyMenuBuilder builder(*this, menu_style_);
+  const auto make_popups = [&](std::span<const TMyPopup> popups) {
+    for (const TMyPopup& popup : popups) {
+      QMenu* menu = builder.Make(QString(), this, popup.name);
+      this->*popup.store = menu;
+      builder.Fill(menu, popup.items);
+      if (popup.update_states)
+        connect(menu, &QMenu::aboutToShow, this, &TApp_Mivaro::UpdateActionStates);
+    }
+  };
+  make_popups(kHistories);
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu_Main"));
-  QMenu* file = menu(QStringLiteral("ファイル(&F)"), bar);
-  bar->addMenu(file);
-  file->addAction(Action_File_OpenFile);
-  file->addAction(Action_File_OpenFolder);
-  file->addAction(Action_File_OpenThisFolder);
-  file->addAction(Action_File_SaveAs);
-  file->addSeparator();
-  file->addAction(Action_List_Edit);
-  file->addAction(Action_List_Clear);
-  file->addAction(Action_List_Del);
-  file->addSeparator();
-  add_file_commands(holder(file, Action_FileCmd));
-  MenuItem_SendTo = sub(file, QStringLiteral("送る(&N)"), "MenuItem_SendTo");
-  MenuItem_SendTo->menuAction()->setEnabled(false);
-  file->addAction(Action_File_Property);
-  file->addSeparator();
-  file->addAction(Action_File_Exit);
+  for (const E& top : kMainMenu) {
+    QMenu* menu = builder.Make(QString::fromUtf16(top.title), bar);
+    bar->addMenu(menu);
+    builder.Fill(menu, top.items);
+    // The action states are brought up to date whenever a menu of the bar opens.
+    connect(menu, &QMenu::aboutToShow, this, &TApp_Mivaro::UpdateActionStates);
+  }
+  make_popups(kPopups);
+  builder.Fill(ToolBar_Main, kMainTools);
+  builder.Fill(ToolBar_Control, kControlTools);
 
-  QMenu* play = menu(QStringLiteral("再生(&P)"), bar);
-  bar->addMenu(play);
-  MenuItem_PlayRate = add_play(play);
-  MenuItem_PlayRate->setObjectName(QStringLiteral("MenuItem_PlayRate"));
-
-  QMenu* video = menu(QStringLiteral("ビデオ(&V)"), bar);
-  bar->addMenu(video);
-  video->addAction(Action_Zoom_Wallvideo);
-  video->addAction(Action_Zoom_FullScreen);
-  video->addAction(Action_Zoom_MaxScreen);
-  video->addSeparator();
-  video->addAction(Action_Zoom_50);
-  video->addAction(Action_Zoom_100);
-  video->addAction(Action_Zoom_200);
-  video->addSeparator();
-  video->addAction(Action_Zoom_Fit);
-  video->addAction(Action_Zoom_KeepAspect);
-  add_aspects(sub(video, QStringLiteral("サイズ(&S)")));
-  video->addSeparator();
-  video->addAction(Action_Zoom_Capture);
-
-  QMenu* options = menu(QStringLiteral("オプション(&O)"), bar);
-  bar->addMenu(options);
-  add_options(options);
-  options->addSeparator();
-  MenuItem_Debug = sub(options, QStringLiteral("デバッグ(&D)"), "MenuItem_Debug");
-  MenuItem_Debug->addAction(Action_Debug_Window);
-  MenuItem_Debug->addAction(Action_Debug_Event);
-  MenuItem_Debug->addAction(Action_Debug_EnumFilters);
-  MenuItem_Debug->addAction(Action_Debug_EnumSytemFilters);
-  MenuItem_Debug->addSeparator();
-  MenuItem_Debug->addAction(Action_Debug_SaveAsGRF);
-
-  QMenu* help = menu(QStringLiteral("ヘルプ(&H)"), bar);
-  bar->addMenu(help);
-  help->addAction(Action_Help_VersionInfo);
-  // The action states are brought up to date whenever a menu of the bar opens.
-  for (QMenu* m : {file, play, video, options, help})
-    connect(m, &QMenu::aboutToShow, this, &TApp_Mivaro::UpdateActionStates);
-
-  // The video's pop-up menu.
-  PopupMenu_Main = menu(QString(), this, "PopupMenu_Main");
-  QMenu* pfile = sub(PopupMenu_Main, QStringLiteral("ファイル(&F)"));
-  pfile->addAction(Action_File_OpenFile);
-  pfile->addAction(Action_File_OpenFolder);
-  pfile->addAction(Action_File_OpenThisFolder);
-  pfile->addAction(Action_File_SaveAs);
-  pfile->addSeparator();
-  pfile->addAction(Action_List_Edit);
-  pfile->addAction(Action_List_Clear);
-  pfile->addAction(Action_List_Del);
-  add_play(sub(PopupMenu_Main, QStringLiteral("再生(&P)")));
-  QMenu* pzoom = sub(PopupMenu_Main, QStringLiteral("ズーム(&Z)"));
-  pzoom->addAction(Action_Zoom_Wallvideo);
-  pzoom->addAction(Action_Zoom_FullScreen);
-  pzoom->addAction(Action_Zoom_MaxScreen);
-  pzoom->addSeparator();
-  pzoom->addAction(Action_Zoom_50);
-  pzoom->addAction(Action_Zoom_100);
-  pzoom->addAction(Action_Zoom_200);
-  pzoom->addSeparator();
-  pzoom->addAction(Action_Zoom_Fit);
-  pzoom->addAction(Action_Zoom_KeepAspect);
-  add_aspects(pzoom);
-  pzoom->addSeparator();
-  pzoom->addAction(Action_Zoom_Capture);
-  add_options(sub(PopupMenu_Main, QStringLiteral("オプション(&O)")));
-  PopupMenu_Main->addSeparator();
-  add_file_commands(holder(PopupMenu_Main, Action_FileCmd));
-  MenuItem_PSendTo = sub(PopupMenu_Main, QStringLiteral("送る(&N)"), "MenuItem_PSendTo");
-  MenuItem_PSendTo->menuAction()->setEnabled(false);
-  PopupMenu_Main->addAction(Action_File_Property);
-  PopupMenu_Main->addSeparator();
-  PopupMenu_Main->addAction(Action_File_Exit);
-  connect(PopupMenu_Main, &QMenu::aboutToShow, this, &TApp_Mivaro::UpdateActionStates);
-
-  // The combo box's menu.
-  PopupMenu_List = menu(QString(), this, "PopupMenu_List");
-  PopupMenu_List->addAction(Action_List_FolderName);
-  PopupMenu_List->addSeparator();
-  PopupMenu_List->addAction(Action_List_Edit);
-  PopupMenu_List->addAction(Action_List_Clear);
-  PopupMenu_List->addAction(Action_List_Del);
-  PopupMenu_List->addSeparator();
-  PopupMenu_List->addAction(Action_Sort_FileName);
-  PopupMenu_List->addAction(Action_Sort_Path);
-  PopupMenu_List->addAction(Action_Sort_Name);
-  PopupMenu_List->addAction(Action_Sort_Ext);
-  PopupMenu_List->addAction(Action_Sort_Shuffle);
-  connect(PopupMenu_List, &QMenu::aboutToShow, this, &TApp_Mivaro::UpdateActionStates);
-  connect(ComboBox_Playlist, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-    PopupMenu_List->popup(ComboBox_Playlist->mapToGlobal(pos));
-  });
-
-  // Zoom, rate and volume drop-downs.
-  PopupMenu_Zoom = menu(QString(), this, "PopupMenu_Zoom");
-  PopupMenu_Zoom->addAction(Action_Zoom_50);
-  PopupMenu_Zoom->addAction(Action_Zoom_100);
-  PopupMenu_Zoom->addAction(Action_Zoom_200);
-  PopupMenu_Zoom->addSeparator();
-  PopupMenu_Zoom->addAction(Action_Zoom_Fit);
-  PopupMenu_Zoom->addAction(Action_Zoom_KeepAspect);
-  PopupMenu_Zoom->addSeparator();
-  add_aspects(PopupMenu_Zoom);
-  connect(Label_Size, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-    PopupMenu_Zoom->popup(Label_Size->mapToGlobal(pos));
-  });
-  PopupMenu_PlayRate = menu(QString(), this, "PopupMenu_PlayRate");
-  add_rates(PopupMenu_PlayRate);
-  PopupMenu_Volume = menu(QString(), this, "PopupMenu_Volume");
-  PopupMenu_Volume->addAction(Action_Play_Mute);
-
-  // The video's right button (without the gestures, which arrive with the video-sizing
-  // work) opens the main pop-up menu.
-  connect(DShow_Player, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
-    PopupMenu_Main->popup(DShow_Player->mapToGlobal(pos));
-  });
-
-  // Tool bars.
-  history_buttons_.append(AddDropDown(ToolBar_Main, Action_File_OpenFile, PopupMenu_File_OpenFile));
-  history_buttons_.append(
-      AddDropDown(ToolBar_Main, Action_File_OpenFolder, PopupMenu_File_OpenFolder));
-  history_buttons_.append(
-      AddDropDown(ToolBar_Main, Action_File_OpenThisFolder, PopupMenu_File_OpenThisFolder));
-  ToolBar_Main->addSeparator();
-  ToolBar_Main->addAction(Action_List_Edit);
-  ToolBar_Main->addAction(Action_List_Del);
-  ToolBar_Main->addSeparator();
-  ToolBar_Main->addAction(Action_Zoom_FullScreen);
-  AddDropDown(ToolBar_Main, Action_Zoom_100, PopupMenu_Zoom);
-  ToolBar_Main->addAction(Action_Zoom_Capture);
-
-  ToolBar_Control->addAction(Action_Play_PlayPause);
-  ToolBar_Control->addAction(Action_Play_Replay);
-  ToolBar_Control->addAction(Action_Play_Back);
-  ToolBar_Control->addAction(Action_Play_Next);
-  ToolBar_Control->addAction(Action_Play_SkipBack);
-  ToolBar_Control->addAction(Action_Play_SkipNext);
-  ToolBar_Control->addAction(Action_Play_FrameBack);
-  ToolBar_Control->addAction(Action_Play_FrameNext);
-  AddDropDown(ToolBar_Control, Action_PlayRate, PopupMenu_PlayRate);
-  AddDropDown(ToolBar_Control, Action_Play_Mute, PopupMenu_Volume);
+  // Each pop-up opens on its widget's right button.
+  const std::pair<QWidget*, QMenu*> context_menus[] = {
+      {ComboBox_Playlist, PopupMenu_List},
+      {Label_Size, PopupMenu_Zoom},
+      {DShow_Player, PopupMenu_Main}};
+  for (const auto& [widget, menu] : context_menus) {
+    connect(widget, &QWidget::customContextMenuRequested, this,
+            [widget, menu](QPoint pos) { menu->popup(widget->mapToGlobal(pos)); });
+  }
 }
 
 }  // namespace mivaro

@@ -17,8 +17,6 @@
 #include <QUrl>
 #include <QWindow>
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
 
 #include "core/hooks.h"
 #include "core/paths.h"
@@ -29,6 +27,7 @@
 #include "ui/debug/debug_menu.h"
 #include "platform/desktop/icons.h"
 #include "platform/desktop/screensaver.h"
+#include "platform/os/process_clock.h"
 #include "player/qt/directshow_player.h"
 #include "settings/main_settings.h"
 #include "settings/param.h"
@@ -54,29 +53,6 @@ const char16_t* const kExcludedExtensions[] = {
 
 // The design heights of the panels and the width of the client area at start.
 constexpr int kClientWidth = 480;
-
-// Milliseconds since this process started (10 ms steps), for the timing report.
-double MsSinceProcessStart() {
-  FILE* stat = std::fopen("/proc/self/stat", "re");
-  FILE* uptime = std::fopen("/proc/uptime", "re");
-  double result = -1;
-  if (stat && uptime) {
-    char buffer[1024] = {};
-    const size_t n = std::fread(buffer, 1, sizeof buffer - 1, stat);
-    buffer[n] = 0;
-    // Field 22 (start time in clock ticks since boot) follows the command name in "()".
-    const char* p = std::strrchr(buffer, ')');
-    unsigned long long start = 0;
-    double up = 0;
-    if (p && std::sscanf(p + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu", &start) == 1 &&
-        std::fscanf(uptime, "%lf", &up) == 1) {
-      result = up * 1000.0 - static_cast<double>(start) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-    }
-  }
-  if (stat) std::fclose(stat);
-  if (uptime) std::fclose(uptime);
-  return result;
-}
 
 // MIVARO_REPORT_TIMES prints "@metric" lines (start to first paint, adding files) to
 // standard error for the benchmark scripts; MIVARO_EXIT_WHEN_READY closes the window once
@@ -405,7 +381,7 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type == QEvent::Paint && !painted_ && watched == this) {
     painted_ = true;
-    if (ReportTimes()) std::fprintf(stderr, "@metric shown_ms=%.0f\n", MsSinceProcessStart());
+    if (ReportTimes()) std::fprintf(stderr, "@metric shown_ms=%.0f\n", os::MsSinceProcessStart());
     ExitWhenReady();
   }
   if (!IsInputEvent(type) || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);

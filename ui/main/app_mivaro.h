@@ -5,8 +5,9 @@
 // the player control DShow_Player, the sub player link and every action. Its work is split
 // by job over several files:
 //   app_mivaro.cpp   start-up, caption, busy-guard input blocking, upkeep events, shutdown
-//   app_actions.cpp  the action table (captions, hints, icons, groups, checks)
-//   app_menus.cpp    panels, tool bars, the main menu and the pop-up menus
+//   app_actions.cpp  the action table (captions, hints, icons, shortcuts, checks, groups,
+//                    commands); the pointers are in main_actions.h
+//   app_menus.cpp    panels, and the tables of the main menu, pop-up menus and tool bars
 //   app_playback.cpp navigation, opening media, player events, timers, seek bar, skips,
 //                    rate, mute and volume, deleting and clearing, action states, keys
 //   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
@@ -34,6 +35,7 @@
 #include "core/ustring.h"
 #include "player/playback_controller.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/main_actions.h"
 #include "ui/main/window_links.h"
 
 class QAction;
@@ -45,7 +47,6 @@ class QSlider;
 class QStyle;
 class QTimer;
 class QToolBar;
-class QToolButton;
 
 namespace mivaro {
 
@@ -101,7 +102,7 @@ struct TApp_MivaroOptions {
   std::function<Qt::KeyboardModifiers()> held_keys;
 };
 
-class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
+class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlaybackHost {
   Q_OBJECT
   // The file and sort commands (file_commands.cpp) stop, reopen and refresh as the window's
   // own commands do.
@@ -116,37 +117,33 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   // from the arguments or the resume list. Runs once; the program entry calls it.
   void FinishStartup();
 
-  TMySubPlayerLink* SubPlayer() const { return sub_player_.get(); }
-
   // ---- Operations other windows and tests use ------------------------------------------
+  // Every call below is made on the user-interface thread. Those marked "pumps" run the
+  // message loop before they return (fades of about a second, the folder walk, dialogs),
+  // so a timer, a player event or another command may run inside them; the busy guard
+  // (busy_guard.h) keeps the user's input out meanwhile.
   TMyWStrings& Playlist() const { return *playlist_; }
+  TMySubPlayerLink* SubPlayer() const { return sub_player_.get(); }
   int ItemIndex() const;
   void SetItemIndex(int index);
-  void PlayIndex(int n);
-  void PlayCurrent();
-  void OpenAndPlay(WStringView path);
-  void StopMedia();
-  void DeleteEntry(int a);
-  void SeekTo(double seconds);
+  void PlayIndex(int n);  // pumps (the fade of the entry that was playing)
+  void PlayCurrent();     // pumps
+  void StopMedia();       // pumps
+  void SeekTo(double seconds);  // pumps (fade out, seek, fade in)
+  // Adds files, folders and playlists and plays by the controller's rule; pumps while it
+  // walks folders (Escape cancels the walk).
   void AddFiles(const std::vector<WString>& paths);
   void DropFiles(const std::vector<WString>& names);
-  void ShowEntryProperties(int index);
-  // The action-state update (PopupMenu_MainPopup).
+  void ShowEntryProperties(int index);  // a modal dialog
+  // The action-state rules (restore, minimize and paste also follow their own events).
   void UpdateActionStates();
   void LoadSettings();
   void SaveSettings();
-  // The history rule: newest first, no duplicates ignoring case, at most 10 items.
+  // Puts `path` on top of a history menu by the rule of playlist/open_history.h.
   void InsertHistory(QMenu* menu, WStringView path);
-  // The decoded paths, and the items' stored forms (the settings lines), top to bottom.
+  // The decoded paths, top to bottom.
   std::vector<WString> HistoryPaths(QMenu* menu) const;
-  std::vector<WString> HistoryLines(QMenu* menu) const;
-  // A history item keeps its path in the playlist's stored form (code page 932 with "$"
-  // escapes), so that any wide path survives the 8-bit settings lines.
-  static WString HistoryStoredForm(WStringView path);
-  static WString HistoryPathOf(WStringView stored);
-  // Files beside the program.
-  static WString ResumeListFileName();
-  static WString ListTextFileName();
+  static WString ListTextFileName();  // beside the program
   // The first of My Videos, My Music, My Documents that exists.
   static WString InitialFolder();
   // The product name (caption, title, message boxes).
@@ -158,10 +155,14 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   double ResumeTime() const { return controller_->ResumeTime(); }
   // The playback rules; the window forwards commands and player notifications to it.
   TMyPlaybackController& Controller() const { return *controller_; }
+  // The time display (Timer_Time's tick), also run on pause and option change.
+  void Timer_TimeTimer();
+  // Multimedia keys; true when reported handled.
+  bool HandleMediaKey(int key);
 
   // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
   std::function<bool(TMyDialogKind kind, TMyDialogState& state)> ExecuteDialog;
-  // Runs a dialog (ExecuteDialog when set); false when cancelled.
+  // Runs a dialog (ExecuteDialog when set; a modal dialog, pumps); false when cancelled.
   bool RunDialog(TMyDialogKind kind, TMyDialogState& state);
   // Opens a file with its program (the list copy with Ctrl); tests replace it.
   std::function<void(WStringView path)> OpenWithProgram;
@@ -171,44 +172,38 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   // The windows and tools attached to this one (null: not attached). See window_links.h.
   TMyWindowLinks links;
 
-  // ---- Components ----------------------------------------------------------------------
+  // ---- Widgets (children of the window, which deletes them) -----------------------------
+  // The top panel: the playlist, the main tool bar and the video size.
   QWidget* Panel_Top = nullptr;
   TMyComboBox* ComboBox_Playlist = nullptr;
   TMyPlaylistModel* PlaylistModel = nullptr;
   QToolBar* ToolBar_Main = nullptr;
   QLabel* Label_Size = nullptr;
+  // The video area, which the player fills.
+  QWidget* Panel_Video = nullptr;
   TMyDirectShowPlayer* DShow_Player = nullptr;
-  QWidget* Panel_Video = nullptr;  // the video area (DShow_Player fills it)
+  // The bottom panel: the seek bar, the time, the controls, the volume and the progress of
+  // a file command.
   QWidget* Panel_Bottom = nullptr;
   QWidget* Panel_Seek = nullptr;
-  QWidget* Panel_Control = nullptr;
+  TMyTrackBar* TrackBar_Seek = nullptr;
   QLabel* Label_Time = nullptr;
   QToolBar* ToolBar_Control = nullptr;
   QSlider* TrackBar_Volume = nullptr;
-  TMyTrackBar* TrackBar_Seek = nullptr;
   QProgressBar* ProgressBar_FileCmd = nullptr;
+  // The sub player's message panel (not shown).
   TMyMessagePanel* MyMessagePanel1 = nullptr;
-  QTimer* Timer_Time = nullptr;
-  QTimer* Timer_IsPlay = nullptr;
-  QTimer* Timer_GetFile = nullptr;
-  // Sizing, screen modes and the mouse on the video (video_frame.h).
-  TMyVideoFrame* VideoFrame = nullptr;
-
-  // Menus.
-  QMenu* PopupMenu_Main = nullptr;
-  QMenu* PopupMenu_List = nullptr;
-  QMenu* PopupMenu_Zoom = nullptr;
-  QMenu* PopupMenu_PlayRate = nullptr;
-  QMenu* PopupMenu_Volume = nullptr;
+  // Menus the attached parts fill or open: the histories of the open buttons, the video's
+  // pop-up, the rate drop-down and the two Send-To sub-menus.
   QMenu* PopupMenu_File_OpenFile = nullptr;
   QMenu* PopupMenu_File_OpenFolder = nullptr;
   QMenu* PopupMenu_File_OpenThisFolder = nullptr;
+  QMenu* PopupMenu_Main = nullptr;
+  QMenu* PopupMenu_PlayRate = nullptr;
   QMenu* MenuItem_SendTo = nullptr;
   QMenu* MenuItem_PSendTo = nullptr;
-  QMenu* MenuItem_Debug = nullptr;
-  QMenu* MenuItem_PlayRate = nullptr;
 
-  // Dialogs.
+  // What each file or folder dialog keeps between runs.
   TMyDialogState Dialog_File_OpenFile;
   TMyDialogState Dialog_File_OpenFolder;
   TMyDialogState Dialog_File_OpenThisFolder;
@@ -218,81 +213,19 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   TMyDialogState Dialog_FileCmd_Copy;
   TMyDialogState Dialog_Debug_SaveAsGRF;
 
-  // Actions.
-  QAction* Action_File_OpenFile = nullptr;
-  QAction* Action_File_OpenFolder = nullptr;
-  QAction* Action_File_OpenThisFolder = nullptr;
-  QAction* Action_File_SaveAs = nullptr;
-  QAction* Action_File_Property = nullptr;
-  QAction* Action_File_Exit = nullptr;
-  QAction* Action_File_Restore = nullptr;
-  QAction* Action_File_Minimize = nullptr;
-  QAction* Action_List_Edit = nullptr;
-  QAction* Action_List_Clear = nullptr;
-  QAction* Action_List_Del = nullptr;
-  QAction* Action_List_Copy = nullptr;
-  QAction* Action_List_Paste = nullptr;
-  QAction* Action_List_FolderName = nullptr;
-  QAction* Action_FileCmd = nullptr;
-  QAction* Action_FileCmd_Rename = nullptr;
-  QAction* Action_FileCmd_Copy = nullptr;
-  QAction* Action_FileCmd_Move = nullptr;
-  QAction* Action_FileCmd_RemoveFromHDD = nullptr;
-  QAction* Action_FileCmd_Trash = nullptr;
-  QAction* Action_Sort = nullptr;
-  QAction* Action_Sort_FileName = nullptr;
-  QAction* Action_Sort_Path = nullptr;
-  QAction* Action_Sort_Name = nullptr;
-  QAction* Action_Sort_Ext = nullptr;
-  QAction* Action_Sort_Shuffle = nullptr;
-  QAction* Action_Play_PlayPause = nullptr;
-  QAction* Action_Play_Replay = nullptr;
-  QAction* Action_Play_Back = nullptr;
-  QAction* Action_Play_Next = nullptr;
-  QAction* Action_Play_SkipBack = nullptr;
-  QAction* Action_Play_SkipNext = nullptr;
-  QAction* Action_Play_FrameBack = nullptr;
-  QAction* Action_Play_FrameNext = nullptr;
-  QAction* Action_Play_Mute = nullptr;
-  QAction* Action_PlayRate = nullptr;
-  std::vector<QAction*> Action_PlayRates;  // Action_PlayRate_20 ... Action_PlayRate_01
-  QActionGroup* PlayRateGroup = nullptr;
-  QAction* Action_Zoom_Wallvideo = nullptr;
-  QAction* Action_Zoom_FullScreen = nullptr;
-  QAction* Action_Zoom_MaxScreen = nullptr;
-  QAction* Action_Zoom_50 = nullptr;
-  QAction* Action_Zoom_100 = nullptr;
-  QAction* Action_Zoom_200 = nullptr;
-  QAction* Action_Zoom_Up = nullptr;
-  QAction* Action_Zoom_Down = nullptr;
-  QAction* Action_Zoom_Fit = nullptr;
-  QAction* Action_Zoom_KeepAspect = nullptr;
-  QAction* Action_Zoom_AspectStandard = nullptr;
-  QAction* Action_Zoom_AspectHiVision = nullptr;
-  QAction* Action_Zoom_AspectEVista = nullptr;
-  QAction* Action_Zoom_AspectAVista = nullptr;
-  QAction* Action_Zoom_AspectWideScope = nullptr;
-  QAction* Action_Zoom_Capture = nullptr;
-  QAction* Action_Opt_Random = nullptr;
-  QAction* Action_Opt_Resume = nullptr;
-  QAction* Action_Opt_TimeVerbose = nullptr;
-  QAction* Action_Opt_LargeIcon = nullptr;
-  QAction* Action_Opt_AllowImage = nullptr;
-  QAction* Action_Debug_Window = nullptr;
-  QAction* Action_Debug_Event = nullptr;
-  QAction* Action_Debug_EnumFilters = nullptr;
-  QAction* Action_Debug_EnumSytemFilters = nullptr;
-  QAction* Action_Debug_SaveAsGRF = nullptr;
-  QAction* Action_Help_VersionInfo = nullptr;
-  // Every action, in creation order (ActionList1).
-  std::vector<QAction*> ActionList1;
-
-  // ---- Commands (sender nullptr = run without a sender) ---------------------------------
+  // ---- Commands (the actions' triggers; the key table, the media keys and the desktop's
+  // media controls run them too). `sender` is the action when the user ran the command,
+  // nullptr when the program runs it "without a sender" (no dialog, no question). Commands
+  // that ask or open a dialog pump while it is open.
   void Action_File_OpenFileExecute(QObject* sender);
   void Action_File_OpenFolderExecute(QObject* sender);
   void Action_File_OpenThisFolderExecute(QObject* sender);
   void Action_File_SaveAsExecute(QObject* sender);
   void Action_File_PropertyExecute(QObject* sender);
+  void Action_File_ExitExecute(QObject* sender);
+  void Action_File_RestoreExecute(QObject* sender);
+  void Action_File_MinimizeExecute(QObject* sender);
+  void Action_List_EditExecute(QObject* sender);
   void Action_List_ClearExecute(QObject* sender);
   void Action_List_DelExecute(QObject* sender);
   void Action_List_CopyExecute(QObject* sender);
@@ -314,25 +247,9 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void Action_Zoom_50Execute(QObject* sender);
   void Action_Zoom_100Execute(QObject* sender);
   void Action_Zoom_200Execute(QObject* sender);
-  void Action_File_RestoreExecute(QObject* sender);
-  void Action_File_MinimizeExecute(QObject* sender);
-  void Action_Help_VersionInfoExecute(QObject* sender);
   // Pauses and opens the capture tool on the current file and position (app_capture.cpp).
   void Action_Zoom_CaptureExecute(QObject* sender);
-
-  // The time display (Timer_Time's tick), also run on pause and option change.
-  void Timer_TimeTimer();
-  // The end-of-media step (the controller's).
-  void MediaEnded();
-  // Mute and volume (the mute action and the volume bar share it).
-  void ApplyMuteAndVolume();
-  // The form's keys (app_keys.cpp). They run on release; their press is swallowed so that
-  // it does not reach the focused control (a closed combo box would change the entry, a
-  // slider would move). Both answer true for a key of the table.
-  bool HandleKeyDown(int key, Qt::KeyboardModifiers modifiers);
-  bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
-  // Multimedia keys; true when reported handled.
-  bool HandleMediaKey(int key);
+  void Action_Help_VersionInfoExecute(QObject* sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -353,8 +270,9 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void ConnectActions();
   void CreatePanels();
   void CreateMenus();
-  QAction* MakeAction(const char* name, const QString& caption, const QString& hint,
-                      const QString& icon, bool checkable = false, bool checked = false);
+  int ImageIndexOf(const QString& icon);
+  QAction* MakeAction(const char* name, const QString& caption, const QString& hint, int image,
+                      unsigned flags);
   void ApplyIcons();
   // Connects `action` so that the user's trigger runs `command(action)` unless busy.
   void Bind(QAction* action, void (TApp_Mivaro::*command)(QObject*));
@@ -391,9 +309,16 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void EntryUnplayable(WStringView path) override;
   void BeginStep() override;
   void EndStep() override;
+  void OpenAndPlay(WStringView path);
+  void DeleteEntry(int a);
   void Skip(int direction);
   void ApplyPlayRate();
+  // Mute and volume (the mute action and the volume bar share it).
+  void ApplyMuteAndVolume();
+  // The end-of-media step (the controller's).
+  void MediaEnded();
   void ComboBoxSelect(int index);
+  // The player's notifications, on the user-interface thread (the player posts them).
   void DShow_PlayerMediaOpen();
   void DShow_PlayerMediaStart();
   void DShow_PlayerMediaPlay();
@@ -413,11 +338,22 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   void UpdateRemoteStatus();
   void RemoteSeeked();
 
+  // The form's keys (app_keys.cpp). They run on release; their press is swallowed so that
+  // it does not reach the focused control (a closed combo box would change the entry, a
+  // slider would move). Both answer true for a key of the table.
+  bool HandleKeyDown(int key, Qt::KeyboardModifiers modifiers);
+  bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
+
   // app_open.cpp
   void StartFolderRule(TMyDialogState& dialog, bool file_dialog);
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
                          bool with_subfolders);
   void HistoryClicked(QMenu* menu, const WString& path);
+  // The items' stored forms (the settings lines, playlist/open_history.h), top to bottom.
+  std::vector<WString> HistoryLines(QMenu* menu) const;
+  // The menu's items made anew from the stored forms, top first.
+  void ShowHistory(QMenu* menu, const std::vector<WString>& stored);
+  static WString ResumeListFileName();  // beside the program
   bool WriteM3u8(WStringView file_name);
 
   // app_settings.cpp
@@ -441,9 +377,26 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   // On media open: the mode follows the action (only when it is on or was on).
   void ApplyWallVideo();
 
+  // Widgets only the window's own files use (children of the window).
+  QWidget* Panel_Control = nullptr;  // the time, the controls and the volume
+  QMenu* PopupMenu_List = nullptr;
+  QMenu* PopupMenu_Zoom = nullptr;
+  QMenu* PopupMenu_Volume = nullptr;
+  QMenu* MenuItem_Debug = nullptr;
+  QMenu* MenuItem_PlayRate = nullptr;
+  QTimer* Timer_Time = nullptr;     // the time display, each second while playing
+  QTimer* Timer_IsPlay = nullptr;   // once, after a video size change while stopped
+  QTimer* Timer_GetFile = nullptr;  // the caption while files are added
+  // Sizing, screen modes and the mouse on the video (video_frame.h); a child.
+  TMyVideoFrame* VideoFrame = nullptr;
+  // Every action, in creation order (the image list's owners).
+  std::vector<QAction*> ActionList1;
+
   TApp_MivaroOptions options_;
   std::vector<WString> arguments_;
   QString product_name_;
+  // Owned by the window: the playlist (the combo box's model shows its store), the
+  // playback rules and the sub player link.
   std::unique_ptr<TMyWStrings> playlist_;
   std::unique_ptr<TMyPlaybackController> controller_;
   // The controller's pumping steps now running (they nest when a command arrives during
@@ -451,11 +404,11 @@ class TApp_Mivaro : public QMainWindow, private TMyPlaybackHost {
   std::vector<std::unique_ptr<TMyStepScope>> steps_;
   std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
-  TMyWallVideoCommand* wall_video_ = nullptr;  // a child of the window
+  // Children of the window.
+  TMyWallVideoCommand* wall_video_ = nullptr;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
   TMyMpris* mpris_ = nullptr;
   QStyle* menu_style_ = nullptr;
-  QList<QToolButton*> history_buttons_;
   QStringList image_names_;  // ImageList1: the icon of each image index
   int image_size_ = 16;
   TMyVmMode renderer_{};

@@ -23,6 +23,7 @@
 #include "core/wstrings.h"
 #include "player/qt/directshow_player.h"
 #include "playlist/media_strings.h"
+#include "playlist/open_history.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/dialog_filters.h"
@@ -32,8 +33,6 @@
 
 namespace mivaro {
 namespace {
-
-constexpr int kHistoryMax = 10;
 
 QString Q(WStringView s) { return QString::fromStdU16String(WString(s)); }
 
@@ -225,48 +224,34 @@ void TApp_Mivaro::Action_File_OpenThisFolderExecute(QObject* sender) {
 
 // ---- Histories ------------------------------------------------------------------------------
 
-WString TApp_Mivaro::HistoryStoredForm(WStringView path) {
-  TMyWStrings codec;
-  return FromAnsi(codec.EncodeItem(path));
-}
-
-WString TApp_Mivaro::HistoryPathOf(WStringView stored) {
-  TMyWStrings codec;
-  return codec.DecodeItem(ToAnsi(stored));
-}
-
 void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) {
-  if (path.empty()) return;
-  const WString upper = ParamUpper(path);
+  if (!path.empty()) ShowHistory(menu, InsertOpenHistory(HistoryLines(menu), path));
+}
+
+void TApp_Mivaro::ShowHistory(QMenu* menu, const std::vector<WString>& stored) {
   for (QAction* item : menu->actions()) {
-    if (ParamUpper(HistoryPathOf(item->data().toString().toStdU16String())) == upper) {
-      menu->removeAction(item);
-      item->deleteLater();
-    }
+    menu->removeAction(item);
+    item->deleteLater();
   }
   static int serial = 0;
-  // The hint is the stored form; the menu shows the decoded path.
-  const QString stored = Q(HistoryStoredForm(path));
-  auto* item = new QAction(Q(path).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
-  item->setObjectName(QStringLiteral("OpenHistory%1").arg(++serial));
-  item->setData(stored);
-  item->setStatusTip(stored);
-  item->setToolTip(Q(path));
-  connect(item, &QAction::triggered, this, [this, menu, item] {
-    if (!IsBusy()) HistoryClicked(menu, HistoryPathOf(item->data().toString().toStdU16String()));
-  });
-  const QList<QAction*> items = menu->actions();
-  menu->insertAction(items.isEmpty() ? nullptr : items.front(), item);
-  while (menu->actions().size() > kHistoryMax) {
-    QAction* last = menu->actions().back();
-    menu->removeAction(last);
-    last->deleteLater();
+  for (const WString& line : stored) {
+    // The hint is the stored form; the menu shows the decoded path.
+    const QString path = Q(OpenHistoryPathOf(line));
+    auto* item = new QAction(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
+    item->setObjectName(QStringLiteral("OpenHistory%1").arg(++serial));
+    item->setData(Q(line));
+    item->setStatusTip(Q(line));
+    item->setToolTip(path);
+    connect(item, &QAction::triggered, this, [this, menu, line] {
+      if (!IsBusy()) HistoryClicked(menu, OpenHistoryPathOf(line));
+    });
+    menu->addAction(item);
   }
 }
 
 std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const {
   std::vector<WString> paths;
-  for (const WString& line : HistoryLines(menu)) paths.push_back(HistoryPathOf(line));
+  for (const WString& line : HistoryLines(menu)) paths.push_back(OpenHistoryPathOf(line));
   return paths;
 }
 

@@ -11,6 +11,7 @@
 #include "core/shell.h"
 #include "core/wstrings.h"
 #include "playlist/media_strings.h"
+#include "playlist/open_history.h"
 #include "settings/ini_file.h"
 #include "settings/main_settings.h"
 #include "ui/desktop/form_bounds.h"
@@ -101,7 +102,9 @@ void TApp_Mivaro::LoadSettings() {
   for (const auto& [section, menu] : HistorySections()) {
     if (!ini.SectionExists(section)) continue;
     ini.ReadSectionLines(section, lines);
-    for (int i = lines.Count() - 1; i >= 0; --i) InsertHistory(menu, HistoryPathOf(lines.Get(i)));
+    std::vector<WString> stored;
+    for (int i = 0; i < lines.Count(); ++i) stored.push_back(lines.Get(i));
+    ShowHistory(menu, OpenHistoryFromLines(stored));
   }
 }
 

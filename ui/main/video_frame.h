@@ -1,7 +1,7 @@
 // TMyVideoFrame: how the main window sizes itself around the video and the video inside
 // itself, its screen modes, and what the mouse does on the video.
 //
-//   app_zoom.cpp     fixed zoom, zoom steps, aspect presets, keep aspect, the layout of the
+//   video_frame.cpp  fixed zoom, zoom steps, aspect presets, keep aspect, the layout of the
 //                    player in the video area, the size label, full screen and back
 //   video_mouse.cpp  clicks, double-clicks, drags with snap back, right-button gestures,
 //                    the wheel, and the full-screen panels called up by a click
@@ -85,7 +85,7 @@ class TMyVideoFrame : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // app_zoom.cpp
+  // video_frame.cpp
   QSize AreaSize() const;
   QSize MaxWindowSize() const;
   void ResizeWindow(QSize size);
