@@ -32,6 +32,7 @@
 
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_audio_chain.h"
+#include "platform/media/x_display_facts.h"
 #include "platform/os/native_path.h"
 
 namespace mivaro {
@@ -1399,6 +1400,9 @@ TMyVmMode ChooseBestRenderer() {
   const std::pair<TMyVmMode, std::string> order[] = {
       {vmVMR7, VMR7Element()}, {vmVMR9, VMR9Element()}};
   for (const auto& [mode, element] : order) {
+    // OpenGL in software costs about twice the memory of the X image renderer for the
+    // same picture (see x_display_facts.h); it is not tried then.
+    if (mode == vmVMR9 && !GlRendersInHardware()) continue;
     GstElement* e = MakeElement(element);
     if (!e) continue;
     gst_object_ref_sink(e);

@@ -47,7 +47,8 @@ std::unique_ptr<TMediaGraph> CreateGstGraph();
 bool ProbeGstColorKey(const std::string& element, std::uint32_t* key);
 
 // The best renderer that starts on this display: XVideo (vmVMR7) where it exists, else
-// OpenGL (vmVMR9), else the X image renderer (vmVideoRenderer).
+// OpenGL (vmVMR9) when the graphics hardware draws it, else the X image renderer
+// (vmVideoRenderer), which is also what software OpenGL and Xvfb get.
 TMyVmMode ChooseBestRenderer();
 
 // Engine-specific extras of a GStreamer graph (for benchmarks and diagnostics).
