@@ -1364,6 +1364,16 @@ bool GstInitHolder::Ensure() {
   return ok;
 }
 
+void WarmUpMediaEngine() {
+  if (!GstInitHolder::Ensure()) return;
+  // The libav decoders serve nearly every format here, and loading them pulls in the
+  // whole codec library family: the slowest part of a first open.
+  for (const char* name : {"coreelements", "typefindfunctions", "playback", "audioconvert",
+                           "audioresample", "volume", "libav"}) {
+    if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+  }
+}
+
 void InstallXErrorGuard() {
   using Handler = int (*)(void*, void*);
   using SetHandler = Handler (*)(Handler);

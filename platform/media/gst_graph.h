@@ -34,6 +34,11 @@ struct GstInitHolder {
   static bool Ensure();
 };
 
+// Initialises GStreamer and loads the plugins that nearly every file's playback needs
+// (type finding, the playback bins, the audio chain, the libav decoders): meant for a thread of its own at start-up, so that
+// this work overlaps with reading a playlist instead of delaying its first entry.
+void WarmUpMediaEngine();
+
 // Keeps X protocol errors (a video window destroyed under a renderer: BadWindow,
 // BadDrawable) from ending the process: they are counted and ignored.
 void InstallXErrorGuard();
