@@ -7,6 +7,7 @@
 #include <set>
 #include <typeinfo>
 #include <unordered_set>
+#include <utility>
 
 #include "core/files.h"
 #include "core/hooks.h"
@@ -92,9 +93,21 @@ bool TMyFileStrings::AcceptFile(WStringView path) {
     LastAccepted = true;
     return true;
   }
-  const WString ext = ExtractFileExt(path);
+  WString ext = ExtractFileExt(path);
+  ExtensionDecision& last = last_decision_;
+  // The same extension code unit for code unit against the same lists gets the same answer.
+  if (last.valid && last.ext == ext && last.include == IncludeExtensions &&
+      last.exclude == ExcludeExtensions) {
+    LastAccepted = last.accepted;
+    return LastAccepted;
+  }
   LastAccepted = (IncludeExtensions.empty() || ExtensionListed(IncludeExtensions, ext)) &&
                  !ExtensionListed(ExcludeExtensions, ext);
+  last.ext = std::move(ext);
+  if (last.include != IncludeExtensions) last.include = IncludeExtensions;
+  if (last.exclude != ExcludeExtensions) last.exclude = ExcludeExtensions;
+  last.accepted = LastAccepted;
+  last.valid = true;
   return LastAccepted;
 }
 

@@ -103,6 +103,16 @@ class TMyFileStrings : public TMyWStrings {
 
  private:
   bool ExtensionListed(const std::vector<WString>& list, WStringView ext) const;
+
+  // The last extension decided and the lists it was decided against: a large folder or
+  // playlist repeats a handful of extensions, and each decision costs locale comparisons.
+  struct ExtensionDecision {
+    WString ext;
+    std::vector<WString> include, exclude;
+    bool accepted = false;
+    bool valid = false;
+  };
+  ExtensionDecision last_decision_;
 };
 
 }  // namespace mivaro

@@ -34,6 +34,7 @@
 
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_audio_chain.h"
+#include "platform/media/x_display_facts.h"
 #include "platform/os/native_path.h"
 
 namespace mivaro {
@@ -693,18 +694,23 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
       // The player's own converter would scale first and keep the aspect with black bars,
       // so that a stretched picture (keep-aspect off) never filled the window: the chain
       // converts and scales by itself, and the player is told to leave frames as they are.
-      GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+      // Frames are scaled in the decoder's format and only the window-sized picture is
+      // converted to the display's RGB: converting first kept several full-size RGB
+      // copies of every 1080p frame in the converter's pool. The first converter passes
+      // frames through untouched unless the scaler cannot take their format.
+      GstElement* accept = gst_element_factory_make("videoconvert", nullptr);
       GstElement* scale = gst_element_factory_make("videoscale", nullptr);
       scaler_ = gst_element_factory_make("capsfilter", nullptr);
-      if (convert && scale && scaler_) {
+      GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
+      if (accept && convert && scale && scaler_) {
         g_object_set(scale, "add-borders", FALSE, nullptr);
-        gst_bin_add_many(GST_BIN(bin), convert, scale, scaler_, sink, nullptr);
-        gst_element_link_many(convert, scale, scaler_, sink, nullptr);
+        gst_bin_add_many(GST_BIN(bin), accept, scale, scaler_, convert, sink, nullptr);
+        gst_element_link_many(accept, scale, scaler_, convert, sink, nullptr);
         gst_object_ref(scaler_);
-        head = convert;
+        head = accept;
         g_object_set(pipeline_, "flags", flags | kPlayNativeVideo, nullptr);
       } else {
-        for (GstElement* e : {convert, scale, scaler_})
+        for (GstElement* e : {accept, convert, scale, scaler_})
           if (e) gst_object_unref(e);
         scaler_ = nullptr;
         gst_bin_add(GST_BIN(bin), sink);
@@ -1478,6 +1484,16 @@ bool GstInitHolder::Ensure() {
   return ok;
 }
 
+void WarmUpMediaEngine() {
+  if (!GstInitHolder::Ensure()) return;
+  // The libav decoders serve nearly every format here, and loading them pulls in the
+  // whole codec library family: the slowest part of a first open.
+  for (const char* name : {"coreelements", "typefindfunctions", "playback", "audioconvert",
+                           "audioresample", "volume", "libav"}) {
+    if (GstPlugin* plugin = gst_plugin_load_by_name(name)) gst_object_unref(plugin);
+  }
+}
+
 void InstallXErrorGuard() {
   using Handler = int (*)(void*, void*);
   using SetHandler = Handler (*)(Handler);
@@ -1519,6 +1535,9 @@ TMyVmMode ChooseBestRenderer() {
   const std::pair<TMyVmMode, std::string> order[] = {
       {vmVMR7, VMR7Element()}, {vmVMR9, VMR9Element()}};
   for (const auto& [mode, element] : order) {
+    // OpenGL in software costs about twice the memory of the X image renderer for the
+    // same picture (see x_display_facts.h); it is not tried then.
+    if (mode == vmVMR9 && !GlRendersInHardware()) continue;
     GstElement* e = MakeElement(element);
     if (!e) continue;
     gst_object_ref_sink(e);

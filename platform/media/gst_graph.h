@@ -36,6 +36,11 @@ struct GstInitHolder {
   static bool Ensure();
 };
 
+// Initialises GStreamer and loads the plugins that nearly every file's playback needs
+// (type finding, the playback bins, the audio chain, the libav decoders): meant for a thread of its own at start-up, so that
+// this work overlaps with reading a playlist instead of delaying its first entry.
+void WarmUpMediaEngine();
+
 // Keeps X protocol errors (a video window destroyed under a renderer: BadWindow,
 // BadDrawable) from ending the process: they are counted and ignored.
 void InstallXErrorGuard();
@@ -49,7 +54,8 @@ std::unique_ptr<TMediaGraph> CreateGstGraph();
 bool ProbeGstColorKey(const std::string& element, std::uint32_t* key);
 
 // The best renderer that starts on this display: XVideo (vmVMR7) where it exists, else
-// OpenGL (vmVMR9), else the X image renderer (vmVideoRenderer).
+// OpenGL (vmVMR9) when the graphics hardware draws it, else the X image renderer
+// (vmVideoRenderer), which is also what software OpenGL and Xvfb get.
 TMyVmMode ChooseBestRenderer();
 
 // Engine-specific extras of a GStreamer graph (for benchmarks and diagnostics).

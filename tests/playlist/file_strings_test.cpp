@@ -34,6 +34,15 @@ TEST(FileStringsFilter, IncludeExcludeAndPatterns) {
   EXPECT_FALSE(list.AcceptFile(u"/a/x.h100"));
   EXPECT_FALSE(list.AcceptFile(u"/a/x.wav"));
   EXPECT_FALSE(list.AcceptFile(u"/a.mp3/noext"));  // the dot lies in a folder name
+
+  // The same extension twice in a row, with the lists changed in between, is decided anew.
+  EXPECT_TRUE(list.AcceptFile(u"/a/one.mp3"));
+  list.ExcludeExtensions = {u".MP3"};
+  EXPECT_FALSE(list.AcceptFile(u"/a/two.mp3"));
+  list.ExcludeExtensions.clear();
+  list.IncludeExtensions = {u".wav"};
+  EXPECT_FALSE(list.AcceptFile(u"/a/three.mp3"));
+  EXPECT_TRUE(list.AcceptFile(u"/a/four.WAV"));
 }
 
 TEST(FileStringsFilter, RefusedItemsAreNotAddedAndTheirObjectsFreed) {

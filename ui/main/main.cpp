@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include <QApplication>
 #include <QSocketNotifier>
@@ -18,6 +19,7 @@
 #include "core/paths.h"
 #include "core/version.h"
 #include "platform/desktop/wallpaper_store.h"
+#include "platform/media/gst_graph.h"
 #include "platform/os/file_transfer.h"
 #include "platform/os/native_path.h"
 #include "settings/param.h"
@@ -112,6 +114,11 @@ int main(int argc, char** argv) {
                                os::NativePath(ExtractFileName(base)) + ".");
   // Temporaries of file moves and copies that a killed run left in their target folders.
   os::RemoveInterruptedTransfers(os::NativePath(GetTransferJournalFolder()));
+
+  // With files to open, the media engine starts up while the window is built and the
+  // playlist is read (the thread is joined when main returns).
+  std::jthread media_warm_up;
+  if (!param.PathArguments().empty()) media_warm_up = std::jthread([] { WarmUpMediaEngine(); });
 
   TApp_Mivaro window;
   // Wallpaper video: a wallpaper left behind by a killed player comes back first.
