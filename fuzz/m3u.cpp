@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/text_file.h"
+#include "platform/os/native_path.h"
 #include "playlist/media_strings.h"
 
 using namespace mivaro;
@@ -20,10 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       IsPlaylistFile(trimmed);
     }
   }
-  // The ".m3u8" reader cuts the bytes into lines before decoding: it must find the same
-  // entries as cutting the decoded text.
+  // The ".m3u8" reader cuts the bytes into lines before decoding them as names are decoded
+  // (bytes that are no UTF-8 kept): it must find the same entries as cutting the text
+  // decoded that way as a whole.
   std::vector<WString> expected;
-  for (const WString& entry : ParseM3uEntries(U16(bytes))) {
+  for (const WString& entry : ParseM3uEntries(os::FromNativeName(bytes))) {
     WString trimmed = TrimEntry(entry);
     if (!trimmed.empty()) expected.push_back(std::move(trimmed));
   }
