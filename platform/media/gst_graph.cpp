@@ -704,6 +704,11 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
       GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
       if (accept && convert && scale && scaler_) {
         g_object_set(scale, "add-borders", FALSE, nullptr);
+        // Two window sizes in quick succession (wallpaper mode on and off at once) leave
+        // frames of the first size on their way when the second is set; taken strictly,
+        // they fail negotiation and stop the stream. The filter accepts the previous size
+        // until the scaler has switched.
+        gst_util_set_object_arg(G_OBJECT(scaler_), "caps-change-mode", "delayed");
         gst_bin_add_many(GST_BIN(bin), accept, scale, scaler_, convert, sink, nullptr);
         gst_element_link_many(accept, scale, scaler_, convert, sink, nullptr);
         gst_object_ref(scaler_);

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -106,6 +107,31 @@ class WallVideoDesktop : public ::testing::Test {
     return Spawn(argv, env);
   }
 
+  bool Mapped(xcb_window_t w) {
+    xcb_get_window_attributes_reply_t* a =
+        xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, w), nullptr);
+    const bool mapped = a && a->map_state != XCB_MAP_STATE_UNMAPPED;
+    free(a);
+    return mapped;
+  }
+  // Whether the screen shows a white pixel in `area` (the playing ball is white on black;
+  // the user's wallpaper has no white anywhere).
+  bool WhiteOnScreen(const TMyRect& area) {
+    const int w = RectWidth(area);
+    const int h = RectHeight(area);
+    xcb_get_image_reply_t* img = xcb_get_image_reply(
+        c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, static_cast<std::int16_t>(area.left),
+                          static_cast<std::int16_t>(area.top), static_cast<std::uint16_t>(w),
+                          static_cast<std::uint16_t>(h), ~0u),
+        nullptr);
+    if (!img) return false;
+    const std::uint8_t* b = xcb_get_image_data(img);
+    bool white = false;
+    for (int i = 0; i < w * h && !white; ++i) white = b[4 * i] > 0xF0 && b[4 * i + 1] > 0xF0 && b[4 * i + 2] > 0xF0;
+    free(img);
+    return white;
+  }
+
   struct Client {
     xcb_window_t window = 0;
     bool desktop = false;
@@ -183,13 +209,7 @@ TEST_F(WallVideoDesktop, FullScreenBringsTheVideoHomeAndTheWallpaperBack) {
     if (!c.desktop && !p.empty() && static_cast<pid_t>(p[0]) == player) main = c.window;
   }
   ASSERT_NE(main, 0u);
-  const auto hostMapped = [&] {
-    xcb_get_window_attributes_reply_t* a =
-        xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, host.window), nullptr);
-    const bool mapped = a && a->map_state != XCB_MAP_STATE_UNMAPPED;
-    free(a);
-    return mapped;
-  };
+  const auto hostMapped = [&] { return Mapped(host.window); };
   // "ビデオ(&V)", then its second item, "フルスクリーン(&F)". A window still settling after
   // the start may miss the keys: the menu is closed and the keys sent again.
   const std::string d = "DISPLAY=" + display_;
@@ -210,20 +230,52 @@ TEST_F(WallVideoDesktop, FullScreenBringsTheVideoHomeAndTheWallpaperBack) {
   for (const Client& c : Stacking()) EXPECT_FALSE(c.desktop);
   // The playing ball (white on black) now shows on the right monitor, which the main
   // window covers; the restored wallpaper has no white anywhere.
-  const auto whiteOnRight = [&] {
-    xcb_get_image_reply_t* img = xcb_get_image_reply(
-        c_, xcb_get_image(c_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, 1600, 0, 1280, 720, ~0u), nullptr);
-    if (!img) return false;
-    const std::uint8_t* b = xcb_get_image_data(img);
-    bool white = false;
-    for (int i = 0; i < 1280 * 720 && !white; ++i) white = b[4 * i] > 0xF0 && b[4 * i + 1] > 0xF0 && b[4 * i + 2] > 0xF0;
-    free(img);
-    return white;
-  };
-  EXPECT_TRUE(WaitFor(whiteOnRight, 10s)) << "the video plays in the main window";
+  EXPECT_TRUE(WaitFor([&] { return WhiteOnScreen({1600, 0, 2880, 720}); }, 10s))
+      << "the video plays in the main window";
   ::kill(player, SIGTERM);
   ASSERT_TRUE(Exited(player, 20s));
   EXPECT_TRUE(RootPicture() == original_);
+}
+
+TEST_F(WallVideoDesktop, DoubleClickOnTheEmptiedWindowEndsTheModeInsteadOfFullScreen) {
+  const pid_t player = StartPlayer(true, true);
+  Client host;
+  pid_t sub = 0;
+  ASSERT_TRUE(WaitForHost(host, sub));
+  const xcb_window_t main = desktop_->ClientOf(player);
+  ASSERT_NE(main, 0u);
+  const TMyRect before = desktop_->Bounds(main);
+  const auto hostMapped = [&] { return Mapped(host.window); };
+  // A double-click in the middle of the window, where its video would be. A window still
+  // settling after the start may miss it; it is sent again only while the mode is on.
+  const std::string x = std::to_string((before.left + before.right) / 2);
+  const std::string y = std::to_string((before.top + before.bottom) / 2);
+  for (int attempt = 0; attempt < 3 && hostMapped(); ++attempt) {
+    desktop_->Xdotool({"windowactivate", "--sync", std::to_string(main)});
+    desktop_->Xdotool({"mousemove", x, y});
+    std::this_thread::sleep_for(300ms);
+    desktop_->Xdotool({"click", "--repeat", "2", "--delay", "120", "1"});
+    WaitFor([&] { return !hostMapped(); }, 3s);
+  }
+  EXPECT_TRUE(WaitFor([&] { return !hostMapped() && RootPicture() == original_; }, 10s))
+      << "the desktop window is given back and the user's picture restored";
+  for (const Client& c : Stacking()) EXPECT_FALSE(c.desktop);
+  // Not full screen: the window keeps its place and size.
+  std::this_thread::sleep_for(1s);
+  EXPECT_FALSE(desktop_->HasState(main, "_NET_WM_STATE_FULLSCREEN"));
+  EXPECT_EQ(desktop_->Bounds(main), before);
+  // The ball (white) plays in the window's video area again.
+  const TMyRect video = desktop_->LargestChild(main);
+  EXPECT_GT(RectWidth(video), 0);
+  EXPECT_TRUE(WaitFor([&] { return WhiteOnScreen(video); }, 10s))
+      << "the video plays in the main window";
+  ::kill(player, SIGTERM);
+  ASSERT_TRUE(Exited(player, 20s));
+  EXPECT_TRUE(RootPicture() == original_);
+  // The mode was switched off, not only left: the next start does not go to the desktop.
+  std::ifstream ini(home_ / "mivaro.ini", std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  EXPECT_NE(saved.find("Wallvideo=0"), std::string::npos);
 }
 
 TEST_F(WallVideoDesktop, KilledPlayerIsRestoredByItsSubPlayerOrTheNextStart) {

@@ -41,6 +41,7 @@
 #include "ui/list/app_mivaro_list.h"
 #include "ui/tray/main_desktop_menus.h"
 #include "ui/main/video_frame.h"
+#include "ui/main/wall_video_command.h"
 
 namespace mivaro {
 namespace {
@@ -311,7 +312,12 @@ void TApp_Mivaro::FinishStartup() {
   // The sub player, once the window is up.
   if (options_.start_sub_player) {
     QTimer::singleShot(0, this, [this] {
-      if (created_ == 1) sub_player_->Start();
+      if (created_ != 1) return;
+      sub_player_->Start();
+      // A video that opened while the sub player was still starting found no desktop
+      // window for wallpaper mode: it goes there now.
+      if (Action_Zoom_Wallvideo->isChecked() && !wall_video_->Hosting() && DShow_Player->HasVideo())
+        Action_Zoom_WallvideoExecute(nullptr);
     });
   }
 }
