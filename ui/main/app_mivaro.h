@@ -369,10 +369,8 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
   void Action_Zoom_WallvideoExecute(QObject* sender);
-  // For the screen-mode code: the double-click branch (true when wallpaper video was on,
-  // has been switched off and the double-click is done), and bringing the video home
-  // before full screen is entered.
-  bool WallVideoDoubleClick();
+  // For the screen-mode code: bringing the video home before full screen is entered. (The
+  // double-click branch runs through the video frame's wallpaper step.)
   void WallVideoBringBack();
   // On media open: the mode follows the action (only when it is on or was on).
   void ApplyWallVideo();

@@ -39,13 +39,6 @@ void TApp_Mivaro::Action_Zoom_WallvideoExecute(QObject*) {
   wall_video_->Execute(Action_Zoom_Wallvideo->isChecked());
 }
 
-bool TApp_Mivaro::WallVideoDoubleClick() {
-  if (!Action_Zoom_Wallvideo->isChecked()) return false;
-  Action_Zoom_Wallvideo->setChecked(false);
-  Action_Zoom_WallvideoExecute(nullptr);
-  return true;
-}
-
 void TApp_Mivaro::WallVideoBringBack() {
   if (wall_video_->Hosting() || DShow_Player->WallVideo()) wall_video_->BringVideoBack();
 }
