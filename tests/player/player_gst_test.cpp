@@ -35,7 +35,10 @@ class PumpedPlayer : public TMyMediaPlayer {
     OnMediaOpen = [this](TMyMediaPlayer*) { log.push_back("open"); };
     OnMediaStart = [this](TMyMediaPlayer*) { log.push_back("start"); };
     OnMediaEnded = [this](TMyMediaPlayer*) { log.push_back("ended"); };
-    OnMediaError = [this](TMyMediaPlayer*) { log.push_back("error"); };
+    OnMediaError = [this](TMyMediaPlayer*) {
+      log.push_back("error");
+      errors += ErrorText() + "\n";
+    };
     OnMediaStopped = [this](TMyMediaPlayer*) { log.push_back("stopped"); };
     OnMediaClosed = [this](TMyMediaPlayer*) { log.push_back("closed"); };
     OnMediaEvent = [this](TMyMediaPlayer*, int code, int, int) { codes.push_back(code); };
@@ -59,6 +62,7 @@ class PumpedPlayer : public TMyMediaPlayer {
   }
 
   std::vector<std::string> log;
+  std::string errors;  // the engine's texts of the errors logged
   std::vector<int> codes;
 
  protected:
@@ -367,7 +371,7 @@ TEST_F(PlayerGst, VolumeBalanceAndRateReachThePipelineAndCentreKeepsTheChannels)
   EXPECT_TRUE(p.PumpUntil([&] { return PipelineHas(pipeline, "scaletempo"); }));
   p.SetRate(1.0);
   EXPECT_TRUE(p.PumpUntil([&] { return !PipelineHas(pipeline, "scaletempo") && channels() == 6; }));
-  EXPECT_FALSE(p.Logged("error"));
+  EXPECT_FALSE(p.Logged("error")) << p.errors;
   gst_object_unref(pad);
   gst_object_unref(sink);
 }
