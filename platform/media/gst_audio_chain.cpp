@@ -10,16 +10,24 @@ TGstAudioChain::~TGstAudioChain() {
 
 GstElement* TGstAudioChain::Build() {
   GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+  GstElement* interleaved = gst_element_factory_make("capsfilter", nullptr);
   GstElement* tail = gst_element_factory_make("identity", nullptr);
-  if (!convert || !tail) {
-    for (GstElement* e : {convert, tail})
+  if (!convert || !interleaved || !tail) {
+    for (GstElement* e : {convert, interleaved, tail})
       if (e) gst_object_unref(gst_object_ref_sink(e));
     return nullptr;
   }
+  // The stages are relinked behind a fixed interleaved layout. Left free, the converter
+  // passed the decoder's planar samples through while no stage was linked and had to
+  // switch layouts at every relink, and a buffer still in flight then met caps of the
+  // other layout (a planar audio meta on interleaved caps, or "not-negotiated").
+  GstCaps* caps = gst_caps_from_string("audio/x-raw,layout=interleaved");
+  g_object_set(interleaved, "caps", caps, nullptr);
+  gst_caps_unref(caps);
   GstElement* bin = gst_bin_new("audiofilter");
-  gst_bin_add_many(GST_BIN(bin), convert, tail, nullptr);
-  gst_element_link(convert, tail);
-  head_ = convert;
+  gst_bin_add_many(GST_BIN(bin), convert, interleaved, tail, nullptr);
+  gst_element_link_many(convert, interleaved, tail, nullptr);
+  head_ = interleaved;
   tail_ = tail;
   for (auto [element, name] : {std::pair{convert, "sink"}, std::pair{tail, "src"}}) {
     GstPad* target = gst_element_get_static_pad(element, name);
