@@ -1,136 +1,133 @@
 // The GStreamer engine's audio filter (see gst_audio_chain.h).
 #include "platform/media/gst_audio_chain.h"
 
+#include <gst/audio/audio.h>
+
+#include <cmath>
+
 namespace mivaro {
-
-TGstAudioChain::~TGstAudioChain() {
-  for (GstElement* e : {tempo_, convert_, panorama_, bin_})
-    if (e) gst_object_unref(e);
-}
-
-GstElement* TGstAudioChain::Build() {
-  GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
-  GstElement* interleaved = gst_element_factory_make("capsfilter", nullptr);
-  GstElement* tail = gst_element_factory_make("identity", nullptr);
-  if (!convert || !interleaved || !tail) {
-    for (GstElement* e : {convert, interleaved, tail})
-      if (e) gst_object_unref(gst_object_ref_sink(e));
-    return nullptr;
-  }
-  // The stages are relinked behind a fixed interleaved layout. Left free, the converter
-  // passed the decoder's planar samples through while no stage was linked and had to
-  // switch layouts at every relink, and a buffer still in flight then met caps of the
-  // other layout (a planar audio meta on interleaved caps, or "not-negotiated").
-  GstCaps* caps = gst_caps_from_string("audio/x-raw,layout=interleaved");
-  g_object_set(interleaved, "caps", caps, nullptr);
-  gst_caps_unref(caps);
-  GstElement* bin = gst_bin_new("audiofilter");
-  gst_bin_add_many(GST_BIN(bin), convert, interleaved, tail, nullptr);
-  gst_element_link_many(convert, interleaved, tail, nullptr);
-  head_ = interleaved;
-  tail_ = tail;
-  for (auto [element, name] : {std::pair{convert, "sink"}, std::pair{tail, "src"}}) {
-    GstPad* target = gst_element_get_static_pad(element, name);
-    gst_element_add_pad(bin, gst_ghost_pad_new(name, target));
-    gst_object_unref(target);
-  }
-  bin_ = GST_ELEMENT(gst_object_ref(bin));
-  return bin;
-}
-
-GstPad* TGstAudioChain::RelinkPadIfNeeded() {
-  const bool tempo = rate_ != 1.0, balance = balance_ != 0;
-  if (!bin_ || relinkQueued_ ||
-      (tempo == (tempo_ != nullptr) && balance == (panorama_ != nullptr)))
-    return nullptr;
-  relinkQueued_ = true;
-  return gst_element_get_static_pad(head_, "src");
-}
-
-void TGstAudioChain::SetBalance(long balance) {
-  GstPad* pad = nullptr;
-  {
-    std::lock_guard lock(mutex_);
-    balance_ = static_cast<float>(balance) / 10000.0f;
-    if (panorama_) g_object_set(panorama_, "panorama", balance_, nullptr);
-    pad = RelinkPadIfNeeded();
-  }
-  if (!pad) return;
-  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_IDLE, OnIdle, this, nullptr);
-  gst_object_unref(pad);
-}
-
-void TGstAudioChain::SetRate(double rate) {
-  GstPad* pad = nullptr;
-  {
-    std::lock_guard lock(mutex_);
-    rate_ = rate;
-    pad = RelinkPadIfNeeded();
-  }
-  if (!pad) return;
-  gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_IDLE, OnIdle, this, nullptr);
-  gst_object_unref(pad);
-}
-
-GstElement* TGstAudioChain::Panorama() const {
-  std::lock_guard lock(mutex_);
-  return panorama_;
-}
-
-GstPadProbeReturn TGstAudioChain::OnIdle(GstPad*, GstPadProbeInfo*, gpointer self) {
-  static_cast<TGstAudioChain*>(self)->Relink();
-  return GST_PAD_PROBE_REMOVE;
-}
 
 namespace {
 
-GstElement* Make(const char* factory) {
-  GstElement* e = gst_element_factory_make(factory, nullptr);
-  return e ? GST_ELEMENT(gst_object_ref_sink(e)) : nullptr;
+// Which side a speaker stands on; the centre, the subwoofers and unplaced channels keep
+// their level whatever the balance.
+signed char SideOf(GstAudioChannelPosition position) {
+  switch (position) {
+    case GST_AUDIO_CHANNEL_POSITION_FRONT_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_REAR_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER:
+    case GST_AUDIO_CHANNEL_POSITION_SIDE_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_TOP_FRONT_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_TOP_REAR_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_TOP_SIDE_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_BOTTOM_FRONT_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_WIDE_LEFT:
+    case GST_AUDIO_CHANNEL_POSITION_SURROUND_LEFT:
+      return -1;
+    case GST_AUDIO_CHANNEL_POSITION_FRONT_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_REAR_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER:
+    case GST_AUDIO_CHANNEL_POSITION_SIDE_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_TOP_FRONT_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_TOP_REAR_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_TOP_SIDE_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_BOTTOM_FRONT_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_WIDE_RIGHT:
+    case GST_AUDIO_CHANNEL_POSITION_SURROUND_RIGHT:
+      return 1;
+    default:
+      return 0;
+  }
 }
 
 }  // namespace
 
-void TGstAudioChain::Relink() {
-  std::lock_guard lock(mutex_);
-  relinkQueued_ = false;
-  // Take the optional stages out, then link in those wanted now.
-  GstElement* prev = head_;
-  for (GstElement** e : {&tempo_, &convert_, &panorama_}) {
-    if (!*e) continue;
-    gst_element_unlink(prev, *e);
-    prev = *e;
+TGstAudioChain::~TGstAudioChain() {
+  if (bin_) gst_object_unref(bin_);
+}
+
+GstElement* TGstAudioChain::Build() {
+  GstElement* convert = gst_element_factory_make("audioconvert", nullptr);
+  GstElement* layout = gst_element_factory_make("capsfilter", nullptr);
+  GstElement* tempo = gst_element_factory_make("scaletempo", nullptr);
+  if (!convert || !layout || !tempo) {
+    for (GstElement* e : {convert, layout, tempo})
+      if (e) gst_object_unref(gst_object_ref_sink(e));
+    return nullptr;
   }
-  gst_element_unlink(prev, tail_);
-  for (GstElement** e : {&tempo_, &convert_, &panorama_}) {
-    if (!*e) continue;
-    gst_element_set_state(*e, GST_STATE_NULL);
-    gst_bin_remove(GST_BIN(bin_), *e);
-    gst_object_unref(*e);
-    *e = nullptr;
+  GstCaps* caps = gst_caps_from_string(
+      "audio/x-raw,format=" GST_AUDIO_NE(F32) ",layout=interleaved,channels=[2,64]");
+  g_object_set(layout, "caps", caps, nullptr);
+  gst_caps_unref(caps);
+  GstElement* bin = gst_bin_new("audiofilter");
+  gst_bin_add_many(GST_BIN(bin), convert, layout, tempo, nullptr);
+  gst_element_link_many(convert, layout, tempo, nullptr);
+  for (auto [element, name] : {std::pair{convert, "sink"}, std::pair{tempo, "src"}}) {
+    GstPad* target = gst_element_get_static_pad(element, name);
+    gst_element_add_pad(bin, gst_ghost_pad_new(name, target));
+    gst_object_unref(target);
   }
-  if (rate_ != 1.0) tempo_ = Make("scaletempo");
-  if (balance_ != 0) {
-    convert_ = Make("audioconvert");
-    panorama_ = Make("audiopanorama");
-    if (!convert_ || !panorama_) {
-      for (GstElement** e : {&convert_, &panorama_})
-        if (*e) gst_object_unref(*e);
-      convert_ = panorama_ = nullptr;
-    } else {
-      g_object_set(panorama_, "panorama", balance_, nullptr);
-    }
+  GstPad* pad = gst_element_get_static_pad(layout, "src");
+  gst_pad_add_probe(pad,
+                    static_cast<GstPadProbeType>(GST_PAD_PROBE_TYPE_BUFFER |
+                                                 GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM),
+                    OnData, this, nullptr);
+  gst_object_unref(pad);
+  bin_ = GST_ELEMENT(gst_object_ref(bin));
+  return bin;
+}
+
+void TGstAudioChain::SetBalance(long balance) {
+  // The same decibel scale as the volume: 10^(dB / 20), with dB = -|balance| / 100.
+  const long b = std::abs(balance);
+  const float attenuated = b >= 10000 ? 0.0f : static_cast<float>(std::pow(10.0, -b / 2000.0));
+  leftGain_ = balance > 0 ? attenuated : 1.0f;
+  rightGain_ = balance < 0 ? attenuated : 1.0f;
+}
+
+GstPadProbeReturn TGstAudioChain::OnData(GstPad*, GstPadProbeInfo* info, gpointer data) {
+  auto* self = static_cast<TGstAudioChain*>(data);
+  if (info->type & GST_PAD_PROBE_TYPE_BUFFER) {
+    self->ApplyGains(info);
+  } else if (GstEvent* event = GST_PAD_PROBE_INFO_EVENT(info);
+             event && GST_EVENT_TYPE(event) == GST_EVENT_CAPS) {
+    GstCaps* caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    self->TakeLayout(caps);
   }
-  prev = head_;
-  for (GstElement* e : {tempo_, convert_, panorama_}) {
-    if (!e) continue;
-    gst_bin_add(GST_BIN(bin_), e);
-    gst_element_link(prev, e);
-    prev = e;
-  }
-  gst_element_link(prev, tail_);
-  for (GstElement* e : {tempo_, convert_, panorama_})
-    if (e) gst_element_sync_state_with_parent(e);
+  return GST_PAD_PROBE_OK;
+}
+
+void TGstAudioChain::TakeLayout(GstCaps* caps) {
+  channels_ = 0;
+  GstAudioInfo info;
+  if (!caps || !gst_audio_info_from_caps(&info, caps) ||
+      GST_AUDIO_INFO_FORMAT(&info) != GST_AUDIO_FORMAT_F32 ||
+      GST_AUDIO_INFO_CHANNELS(&info) > kMaxChannels)
+    return;
+  channels_ = GST_AUDIO_INFO_CHANNELS(&info);
+  const bool placed = !(GST_AUDIO_INFO_FLAGS(&info) & GST_AUDIO_FLAG_UNPOSITIONED);
+  for (int c = 0; c < channels_; ++c)
+    sides_[c] = placed ? SideOf(info.position[c]) : 0;
+  // Two channels without positions are still a left and a right one.
+  if (!placed && channels_ == 2) sides_[0] = -1, sides_[1] = 1;
+}
+
+void TGstAudioChain::ApplyGains(GstPadProbeInfo* info) {
+  const float left = leftGain_, right = rightGain_;
+  if ((left == 1.0f && right == 1.0f) || channels_ == 0) return;
+  GstBuffer* buffer = gst_buffer_make_writable(GST_PAD_PROBE_INFO_BUFFER(info));
+  GST_PAD_PROBE_INFO_DATA(info) = buffer;
+  GstMapInfo map;
+  if (!gst_buffer_map(buffer, &map, GST_MAP_READWRITE)) return;
+  std::array<float, kMaxChannels> gains;
+  for (int c = 0; c < channels_; ++c)
+    gains[c] = sides_[c] < 0 ? left : sides_[c] > 0 ? right : 1.0f;
+  const size_t frames = map.size / (sizeof(float) * channels_);
+  auto* samples = reinterpret_cast<float*>(map.data);
+  for (size_t f = 0; f < frames; ++f, samples += channels_)
+    for (int c = 0; c < channels_; ++c) samples[c] *= gains[c];
+  gst_buffer_unmap(buffer, &map);
 }
 
 }  // namespace mivaro

@@ -1,20 +1,23 @@
-// The audio filter the GStreamer engine gives playbin: pitch-kept rate changes, and a
-// balance stage that is in the chain only while the balance is off centre.
+// The audio filter the GStreamer engine gives playbin: pitch-kept rate changes and the
+// balance, both without ever relinking the chain while the stream flows.
 //
-// audiopanorama mixes every stream to stereo. Kept in the chain for ever, it would turn
-// 5.1 into two channels even at centre balance, so it is linked in when the balance
-// leaves the centre and taken out again when it comes back; the channels pass untouched
-// meanwhile. The relinking happens while the stream is idle between buffers (on the
-// calling thread when nothing flows, else on the streaming thread, a buffer later).
+//   audioconvert ! capsfilter (F32 interleaved, two channels or more) ! scaletempo
 //
-// scaletempo keeps speech at its pitch when the rate is not 1.0; it is linked in the same
-// way only for such rates, since it holds back the first samples (and so the first frame
-// of the open) while it fills its window.
+// The layout is fixed so that the balance can be applied in place: a buffer probe on the
+// capsfilter's source pad scales the channels of one side, and every channel is kept
+// (5.1 stays 5.1; mono becomes stereo so that the balance has two sides to work on).
+// scaletempo keeps speech at its pitch when the rate is not 1.0 and passes buffers
+// through untouched at 1.0, so it stays in the chain for good.
+//
+// The chain used to link a panorama stage and the tempo stage in and out on a pad's idle
+// probe. A buffer in flight during the relink sometimes met caps of the other layout, and
+// the decoder then stopped with "not-negotiated"; nothing is relinked any more.
 #pragma once
 
 #include <gst/gst.h>
 
-#include <mutex>
+#include <array>
+#include <atomic>
 
 namespace mivaro {
 
@@ -28,30 +31,25 @@ class TGstAudioChain {
   // Makes the bin (a floating reference, for playbin's "audio-filter"); nullptr when an
   // element is missing, and the engine then plays without a filter.
   GstElement* Build();
-  // Balance -10000 (left only) .. 10000 (right only); 0 takes the panorama stage out.
+  // Balance in 1/100 dB, -10000 (left only) .. 10000 (right only): the channels of the
+  // other side are attenuated by |balance| / 100 dB, silent at the ends; 0 is centre.
+  // Any thread; takes effect from the next buffer.
   void SetBalance(long balance);
-  // The playback rate; 1.0 takes the tempo stage out.
-  void SetRate(double rate);
-  // The balance stage while it is in the chain (own reference; nullptr at centre).
-  GstElement* Panorama() const;
 
  private:
-  static GstPadProbeReturn OnIdle(GstPad* pad, GstPadProbeInfo* info, gpointer self);
-  // Queues a relink when the stages in the chain are not the ones wanted (mutex_ held;
-  // the probe is added after it is released).
-  GstPad* RelinkPadIfNeeded();
-  void Relink();
+  // Runs on the streaming thread: caps events give the channel layout, buffers get the
+  // gains of the sides.
+  static GstPadProbeReturn OnData(GstPad* pad, GstPadProbeInfo* info, gpointer self);
+  void TakeLayout(GstCaps* caps);
+  void ApplyGains(GstPadProbeInfo* info);
 
-  GstElement* bin_ = nullptr;   // own reference
-  GstElement* head_ = nullptr;  // the element before the optional stages (in bin_)
-  GstElement* tail_ = nullptr;  // the element after them (in bin_)
-  mutable std::mutex mutex_;
-  GstElement* tempo_ = nullptr;     // own references of the optional stages in the chain
-  GstElement* convert_ = nullptr;   // balance: audioconvert ! audiopanorama
-  GstElement* panorama_ = nullptr;
-  float balance_ = 0;
-  double rate_ = 1.0;
-  bool relinkQueued_ = false;
+  GstElement* bin_ = nullptr;  // own reference
+  std::atomic<float> leftGain_{1.0f}, rightGain_{1.0f};
+  // The side of each channel (-1 left, 1 right, 0 centre or none) of the current caps;
+  // written and read on the streaming thread only.
+  static constexpr int kMaxChannels = 64;
+  std::array<signed char, kMaxChannels> sides_{};
+  int channels_ = 0;
 };
 
 }  // namespace mivaro

@@ -1252,7 +1252,6 @@ HRESULT TGstGraph::put_Rate(double rate) {
   if (rate == rate_) return S_OK;
   double pos = 0;
   get_CurrentPosition(&pos);
-  if (audio_) audio_->SetRate(rate);
   HRESULT hr = SeekTo(pos, rate);
   if (hr == S_OK) rate_ = rate;
   return hr;
