@@ -8,6 +8,7 @@
 #include "platform/desktop/icons.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/capture_link.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/list/app_mivaro_list.h"
 
@@ -238,7 +239,7 @@ void TApp_Mivaro::ConnectActions() {
   for (const TMyActionRow& row : kActions)
     if (row.command) Bind(actions.*row.slot, row.command);
   for (QAction* rate : Action_PlayRates) Bind(rate, &TApp_Mivaro::Action_PlayRateExecute);
-  AttachCaptureTool();
+  AttachCaptureTool(*this);
   // The options the playback rules read.
   connect(Action_Opt_Random, &QAction::toggled, this,
           [this](bool on) { controller_->SetRandom(on); });

@@ -36,6 +36,7 @@
 #include "ui/main/file_commands.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/properties_dialog.h"
+#include "ui/main/remote_control.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
 #include "ui/list/app_mivaro_list.h"
@@ -186,7 +187,10 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   // Dropped files.
   setAcceptDrops(true);
 
-  StartRemoteControl();
+  if (options_.register_mpris) {
+    remote_ = new TMyRemoteControl(*this, Timer_Time);
+    remote_->Start();
+  }
 }
 
 TApp_Mivaro::~TApp_Mivaro() {

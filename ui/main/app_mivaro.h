@@ -14,7 +14,6 @@
 //                    paste, copy, save as, properties
 //   app_settings.cpp settings, resume play, icon size
 //   app_keys.cpp     the key table and the keyboard's media keys
-//   app_remote.cpp   the MPRIS service's commands and the state reported to it
 //
 // Commands are functions taking the `sender`: the action when the user ran it, nullptr
 // when the program runs it "without a sender" (no dialog, no question). While the busy
@@ -60,7 +59,7 @@ class TMyComboBox;
 class TMyDirectShowPlayer;
 class TMyIniFile;
 class TMyMessagePanel;
-class TMyMpris;
+class TMyRemoteControl;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
 class TMySubPlayerLink;
@@ -247,7 +246,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Action_Zoom_50Execute(QObject* sender);
   void Action_Zoom_100Execute(QObject* sender);
   void Action_Zoom_200Execute(QObject* sender);
-  // Pauses and opens the capture tool on the current file and position (app_capture.cpp).
+  // Pauses and opens the capture tool on the current file and position (capture_link.h).
   void Action_Zoom_CaptureExecute(QObject* sender);
   void Action_Help_VersionInfoExecute(QObject* sender);
 
@@ -264,7 +263,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void CreateTimers();
   void ConnectControls();
   void SetUpDialogs();
-  void StartRemoteControl();
   // Start-up pieces (app_actions.cpp, app_menus.cpp).
   void CreateActions();
   void ConnectActions();
@@ -334,7 +332,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void SeekBarMouseUp(Qt::MouseButton button, QPoint pos);
   void UpdateSizeLabel();
 
-  // app_remote.cpp: the state the MPRIS service reports, and a jump of the position.
+  // The state the MPRIS service reports, and a jump of the position (remote_control.h).
   void UpdateRemoteStatus();
   void RemoteSeeked();
 
@@ -364,8 +362,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // The history menus with their sections, as load and save both walk them.
   std::array<std::pair<const char16_t*, QMenu*>, 3> HistorySections() const;
 
-  // app_capture.cpp: the middle button on the video runs the capture command.
-  void AttachCaptureTool();
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
   void Action_Zoom_WallvideoExecute(QObject* sender);
@@ -405,7 +401,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // Children of the window.
   TMyWallVideoCommand* wall_video_ = nullptr;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
-  TMyMpris* mpris_ = nullptr;
+  TMyRemoteControl* remote_ = nullptr;  // null without the MPRIS service
   QStyle* menu_style_ = nullptr;
   QStringList image_names_;  // ImageList1: the icon of each image index
   int image_size_ = 16;

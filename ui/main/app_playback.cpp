@@ -23,6 +23,7 @@
 #include "ui/main/busy_guard.h"
 #include "ui/main/message_boxes.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/main/remote_control.h"
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
 #include "ui/main/video_frame.h"
@@ -300,6 +301,15 @@ void TApp_Mivaro::Action_Zoom_50Execute(QObject*) { VideoFrame->FixedZoom(50); }
 void TApp_Mivaro::Action_Zoom_100Execute(QObject*) { VideoFrame->FixedZoom(100); }
 void TApp_Mivaro::Action_Zoom_200Execute(QObject*) { VideoFrame->FixedZoom(200); }
 
+// Pauses and hands the current file and position to the capture tool.
+void TApp_Mivaro::Action_Zoom_CaptureExecute(QObject*) {
+  if (!DShow_Player->HasVideo() || !links.capture || links.capture->IsOpen()) return;
+  DShow_Player->Pause();
+  links.capture->OpenAt(DShow_Player->FileName(), DShow_Player->Position());
+  // Disabled until the tool is closed.
+  UpdateActionStates();
+}
+
 void TApp_Mivaro::Action_Zoom_KeepAspectExecute(QObject*) {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
 }
@@ -373,6 +383,14 @@ void TApp_Mivaro::UpdateActionStates() {
     for (QAction* action : rule.actions) action->setEnabled(rule.enabled);
   TrackBar_Seek->setEnabled(opened);
   if (links.send_to) links.send_to->UpdateStates();
+}
+
+void TApp_Mivaro::UpdateRemoteStatus() {
+  if (remote_) remote_->UpdateStatus();
+}
+
+void TApp_Mivaro::RemoteSeeked() {
+  if (remote_) remote_->Seeked();
 }
 
 void TApp_Mivaro::UpdateSizeLabel() { VideoFrame->UpdateSizeLabel(); }
