@@ -34,6 +34,7 @@
 #include "ui/desktop/message_panel_widget.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/file_commands.h"
+#include "ui/main/history_menus.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/properties_dialog.h"
 #include "ui/main/remote_control.h"
@@ -111,6 +112,10 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   TMyPlaybackHost& host = *this;
   controller_ = std::make_unique<TMyPlaybackController>(*DShow_Player, *playlist_, host);
   CreateMenus();
+  histories_ = std::make_unique<TMyOpenHistories>(
+      std::array<QMenu*, 3>{PopupMenu_File_OpenFile, PopupMenu_File_OpenFolder,
+                            PopupMenu_File_OpenThisFolder},
+      [this](QMenu* menu, const WString& path) { HistoryClicked(menu, path); });
   ConnectActions();
   // Sizing, screen modes and the mouse on the video.
   VideoFrame = new TMyVideoFrame(*this);

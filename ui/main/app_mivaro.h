@@ -59,6 +59,7 @@ class TMyComboBox;
 class TMyDirectShowPlayer;
 class TMyIniFile;
 class TMyMessagePanel;
+class TMyOpenHistories;
 class TMyRemoteControl;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
@@ -347,10 +348,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
                          bool with_subfolders);
   void HistoryClicked(QMenu* menu, const WString& path);
-  // The items' stored forms (the settings lines, playlist/open_history.h), top to bottom.
-  std::vector<WString> HistoryLines(QMenu* menu) const;
-  // The menu's items made anew from the stored forms, top first.
-  void ShowHistory(QMenu* menu, const std::vector<WString>& stored);
   static WString ResumeListFileName();  // beside the program
   bool WriteM3u8(WStringView file_name);
 
@@ -359,8 +356,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // The plain settings as the window holds them, and back.
   TMyMainSettings CurrentSettings() const;
   void ApplySettings(const TMyMainSettings& settings);
-  // The history menus with their sections, as load and save both walk them.
-  std::array<std::pair<const char16_t*, QMenu*>, 3> HistorySections() const;
 
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
@@ -398,6 +393,8 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   std::vector<std::unique_ptr<TMyStepScope>> steps_;
   std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
+  // The open buttons' history menus (history_menus.h).
+  std::unique_ptr<TMyOpenHistories> histories_;
   // Children of the window.
   TMyWallVideoCommand* wall_video_ = nullptr;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;

@@ -25,10 +25,10 @@
 #include "core/wstrings.h"
 #include "player/qt/directshow_player.h"
 #include "playlist/media_strings.h"
-#include "playlist/open_history.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/dialog_filters.h"
+#include "ui/main/history_menus.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/message_boxes.h"
 #include "ui/main/properties_dialog.h"
@@ -234,42 +234,9 @@ void TApp_Mivaro::Action_File_OpenThisFolderExecute(QObject* sender) {
 
 // ---- Histories ------------------------------------------------------------------------------
 
-void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) {
-  if (!path.empty()) ShowHistory(menu, InsertOpenHistory(HistoryLines(menu), path));
-}
+void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) { histories_->Insert(menu, path); }
 
-void TApp_Mivaro::ShowHistory(QMenu* menu, const std::vector<WString>& stored) {
-  for (QAction* item : menu->actions()) {
-    menu->removeAction(item);
-    item->deleteLater();
-  }
-  static int serial = 0;
-  for (const WString& line : stored) {
-    // The hint is the stored form; the menu shows the decoded path.
-    const QString path = Q(OpenHistoryPathOf(line));
-    auto* item = new QAction(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
-    item->setObjectName(QStringLiteral("OpenHistory%1").arg(++serial));
-    item->setData(Q(line));
-    item->setStatusTip(Q(line));
-    item->setToolTip(path);
-    connect(item, &QAction::triggered, this, [this, menu, line] {
-      if (!IsBusy()) HistoryClicked(menu, OpenHistoryPathOf(line));
-    });
-    menu->addAction(item);
-  }
-}
-
-std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const {
-  std::vector<WString> paths;
-  for (const WString& line : HistoryLines(menu)) paths.push_back(OpenHistoryPathOf(line));
-  return paths;
-}
-
-std::vector<WString> TApp_Mivaro::HistoryLines(QMenu* menu) const {
-  std::vector<WString> lines;
-  for (QAction* item : menu->actions()) lines.push_back(item->data().toString().toStdU16String());
-  return lines;
-}
+std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const { return TMyOpenHistories::Paths(menu); }
 
 void TApp_Mivaro::HistoryClicked(QMenu* menu, const WString& path) {
   if (menu == PopupMenu_File_OpenFile) {

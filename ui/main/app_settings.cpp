@@ -11,11 +11,11 @@
 #include "core/shell.h"
 #include "core/wstrings.h"
 #include "playlist/media_strings.h"
-#include "playlist/open_history.h"
 #include "settings/ini_file.h"
 #include "settings/main_settings.h"
 #include "ui/desktop/form_bounds.h"
 #include "ui/main/app_mivaro.h"
+#include "ui/main/history_menus.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/track_bar.h"
 
@@ -68,12 +68,6 @@ void TApp_Mivaro::ApplySettings(const TMyMainSettings& settings) {
   TrackBar_Volume->setValue(settings.volume);
 }
 
-std::array<std::pair<const char16_t*, QMenu*>, 3> TApp_Mivaro::HistorySections() const {
-  return {{{u"OpenFileHistory", PopupMenu_File_OpenFile},
-           {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
-           {u"OpenThisFolderHistory", PopupMenu_File_OpenThisFolder}}};
-}
-
 void TApp_Mivaro::LoadSettings() {
   const Qt::KeyboardModifiers keys = Keys();
   const bool shift = keys.testFlag(Qt::ShiftModifier);
@@ -97,15 +91,7 @@ void TApp_Mivaro::LoadSettings() {
     controller_->SetResume(-1, 0);
   }
 
-  // Histories: the first line ends on top.
-  TMyWStrings lines;
-  for (const auto& [section, menu] : HistorySections()) {
-    if (!ini.SectionExists(section)) continue;
-    ini.ReadSectionLines(section, lines);
-    std::vector<WString> stored;
-    for (int i = 0; i < lines.Count(); ++i) stored.push_back(lines.Get(i));
-    ShowHistory(menu, OpenHistoryFromLines(stored));
-  }
+  histories_->Load(ini);
 }
 
 void TApp_Mivaro::SaveSettings() {
@@ -120,12 +106,7 @@ void TApp_Mivaro::SaveSettings() {
 
   if (links.playlist) links.playlist->SaveSettings(ini);
 
-  TMyWStrings lines;
-  for (const auto& [section, menu] : HistorySections()) {
-    lines.Clear();
-    for (const WString& line : HistoryLines(menu)) lines.Add(line);
-    ini.WriteSectionLines(section, lines);
-  }
+  histories_->Save(ini);
 
   if (Action_Opt_Resume->isChecked()) {
     ini.WriteInteger(u"RESUME", u"Index", ItemIndex());
