@@ -34,6 +34,7 @@
 #include "core/ustring.h"
 #include "player/playback_controller.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/file_dialog.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/window_links.h"
 
@@ -69,19 +70,6 @@ class TMyTrackBar;
 class TMyVideoFrame;
 class TMyWStrings;
 struct TMyMainSettings;
-
-// What a file or folder dialog keeps between runs: its folder, its chosen paths and, for
-// the file dialogs, the file name and filter.
-struct TMyDialogState {
-  QString title;
-  QString filter;        // "text|patterns|text|patterns..." as the program writes filters
-  int filter_index = 1;  // 1-based
-  WString initial_dir;
-  WString file_name;
-  std::vector<WString> files;  // the chosen paths (files or folders)
-};
-
-enum class TMyDialogKind { OpenFile, OpenFolder, OpenThisFolder, Save };
 
 // Start-up choices; the defaults are those of the program.
 struct TApp_MivaroOptions {

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QStringList>
@@ -27,7 +26,6 @@
 #include "playlist/media_strings.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
-#include "ui/main/dialog_filters.h"
 #include "ui/main/history_menus.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/message_boxes.h"
@@ -130,44 +128,7 @@ void TApp_Mivaro::StartFolderRule(TMyDialogState& dialog, bool file_dialog) {
 }
 
 bool TApp_Mivaro::RunDialog(TMyDialogKind kind, TMyDialogState& state) {
-  if (ExecuteDialog) return ExecuteDialog(kind, state);
-  const QString dir = Q(state.initial_dir);
-  const QStringList filters = QtFilters(state.filter);
-  const QString selected =
-      state.filter_index >= 1 && state.filter_index <= filters.size() ? filters[state.filter_index - 1] : QString();
-  QString chosen_filter = selected;
-  switch (kind) {
-    case TMyDialogKind::OpenFile: {
-      const QStringList files = QFileDialog::getOpenFileNames(
-          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter);
-      if (files.isEmpty()) return false;
-      state.files.clear();
-      for (const QString& f : files) state.files.push_back(f.toStdU16String());
-      state.file_name = state.files.front();
-      break;
-    }
-    case TMyDialogKind::OpenFolder:
-    case TMyDialogKind::OpenThisFolder: {
-      const QString folder = QFileDialog::getExistingDirectory(this, state.title, dir);
-      if (folder.isEmpty()) return false;
-      state.files = {folder.toStdU16String()};
-      state.file_name = folder.toStdU16String();
-      break;
-    }
-    case TMyDialogKind::Save: {
-      // The program asks its own overwrite question after the dialog; Qt's would ask twice.
-      const QString file = QFileDialog::getSaveFileName(
-          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter,
-          QFileDialog::DontConfirmOverwrite);
-      if (file.isEmpty()) return false;
-      state.file_name = file.toStdU16String();
-      state.files = {state.file_name};
-      break;
-    }
-  }
-  const int index = static_cast<int>(filters.indexOf(chosen_filter));
-  if (index >= 0) state.filter_index = index + 1;
-  return true;
+  return ExecuteDialog ? ExecuteDialog(kind, state) : RunFileDialog(this, kind, state);
 }
 
 // ---- Open commands --------------------------------------------------------------------------
