@@ -37,6 +37,7 @@
 #include "ui/main/history_menus.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/properties_dialog.h"
+#include "ui/main/settings_binding.h"
 #include "ui/main/remote_control.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
@@ -296,7 +297,7 @@ void TApp_Mivaro::SetUpDialogs() {
   Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
   Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
   // The checks, the volume and the dialogs' folders start at the settings' defaults.
-  ApplySettings(DefaultMainSettings(initial));
+  ApplyWindowSettings(*this, DefaultMainSettings(initial));
 }
 
 void TApp_Mivaro::FinishStartup() {

@@ -69,7 +69,6 @@ class TMyWallVideoCommand;
 class TMyTrackBar;
 class TMyVideoFrame;
 class TMyWStrings;
-struct TMyMainSettings;
 
 // Start-up choices; the defaults are those of the program.
 struct TApp_MivaroOptions {
@@ -341,9 +340,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
 
   // app_settings.cpp
   void ApplyIconSize();
-  // The plain settings as the window holds them, and back.
-  TMyMainSettings CurrentSettings() const;
-  void ApplySettings(const TMyMainSettings& settings);
 
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
