@@ -39,6 +39,7 @@
 #include "ui/main/properties_dialog.h"
 #include "ui/main/settings_binding.h"
 #include "ui/main/remote_control.h"
+#include "ui/main/seek_bar_presenter.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
 #include "ui/list/app_mivaro_list.h"
@@ -245,9 +246,7 @@ void TApp_Mivaro::ConnectPlayer() {
   // A length not known at open (a stream without an index) arrives later: the bar takes it.
   DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
     if (code != EC_LENGTH_CHANGED) return;
-    seeking_ = true;
-    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
-    seeking_ = false;
+    seek_bar_->SetLength(DShow_Player->DurationSeconds());
   };
 }
 
@@ -271,12 +270,12 @@ void TApp_Mivaro::ConnectControls() {
   connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
           &TApp_Mivaro::ComboBoxSelect);
   connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
-  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
-  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
-  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
-  // The picture follows a dragged thumb with quick key-frame seeks; letting go seeks
-  // exactly (SeekBarMouseUp).
-  connect(TrackBar_Seek, &QSlider::sliderMoved, this, [this](int value) { controller_->ScrubTo(value); });
+  TMySeekBarPresenter::TCommands seek;
+  seek.seek_to = [this](double seconds) { SeekTo(seconds); };
+  seek.scrub_to = [this](int seconds) { controller_->ScrubTo(seconds); };
+  seek.skip = [this](int direction) { Skip(direction); };
+  seek_bar_ = new TMySeekBarPresenter(TrackBar_Seek, Action_Play_SkipBack, Action_Play_SkipNext,
+                                      std::move(seek), this);
 }
 
 void TApp_Mivaro::SetUpDialogs() {

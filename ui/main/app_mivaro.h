@@ -64,6 +64,7 @@ class TMyOpenHistories;
 class TMyRemoteControl;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
+class TMySeekBarPresenter;
 class TMySubPlayerLink;
 class TMyWallVideoCommand;
 class TMyTrackBar;
@@ -315,9 +316,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Timer_IsPlayTimer();
   void Timer_GetFileTimer();
   void RefreshListWindow();
-  void SeekBarMouseDown(Qt::MouseButton button, QPoint pos);
-  void SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos);
-  void SeekBarMouseUp(Qt::MouseButton button, QPoint pos);
   void UpdateSizeLabel();
 
   // The state the MPRIS service reports, and a jump of the position (remote_control.h).
@@ -382,6 +380,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // Children of the window.
   TMyWallVideoCommand* wall_video_ = nullptr;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
+  TMySeekBarPresenter* seek_bar_ = nullptr;
   TMyRemoteControl* remote_ = nullptr;  // null without the MPRIS service
   QStyle* menu_style_ = nullptr;
   QStringList image_names_;  // ImageList1: the icon of each image index
@@ -392,10 +391,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   WString file_path_;
   int mute_image_index_ = 0;
   int created_ = 0;
-  // A seek runs (its fades pump messages; the time display leaves the bar alone meanwhile).
-  bool seeking_ = false;
-  // The left button went down on the seek bar's thumb: its release seeks to the bar's value.
-  bool thumb_pressed_ = false;
   bool finished_startup_ = false;
   bool close_pending_ = false;
   bool destroyed_ = false;

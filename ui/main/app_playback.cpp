@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QSlider>
 #include <QTimer>
-#include <QToolTip>
 
 #include "core/paths.h"
 #include "core/wstrings.h"
@@ -24,6 +23,7 @@
 #include "ui/main/message_boxes.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/remote_control.h"
+#include "ui/main/seek_bar_presenter.h"
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
 #include "ui/main/video_frame.h"
@@ -78,11 +78,7 @@ void TApp_Mivaro::ShowOpened() {
   UpdateActionStates();
 }
 
-void TApp_Mivaro::ShowPosition(int seconds) {
-  seeking_ = true;
-  TrackBar_Seek->setValue(seconds);
-  seeking_ = false;
-}
+void TApp_Mivaro::ShowPosition(int seconds) { seek_bar_->ShowPosition(seconds); }
 
 void TApp_Mivaro::ShowCleared() {
   Timer_Time->stop();
@@ -163,8 +159,7 @@ void TApp_Mivaro::Timer_TimeTimer() {
                                       DShow_Player->DurationSeconds()));
   // Keep the display awake while playing.
   if (Timer_Time->isActive()) inhibitor_->Hold(QStringLiteral("メディアの再生中"));
-  if (!TrackBar_Seek->IsThumbHeld() && !thumb_pressed_ && !seeking_)
-    TrackBar_Seek->setValue(DShow_Player->PositionSeconds());
+  seek_bar_->Follow(DShow_Player->PositionSeconds());
   if (controller_->TimeTick(NowMs())) MediaEnded();
 }
 
@@ -174,10 +169,9 @@ void TApp_Mivaro::MediaEnded() { controller_->MediaEnded(); }
 
 void TApp_Mivaro::SeekTo(double seconds) {
   // The fades pump messages: a time tick meanwhile must not move the bar back.
-  seeking_ = true;
-  TrackBar_Seek->setValue(static_cast<int>(seconds));
+  seek_bar_->BeginSeek(seconds);
   controller_->SeekTo(seconds);
-  seeking_ = false;
+  seek_bar_->EndSeek();
   RemoteSeeked();
 }
 
@@ -196,55 +190,6 @@ void TApp_Mivaro::Skip(int direction) {
 
 void TApp_Mivaro::Action_Play_SkipBackExecute(QObject*) { Skip(-1); }
 void TApp_Mivaro::Action_Play_SkipNextExecute(QObject*) { Skip(+1); }
-
-void TApp_Mivaro::SeekBarMouseDown(Qt::MouseButton button, QPoint pos) {
-  if (button != Qt::LeftButton) {
-    thumb_pressed_ = false;
-    TrackBar_Seek->releaseMouse();
-  } else if (TrackBar_Seek->ThumbRect().contains(pos)) {
-    thumb_pressed_ = true;
-  }
-}
-
-void TApp_Mivaro::SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos) {
-  QString hint;
-  if (TrackBar_Seek->minimum() < TrackBar_Seek->maximum()) {
-    const QRect channel = TrackBar_Seek->ChannelRect();
-    if (buttons.testFlag(Qt::LeftButton) && TrackBar_Seek->IsThumbHeld()) {
-      hint = SecondsHint(TrackBar_Seek->value());
-    } else if (pos.x() < channel.left()) {
-      hint = Action_Play_SkipBack->toolTip();
-    } else if (pos.x() > channel.right()) {
-      hint = Action_Play_SkipNext->toolTip();
-    } else {
-      const int value = static_cast<int>(TrackBar_Seek->ValueAtX(pos.x()));
-      hint = SecondsHint(value);
-    }
-  }
-  TrackBar_Seek->setToolTip(hint);
-  if (hint.isEmpty()) {
-    QToolTip::hideText();
-  } else {
-    QToolTip::showText(TrackBar_Seek->mapToGlobal(pos), hint, TrackBar_Seek);
-  }
-}
-
-void TApp_Mivaro::SeekBarMouseUp(Qt::MouseButton button, QPoint pos) {
-  if (button != Qt::LeftButton) return;
-  if (thumb_pressed_) {
-    SeekTo(TrackBar_Seek->value());
-  } else {
-    const QRect channel = TrackBar_Seek->ChannelRect();
-    if (pos.x() < channel.left()) {
-      if (Action_Play_SkipBack->isEnabled()) Action_Play_SkipBackExecute(Action_Play_SkipBack);
-    } else if (pos.x() > channel.right()) {
-      if (Action_Play_SkipNext->isEnabled()) Action_Play_SkipNextExecute(Action_Play_SkipNext);
-    } else {
-      SeekTo(TrackBar_Seek->ValueAtX(pos.x()));
-    }
-  }
-  thumb_pressed_ = false;
-}
 
 // ---- Play, pause, replay, frames, rate, volume -----------------------------------------
 
