@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -35,6 +34,7 @@
 #include "ui/main/busy_guard.h"
 #include "ui/main/file_commands.h"
 #include "ui/main/history_menus.h"
+#include "ui/main/main_input.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/properties_dialog.h"
 #include "ui/main/settings_binding.h"
@@ -63,23 +63,6 @@ constexpr int kClientWidth = 480;
 // standard error for the benchmark scripts; MIVARO_EXIT_WHEN_READY closes the window once
 // it was painted and the start-up playlist was added.
 bool ReportTimes() { return qEnvironmentVariableIsSet("MIVARO_REPORT_TIMES"); }
-
-bool IsInputEvent(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-      return true;
-    default:
-      return false;
-  }
-}
 
 }  // namespace
 
@@ -167,8 +150,10 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
           &TApp_Mivaro::ClipboardChanged);
   ClipboardChanged();
 
-  // Keys, busy input blocking and media keys are seen application-wide.
+  // Keys, busy input blocking and media keys are seen application-wide; the window itself
+  // watches for its first paint.
   qApp->installEventFilter(this);
+  input_ = new TMyMainInput(*this);
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
 
@@ -398,31 +383,6 @@ bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
     painted_ = true;
     if (ReportTimes()) std::fprintf(stderr, "@metric shown_ms=%.0f\n", os::MsSinceProcessStart());
     ExitWhenReady();
-  }
-  if (!IsInputEvent(type) || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);
-  auto* widget = static_cast<QWidget*>(watched);
-  if (widget->window() != this) return QMainWindow::eventFilter(watched, event);
-
-  if (IsBusy()) {
-    // A disabled window takes no input; Escape still reaches the long loop's check.
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
-    }
-    return true;
-  }
-  if (type == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    // A key the focused control ignores comes here again for each parent: a media key
-    // runs on its first delivery only.
-    QWidget* first = QApplication::focusWidget();
-    if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
-    if (HandleKeyDown(key->key(), key->modifiers())) return true;
-  } else if (type == QEvent::KeyRelease) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->isAutoRepeat()) {
-      pause_on_click_ = false;
-      if (HandleKeyUp(key->key(), key->modifiers())) return true;
-    }
   }
   return QMainWindow::eventFilter(watched, event);
 }

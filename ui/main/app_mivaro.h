@@ -13,7 +13,6 @@
 //   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
 //                    paste, copy, save as, properties
 //   app_settings.cpp settings, resume play, icon size
-//   app_keys.cpp     the key table and the keyboard's media keys
 //
 // Commands are functions taking the `sender`: the action when the user ran it, nullptr
 // when the program runs it "without a sender" (no dialog, no question). While the busy
@@ -59,6 +58,7 @@ enum TMyVmMode : int;
 class TMyComboBox;
 class TMyDirectShowPlayer;
 class TMyIniFile;
+class TMyMainInput;
 class TMyMessagePanel;
 class TMyOpenHistories;
 class TMyRemoteControl;
@@ -145,7 +145,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   TMyPlaybackController& Controller() const { return *controller_; }
   // The time display (Timer_Time's tick), also run on pause and option change.
   void Timer_TimeTimer();
-  // Multimedia keys; true when reported handled.
+  // Multimedia keys; true when reported handled (main_input.h).
   bool HandleMediaKey(int key);
 
   // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
@@ -322,12 +322,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void UpdateRemoteStatus();
   void RemoteSeeked();
 
-  // The form's keys (app_keys.cpp). They run on release; their press is swallowed so that
-  // it does not reach the focused control (a closed combo box would change the entry, a
-  // slider would move). Both answer true for a key of the table.
-  bool HandleKeyDown(int key, Qt::KeyboardModifiers modifiers);
-  bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
-
   // app_open.cpp
   void StartFolderRule(TMyDialogState& dialog, bool file_dialog);
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
@@ -381,6 +375,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   TMyWallVideoCommand* wall_video_ = nullptr;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
   TMySeekBarPresenter* seek_bar_ = nullptr;
+  TMyMainInput* input_ = nullptr;
   TMyRemoteControl* remote_ = nullptr;  // null without the MPRIS service
   QStyle* menu_style_ = nullptr;
   QStringList image_names_;  // ImageList1: the icon of each image index
@@ -394,11 +389,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   bool finished_startup_ = false;
   bool close_pending_ = false;
   bool destroyed_ = false;
-  bool pause_on_click_ = false;  // a click on the video pauses; any key release disarms it
-  // The last key pressed and the Shift/Ctrl held with it: its release runs the command of
-  // that combination even when a modifier was let go first.
-  int pressed_key_ = 0;
-  Qt::KeyboardModifiers pressed_modifiers_;
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons

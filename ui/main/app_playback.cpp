@@ -20,6 +20,7 @@
 #include "ui/debug/debug_menu.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/main_input.h"
 #include "ui/main/message_boxes.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/remote_control.h"
@@ -329,6 +330,8 @@ void TApp_Mivaro::UpdateActionStates() {
   TrackBar_Seek->setEnabled(opened);
   if (links.send_to) links.send_to->UpdateStates();
 }
+
+bool TApp_Mivaro::HandleMediaKey(int key) { return input_->MediaKey(key); }
 
 void TApp_Mivaro::UpdateRemoteStatus() {
   if (remote_) remote_->UpdateStatus();
