@@ -14,6 +14,7 @@
 #include "core/paths.h"
 #include "core/wstrings.h"
 #include "platform/desktop/screensaver.h"
+#include "player/action_states.h"
 #include "player/playback_controller.h"
 #include "player/qt/directshow_player.h"
 #include "tags/tag.h"
@@ -288,15 +289,18 @@ void TApp_Mivaro::ComboBoxSelect(int) {
 void TApp_Mivaro::UpdateActionStates() {
   if (created_ != 1) return;
   VideoFrame->HidePanels();
-  const bool opened = DShow_Player->IsOpened();
-  const bool has_items = playlist_->Count() > 0;
-  const bool current = ItemIndex() >= 0;
-  const bool video = DShow_Player->HasVideo();
-  const bool full = Action_Zoom_FullScreen->isChecked() || Action_Zoom_MaxScreen->isChecked();
-  // The commands of a part that is not attached stay off.
-  const bool files = links.file_commands != nullptr;
-  const bool capture = links.capture && !links.capture->IsOpen();
+  TMyActionFacts facts;
+  facts.opened = DShow_Player->IsOpened();
+  facts.has_items = playlist_->Count() > 0;
+  facts.current = ItemIndex() >= 0;
+  facts.video = DShow_Player->HasVideo();
+  facts.full_screen = Action_Zoom_FullScreen->isChecked() || Action_Zoom_MaxScreen->isChecked();
+  facts.file_commands = links.file_commands != nullptr;
+  facts.capture_ready = links.capture && !links.capture->IsOpen();
+  facts.wallpaper = wall_video_ != nullptr;
   const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+  facts.clipboard_text = clip && clip->hasText();
+  const TMyActionStates on = ActionStates(facts);
   struct Rule {
     std::vector<QAction*> actions;
     bool enabled;
@@ -304,30 +308,29 @@ void TApp_Mivaro::UpdateActionStates() {
   const Rule rules[] = {
       {{Action_Play_PlayPause, Action_Play_Replay, Action_Play_SkipBack, Action_Play_SkipNext,
         Action_Play_FrameBack, Action_Play_FrameNext},
-       opened},
-      {{Action_Play_Back, Action_Play_Next}, has_items},
-      {{Action_Zoom_Wallvideo}, wall_video_ != nullptr},
-      // The video frame is always there: the steps and the full-screen modes are offered
-      // always (without video they do nothing); the fixed sizes need a video in a window.
-      {{Action_Zoom_FullScreen, Action_Zoom_MaxScreen, Action_Zoom_Up, Action_Zoom_Down}, true},
+       on.playback},
+      {{Action_Play_Back, Action_Play_Next}, on.navigation},
+      {{Action_Zoom_Wallvideo}, on.wallpaper},
+      {{Action_Zoom_FullScreen, Action_Zoom_MaxScreen, Action_Zoom_Up, Action_Zoom_Down},
+       on.screen_modes},
       {{Action_Zoom_100, Action_Zoom_50, Action_Zoom_200, Action_Zoom_Fit,
         Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
         Action_Zoom_AspectEVista, Action_Zoom_AspectAVista, Action_Zoom_AspectWideScope},
-       video && !full},
-      {{Action_Zoom_Capture}, capture && video},
-      {{Action_List_Del, Action_File_Property}, current},
+       on.fixed_sizes},
+      {{Action_Zoom_Capture}, on.capture},
+      {{Action_List_Del, Action_File_Property}, on.entry},
       {{Action_FileCmd, Action_FileCmd_Rename, Action_FileCmd_Copy, Action_FileCmd_Move,
         Action_FileCmd_RemoveFromHDD, Action_FileCmd_Trash},
-       files && current},
-      {{Action_List_Clear, Action_List_Copy, Action_File_SaveAs}, has_items},
+       on.file_commands},
+      {{Action_List_Clear, Action_List_Copy, Action_File_SaveAs}, on.list},
       {{Action_Sort, Action_Sort_FileName, Action_Sort_Path, Action_Sort_Name, Action_Sort_Ext,
         Action_Sort_Shuffle},
-       files && has_items},
-      {{Action_List_Paste}, clip && clip->hasText()},
+       on.sort},
+      {{Action_List_Paste}, on.paste},
   };
   for (const Rule& rule : rules)
     for (QAction* action : rule.actions) action->setEnabled(rule.enabled);
-  TrackBar_Seek->setEnabled(opened);
+  TrackBar_Seek->setEnabled(on.playback);
   if (links.send_to) links.send_to->UpdateStates();
 }
 
