@@ -35,6 +35,7 @@
 #include "ui/main/busy_guard.h"
 #include "ui/main/file_dialog.h"
 #include "ui/main/main_actions.h"
+#include "ui/main/main_options.h"
 #include "ui/main/window_links.h"
 
 class QAction;
@@ -49,10 +50,6 @@ class QToolBar;
 
 namespace mivaro {
 
-// From the media engine (platform/media/media_graph.h, media_types.h), declared here so
-// that this header stays light.
-class TMediaGraph;
-using TMediaGraphFactory = std::function<std::unique_ptr<TMediaGraph>()>;
 enum TMyVmMode : int;
 
 class TMyComboBox;
@@ -70,25 +67,6 @@ class TMyWallVideoCommand;
 class TMyTrackBar;
 class TMyVideoFrame;
 class TMyWStrings;
-
-// Start-up choices; the defaults are those of the program.
-struct TApp_MivaroOptions {
-  // Every token after the program path (options included); unset: the process's own
-  // command line.
-  std::optional<std::vector<WString>> arguments;
-  // Start the sub player process at the end of start-up.
-  bool start_sub_player = true;
-  // Offer the MPRIS interface on the session bus.
-  bool register_mpris = true;
-  // Graphs for the player (tests give scripted graphs); empty: the real media engine.
-  TMediaGraphFactory graph_factory;
-  // Install the Qt hooks of core/hooks.h (message boxes, message pump, keys). Tests that
-  // answer message boxes themselves install their own.
-  bool install_hooks = true;
-  // The modifier keys as commands read them (start-up and exit included); unset: the
-  // keyboard's.
-  std::function<Qt::KeyboardModifiers()> held_keys;
-};
 
 class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlaybackHost {
   Q_OBJECT
@@ -336,11 +314,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
   void Action_Zoom_WallvideoExecute(QObject* sender);
-  // For the screen-mode code: bringing the video home before full screen is entered. (The
-  // double-click branch runs through the video frame's wallpaper step.)
-  void WallVideoBringBack();
-  // On media open: the mode follows the action (only when it is on or was on).
-  void ApplyWallVideo();
 
   // Widgets only the window's own files use (children of the window).
   QWidget* Panel_Control = nullptr;  // the time, the controls and the volume

@@ -29,6 +29,7 @@
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
 #include "ui/main/video_frame.h"
+#include "ui/main/wall_video_command.h"
 
 namespace mivaro {
 namespace {
@@ -75,7 +76,7 @@ void TApp_Mivaro::ShowOpened() {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
   VideoFrame->ApplyScreenModes();
   // A video still on the desktop from the previous entry comes home when the mode is off.
-  if (!Action_Zoom_Wallvideo->isChecked()) ApplyWallVideo();
+  if (!Action_Zoom_Wallvideo->isChecked() && wall_video_->VideoOut()) wall_video_->Execute(false);
   UpdateHints();
   UpdateActionStates();
 }
