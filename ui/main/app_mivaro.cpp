@@ -50,12 +50,6 @@
 namespace mivaro {
 namespace {
 
-// Extensions never added to the playlist, in the program's order.
-const char16_t* const kExcludedExtensions[] = {
-    u".css", u".js",  u".htm", u".html", u".xml", u".chm", u".h1?", u".hlp", u".doc",
-    u".ini", u".log", u".txt", u".bin",  u".dat", u".db",  u".sys", u".bat", u".cmd",
-    u".com", u".dll", u".exe", u".ocx",  u".pif", u".scr", u".vbx", u".tvpid"};
-
 // The design heights of the panels and the width of the client area at start.
 constexpr int kClientWidth = 480;
 
@@ -90,7 +84,6 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   setAttribute(Qt::WA_KeyCompression, false);
 
   playlist_ = std::make_unique<TMyWStrings>();
-  excluded_extensions_ = std::make_unique<TMyWStrings>();
 
   CreateActions();
   CreatePanels();
@@ -112,10 +105,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 
   ConnectPlayer();
 
-  // The playlist (the combo box's items) and the excluded extensions.
+  // The playlist (the combo box's items).
   playlist_->OwnsObjects = true;
   PlaylistModel->SetStore(playlist_->Storage());
-  for (const char16_t* ext : kExcludedExtensions) excluded_extensions_->Add(ext);
 
   // Labels, colours.
   Label_Size->clear();

@@ -340,7 +340,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // The controller's pumping steps now running (they nest when a command arrives during
   // a fade); a close waits while any is open.
   std::vector<std::unique_ptr<TMyStepScope>> steps_;
-  std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
   // The open buttons' history menus (history_menus.h).
   std::unique_ptr<TMyOpenHistories> histories_;

@@ -22,6 +22,7 @@
 #include "core/text_encoding.h"
 #include "core/version.h"
 #include "core/wstrings.h"
+#include "player/open_policy.h"
 #include "player/qt/directshow_player.h"
 #include "playlist/media_strings.h"
 #include "settings/param.h"
@@ -72,9 +73,7 @@ WString TApp_Mivaro::InitialFolder() {
 void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
   const int old = playlist_->Count();
   TMyMediaStrings found;
-  std::vector<WString> excluded;
-  for (int i = 0; i < excluded_extensions_->Count(); ++i) excluded.push_back(excluded_extensions_->Get(i));
-  found.SetExcludeExtensions(excluded);
+  found.SetExcludeExtensions(ExcludedExtensions());
   found.OnFileAdded = [this](int number, WStringView path) {
     file_count_ = number;
     file_path_ = WString(path);
@@ -167,17 +166,7 @@ void TApp_Mivaro::OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMe
     // The chosen folders' own files only, without their subfolders.
     std::vector<WString> files;
     for (const WString& folder : dialog.files) {
-      const WString base = IncludeTrailingPathDelimiter(folder);
-      std::vector<WString> here;
-      ForEachFileMatch(base + u"*.*", [&](const TMyFindData& entry) {
-        if (!entry.IsFolder()) here.push_back(base + entry.name);
-        ProcessMessages();
-        return true;
-      });
-      // Folders list their files in no particular order here; show them sorted.
-      std::stable_sort(here.begin(), here.end(), [](const WString& a, const WString& b) {
-        return TMyWStrings::ComparePaths(a, b) < 0;
-      });
+      const std::vector<WString> here = FolderOwnFiles(folder, [] { ProcessMessages(); });
       files.insert(files.end(), here.begin(), here.end());
     }
     AddFiles(files);
