@@ -89,7 +89,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // so a timer, a player event or another command may run inside them; the busy guard
   // (busy_guard.h) keeps the user's input out meanwhile.
   TMyWStrings& Playlist() const { return *playlist_; }
-  TMySubPlayerLink* SubPlayer() const { return sub_player_.get(); }
   int ItemIndex() const;
   void SetItemIndex(int index);
   void PlayIndex(int n);  // pumps (the fade of the entry that was playing)
@@ -103,8 +102,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void ShowEntryProperties(int index);  // a modal dialog
   // The action-state rules (restore, minimize and paste also follow their own events).
   void UpdateActionStates();
-  void LoadSettings();
-  void SaveSettings();
   // Puts `path` on top of a history menu by the rule of playlist/open_history.h.
   void InsertHistory(QMenu* menu, WStringView path);
   // The decoded paths, top to bottom.
@@ -186,12 +183,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Action_File_OpenFileExecute(QObject* sender);
   void Action_File_OpenFolderExecute(QObject* sender);
   void Action_File_OpenThisFolderExecute(QObject* sender);
-  void Action_File_SaveAsExecute(QObject* sender);
-  void Action_File_PropertyExecute(QObject* sender);
-  void Action_File_ExitExecute(QObject* sender);
-  void Action_File_RestoreExecute(QObject* sender);
-  void Action_File_MinimizeExecute(QObject* sender);
-  void Action_List_EditExecute(QObject* sender);
   void Action_List_ClearExecute(QObject* sender);
   void Action_List_DelExecute(QObject* sender);
   void Action_List_CopyExecute(QObject* sender);
@@ -206,16 +197,10 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Action_Play_FrameNextExecute(QObject* sender);
   void Action_Play_MuteExecute(QObject* sender);
   void Action_PlayRateExecute(QObject* sender);
-  void Action_Opt_TimeVerboseExecute(QObject* sender);
-  void Action_Opt_LargeIconExecute(QObject* sender);
-  void Action_Zoom_KeepAspectExecute(QObject* sender);
   // The fixed zooms (video_frame.h does the sizing).
   void Action_Zoom_50Execute(QObject* sender);
   void Action_Zoom_100Execute(QObject* sender);
   void Action_Zoom_200Execute(QObject* sender);
-  // Pauses and opens the capture tool on the current file and position (capture_link.h).
-  void Action_Zoom_CaptureExecute(QObject* sender);
-  void Action_Help_VersionInfoExecute(QObject* sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -308,9 +293,27 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   static WString ResumeListFileName();  // beside the program
   bool WriteM3u8(WStringView file_name);
 
-  // app_settings.cpp
+  // app_settings.cpp: the settings file (read at start, written at close).
+  void LoadSettings();
+  void SaveSettings();
   void ApplyIconSize();
 
+  // The action table (app_actions.cpp), a member so that its rows may name the private
+  // commands below.
+  struct TMyActionTable;
+  // Commands only their actions run (the action table); the capture command pauses and
+  // opens the capture tool on the current file and position (capture_link.h).
+  void Action_File_SaveAsExecute(QObject* sender);
+  void Action_File_PropertyExecute(QObject* sender);
+  void Action_File_ExitExecute(QObject* sender);
+  void Action_File_RestoreExecute(QObject* sender);
+  void Action_File_MinimizeExecute(QObject* sender);
+  void Action_List_EditExecute(QObject* sender);
+  void Action_Opt_TimeVerboseExecute(QObject* sender);
+  void Action_Opt_LargeIconExecute(QObject* sender);
+  void Action_Zoom_KeepAspectExecute(QObject* sender);
+  void Action_Help_VersionInfoExecute(QObject* sender);
+  void Action_Zoom_CaptureExecute(QObject* sender);
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
   void Action_Zoom_WallvideoExecute(QObject* sender);
