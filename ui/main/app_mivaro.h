@@ -2,32 +2,38 @@
 //
 // The window owns the playlist (the items of ComboBox_Playlist, a TMyWStrings whose store
 // the combo box's model shows directly; the combo's current item is the current entry),
-// the player control DShow_Player, the sub player link and every action. Its work is split
-// by job over several files:
-//   app_mivaro.cpp   start-up, caption, busy-guard input blocking, upkeep events, shutdown
+// the player control DShow_Player, the playback rules (player/playback_controller.h), the
+// sub player link and every action. Its own work is split by job over several files:
+//   app_mivaro.cpp   start-up, caption, busy state, window-state events, drops, shutdown
 //   app_actions.cpp  the action table (captions, hints, icons, shortcuts, checks, groups,
 //                    commands); the pointers are in main_actions.h
 //   app_menus.cpp    panels, and the tables of the main menu, pop-up menus and tool bars
-//   app_playback.cpp navigation, opening media, player events, timers, seek bar, skips,
-//                    rate, mute and volume, deleting and clearing, action states, keys
-//   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
-//                    paste, copy, save as, properties
-//   app_settings.cpp settings, resume play, icon size
+//   app_playback.cpp what the playback rules report, player events, the time display,
+//                    seeking and skips, rate, mute and volume, deleting and clearing, the
+//                    action states (player/action_states.h)
+//   app_open.cpp     AddFiles, the open commands, drops, paste, copy, save as, properties
+//   app_settings.cpp the settings file, resume play, icon size
+//   app_wallpaper.cpp the wallpaper command's wiring
+// Parts with a job of their own are objects the window makes and owns (children, or held
+// by value), each with its header: the input filter (main_input.h: keys, media keys, the
+// busy guard's input blocking), the seek bar (seek_bar_presenter.h), the open histories
+// (history_menus.h), the MPRIS adapter (remote_control.h), the capture link
+// (capture_link.h), the settings binding (settings_binding.h), the menu builder
+// (menu_builder.h), the video frame (video_frame.h) and the wallpaper command
+// (wall_video_command.h).
 //
-// Commands are functions taking the `sender`: the action when the user ran it, nullptr
-// when the program runs it "without a sender" (no dialog, no question). While the busy
-// guard (busy_guard.h) is open, actions triggered by the user do nothing.
+// Threads: everything here runs on the user-interface thread; the player's notifications
+// are posted to it. Commands are functions taking the `sender`: the action when the user
+// ran it, nullptr when the program runs it "without a sender" (no dialog, no question).
+// While the busy guard (busy_guard.h) is open, actions triggered by the user do nothing.
 #pragma once
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <utility>
 #include <vector>
 
 #include "core/ustring.h"
@@ -259,8 +265,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void EntryUnplayable(WStringView path) override;
   void BeginStep() override;
   void EndStep() override;
-  void OpenAndPlay(WStringView path);
-  void DeleteEntry(int a);
   void Skip(int direction);
   void ApplyPlayRate();
   // Mute and volume (the mute action and the volume bar share it).
@@ -363,7 +367,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   int created_ = 0;
   bool finished_startup_ = false;
   bool close_pending_ = false;
-  bool destroyed_ = false;
   bool painted_ = false;         // the window was painted once
   bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons

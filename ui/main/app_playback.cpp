@@ -46,7 +46,6 @@ void TApp_Mivaro::SetItemIndex(int index) { controller_->SetIndex(index); }
 
 void TApp_Mivaro::PlayIndex(int n) { controller_->PlayIndex(n); }
 void TApp_Mivaro::PlayCurrent() { controller_->PlayCurrent(); }
-void TApp_Mivaro::OpenAndPlay(WStringView path) { controller_->OpenAndPlay(path); }
 void TApp_Mivaro::StopMedia() { controller_->Stop(); }
 void TApp_Mivaro::Action_Play_BackExecute(QObject*) { controller_->Back(); }
 void TApp_Mivaro::Action_Play_NextExecute(QObject*) { controller_->Next(); }
@@ -269,8 +268,6 @@ void TApp_Mivaro::Action_List_DelExecute(QObject* sender) {
   if (sender && AskYesNo(u"再生中のファイルをリストから削除します\rよろしいですか") != kIdYes) return;
   controller_->RemoveCurrent();
 }
-
-void TApp_Mivaro::DeleteEntry(int a) { controller_->DeleteEntry(a); }
 
 void TApp_Mivaro::Action_List_ClearExecute(QObject* sender) {
   if (sender && AskYesNo(u"リストをクリアします\rよろしいですか") != kIdYes) return;
