@@ -15,7 +15,6 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
-#include <cstdio>
 
 #include "core/hooks.h"
 #include "core/paths.h"
@@ -26,7 +25,6 @@
 #include "ui/debug/debug_menu.h"
 #include "platform/desktop/icons.h"
 #include "platform/desktop/screensaver.h"
-#include "platform/os/process_clock.h"
 #include "player/qt/directshow_player.h"
 #include "settings/main_settings.h"
 #include "settings/param.h"
@@ -40,6 +38,7 @@
 #include "ui/main/settings_binding.h"
 #include "ui/main/remote_control.h"
 #include "ui/main/seek_bar_presenter.h"
+#include "ui/main/startup_report.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
 #include "ui/list/app_mivaro_list.h"
@@ -52,11 +51,6 @@ namespace {
 
 // The design heights of the panels and the width of the client area at start.
 constexpr int kClientWidth = 480;
-
-// MIVARO_REPORT_TIMES prints "@metric" lines (start to first paint, adding files) to
-// standard error for the benchmark scripts; MIVARO_EXIT_WHEN_READY closes the window once
-// it was painted and the start-up playlist was added.
-bool ReportTimes() { return qEnvironmentVariableIsSet("MIVARO_REPORT_TIMES"); }
 
 }  // namespace
 
@@ -142,10 +136,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
           &TApp_Mivaro::ClipboardChanged);
   ClipboardChanged();
 
-  // Keys, busy input blocking and media keys are seen application-wide; the window itself
-  // watches for its first paint.
-  qApp->installEventFilter(this);
+  // Keys, busy input blocking and media keys are seen application-wide.
   input_ = new TMyMainInput(*this);
+  startup_report_ = new TMyStartupReport(this);
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
 
@@ -178,7 +171,6 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 }
 
 TApp_Mivaro::~TApp_Mivaro() {
-  qApp->removeEventFilter(this);
   FormDestroy();
   SetShowFilePropertiesHook(nullptr);
   SetBusyHandler(nullptr);
@@ -293,8 +285,7 @@ void TApp_Mivaro::FinishStartup() {
   } else {
     AddFiles(arguments_);
   }
-  startup_filled_ = true;
-  ExitWhenReady();
+  startup_report_->Filled();
   // The sub player, once the window is up.
   if (options_.start_sub_player) {
     QTimer::singleShot(0, this, [this] {
@@ -306,11 +297,6 @@ void TApp_Mivaro::FinishStartup() {
         Action_Zoom_WallvideoExecute(nullptr);
     });
   }
-}
-
-void TApp_Mivaro::ExitWhenReady() {
-  if (painted_ && startup_filled_ && qEnvironmentVariableIsSet("MIVARO_EXIT_WHEN_READY"))
-    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 Qt::KeyboardModifiers TApp_Mivaro::Keys() const {
@@ -367,16 +353,6 @@ void TApp_Mivaro::SetBusy(bool busy) {
     close_pending_ = false;
     QTimer::singleShot(0, this, &QWidget::close);
   }
-}
-
-bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
-  const QEvent::Type type = event->type();
-  if (type == QEvent::Paint && !painted_ && watched == this) {
-    painted_ = true;
-    if (ReportTimes()) std::fprintf(stderr, "@metric shown_ms=%.0f\n", os::MsSinceProcessStart());
-    ExitWhenReady();
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Upkeep -----------------------------------------------------------------------------

@@ -68,6 +68,7 @@ class TMyRemoteControl;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
 class TMySeekBarPresenter;
+class TMyStartupReport;
 class TMySubPlayerLink;
 class TMyWallVideoCommand;
 class TMyTrackBar;
@@ -213,7 +214,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Start-up steps (app_mivaro.cpp).
@@ -243,7 +243,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void ApplicationRestored();
   Qt::KeyboardModifiers Keys() const;
   double PlayerPosition() const;
-  void ExitWhenReady();
   // Chooses the renderer that works on this display, once, before the first file opens.
   void EnsureRenderer();
 
@@ -355,6 +354,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
   TMySeekBarPresenter* seek_bar_ = nullptr;
   TMyMainInput* input_ = nullptr;
+  TMyStartupReport* startup_report_ = nullptr;
   TMyRemoteControl* remote_ = nullptr;  // null without the MPRIS service
   QStyle* menu_style_ = nullptr;
   QStringList image_names_;  // ImageList1: the icon of each image index
@@ -367,8 +367,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   int created_ = 0;
   bool finished_startup_ = false;
   bool close_pending_ = false;
-  bool painted_ = false;         // the window was painted once
-  bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
 };
 
