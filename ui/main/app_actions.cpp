@@ -38,7 +38,7 @@ struct TMyActionRow {
   // Run on the user's trigger unless busy; null: the part that brings the command
   // connects it (file commands, sizes and screen modes, diagnostics, options).
   void (TApp_Mivaro::*command)(QObject*);
-  const char* shortcut = nullptr;  // portable text; the form's keys are in app_keys.cpp
+  const char* shortcut = nullptr;  // portable text; the form's keys are in main_input.cpp
 };
 
 
