@@ -171,6 +171,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 }
 
 TApp_Mivaro::~TApp_Mivaro() {
+  // No key runs a command while the window goes (the last fade pumps messages).
+  delete input_;
+  input_ = nullptr;
   FormDestroy();
   SetShowFilePropertiesHook(nullptr);
   SetBusyHandler(nullptr);

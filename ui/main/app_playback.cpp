@@ -332,7 +332,7 @@ void TApp_Mivaro::UpdateActionStates() {
   if (links.send_to) links.send_to->UpdateStates();
 }
 
-bool TApp_Mivaro::HandleMediaKey(int key) { return input_->MediaKey(key); }
+bool TApp_Mivaro::HandleMediaKey(int key) { return input_ && input_->MediaKey(key); }
 
 void TApp_Mivaro::UpdateRemoteStatus() {
   if (remote_) remote_->UpdateStatus();
