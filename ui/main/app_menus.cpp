@@ -253,7 +253,10 @@ void TApp_Mivaro::CreateMenus() {
       {ComboBox_Playlist, PopupMenu_List},
       {Label_Size, PopupMenu_Zoom},
       {DShow_Player, PopupMenu_Main}};
-  for (const auto& [widget, menu] : context_menus) {
+  for (const auto& [source, popup] : context_menus) {
+    // Plain copies: clang 14 lets no lambda capture a structured binding.
+    QWidget* widget = source;
+    QMenu* menu = popup;
     connect(widget, &QWidget::customContextMenuRequested, this,
             [widget, menu](QPoint pos) { menu->popup(widget->mapToGlobal(pos)); });
   }
