@@ -11,7 +11,6 @@
 #include <QElapsedTimer>
 #include <malloc.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "core/files.h"
