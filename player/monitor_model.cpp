@@ -91,6 +91,14 @@ TMyRect TMyScreen::WorkareaOfPoint(TMyPoint p) const {
   return i < 0 ? TMyRect{} : monitors_[static_cast<std::size_t>(i)].WorkareaRect;
 }
 
+TMyRect TMyScreen::OnExistingMonitor(const TMyRect& bounds) const {
+  // The centre as the toolkit gives it: the middle of the first and the last pixel.
+  const TMyPoint centre{(bounds.left + bounds.right - 1) / 2, (bounds.top + bounds.bottom - 1) / 2};
+  const TMyRect monitor = MonitorRectOfRect(bounds);
+  if (RectWidth(monitor) <= 0 || MonitorIndexAt(centre) >= 0) return bounds;
+  return CenterRectIn(WorkareaOfPoint({monitor.left, monitor.top}), bounds);
+}
+
 const TMyScreen& Screen() { return Instance(); }
 
 void SetScreen(TMyScreen screen) { Instance() = std::move(screen); }

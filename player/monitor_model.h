@@ -51,6 +51,10 @@ class TMyScreen {
   TMyRect MonitorRectOfPoint(TMyPoint p) const;
   // Work area of the monitor nearest to the point; empty when there is none.
   TMyRect WorkareaOfPoint(TMyPoint p) const;
+  // A window's bounds when their centre lies on a monitor; otherwise the same size centred
+  // in the work area of the monitor nearest to them (unchanged when there is none). A
+  // window coming back from full screen, or off a monitor that went away, lands there.
+  TMyRect OnExistingMonitor(const TMyRect& bounds) const;
 
  private:
   std::vector<TMyMonitor> monitors_;

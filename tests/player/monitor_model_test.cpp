@@ -30,5 +30,16 @@ TEST(MonitorModel, WindowHalfOffTheDesktopFindsNearestMonitor) {
   EXPECT_EQ(TMyScreen().MonitorRectOfPoint({0, 0}), TMyRect{});
 }
 
+// A window whose centre is on no monitor (its monitor went away) is centred in the work
+// area of the nearest one; one whose centre is on a monitor stays, even half off it.
+TEST(MonitorModel, WindowsComeBackOntoAMonitorThatExists) {
+  const TMyScreen s = LeftOfPrimary();
+  // 400 x 300, centre (-1100, 1150) below the left monitor: into its work area.
+  EXPECT_EQ(s.OnExistingMonitor({-1300, 1000, -900, 1300}), (TMyRect{-840, 362, -440, 662}));
+  // Centre (1800, 500) on the primary although the right part is off the desktop.
+  EXPECT_EQ(s.OnExistingMonitor({1600, 350, 2000, 650}), (TMyRect{1600, 350, 2000, 650}));
+  EXPECT_EQ(TMyScreen().OnExistingMonitor({5, 5, 10, 10}), (TMyRect{5, 5, 10, 10}));
+}
+
 }  // namespace
 }  // namespace mivaro

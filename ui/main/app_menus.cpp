@@ -1,62 +1,22 @@
-// The panels, tool bars and menus of the main window.
+// The panels of the main window and the tables of its menus and tool bars
+// (menu_builder.h makes them).
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QProxyStyle>
 #include <QSlider>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
-#include <span>
 
 #include "player/qt/directshow_player.h"
 #include "ui/main/app_mivaro.h"
+#include "ui/main/menu_builder.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/track_bar.h"
 
 namespace mivaro {
 namespace {
-
-// Menus draw their icons at the size the icon option chose (16 or 32 pixels).
-class TMyMenuStyle : public QProxyStyle {
- public:
-  explicit TMyMenuStyle(int* size) : size_(size) {}
-  int pixelMetric(PixelMetric metric, const QStyleOption* option,
-                  const QWidget* widget) const override {
-    if (metric == PM_SmallIconSize) return *size_;
-    return QProxyStyle::pixelMetric(metric, option, widget);
-  }
-
- private:
-  int* size_;
-};
-
-QToolBar* MakeToolBar(const char* name, QWidget* parent) {
-  auto* bar = new QToolBar(parent);
-  bar->setObjectName(QString::fromLatin1(name));
-  bar->setIconSize(QSize(16, 16));
-  bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-  bar->setMovable(false);
-  bar->setFloatable(false);
-  bar->setStyleSheet(QStringLiteral("QToolBar { border: 0px; padding: 0px; spacing: 0px; }"));
-  return bar;
-}
-
-// A tool button for `action` with `menu` as its drop-down (the arrow opens the menu, the
-// button runs the action).
-QToolButton* AddDropDown(QToolBar* bar, QAction* action, QMenu* menu) {
-  auto* button = new QToolButton(bar);
-  button->setDefaultAction(action);
-  button->setMenu(menu);
-  button->setPopupMode(QToolButton::MenuButtonPopup);
-  button->setAutoRaise(true);
-  button->setIconSize(bar->iconSize());
-  QObject::connect(bar, &QToolBar::iconSizeChanged, button, &QToolButton::setIconSize);
-  bar->addWidget(button);
-  return button;
-}
 
 QLabel* MakeLabel(const char* name, QWidget* parent) {
   auto* label = new QLabel(parent);
@@ -64,122 +24,6 @@ QLabel* MakeLabel(const char* name, QWidget* parent) {
   label->setTextFormat(Qt::PlainText);
   return label;
 }
-
-// One entry of a menu or a tool bar, as the menu tables below list them.
-struct TMyMenuEntry {
-  enum Kind { Action, Separator, Sub, Holder, Inline, Rates, DropDown };
-  Kind kind;
-  // Action, DropDown: the action; Holder: the action whose caption and state the
-  // sub-menu follows.
-  QAction* TMyMainActions::*action = nullptr;
-  const char16_t* title = nullptr;      // Sub
-  std::span<const TMyMenuEntry> items;  // Sub, Holder, Inline
-  const char* name = nullptr;           // Sub, Holder: the menu's object name
-  // Sub, Holder: the member that keeps the menu (the first one made, when a table is used
-  // twice; the later copies stay unnamed). DropDown: the button's menu.
-  QMenu* TApp_Mivaro::*store = nullptr;
-  bool disabled = false;  // Sub: off until its part fills it
-};
-using A = TMyMainActions;
-using E = TMyMenuEntry;
-using MenuSlot = QMenu* TApp_Mivaro::*;
-
-constexpr E Act(QAction* A::*action) { return {E::Action, action, nullptr, {}}; }
-constexpr E kSep{E::Separator, nullptr, nullptr, {}};
-constexpr E kRateItems{E::Rates, nullptr, nullptr, {}};
-constexpr E Sub(const char16_t* title, std::span<const E> items, const char* name = nullptr,
-                MenuSlot store = nullptr, bool disabled = false) {
-  return {E::Sub, nullptr, title, items, name, store, disabled};
-}
-constexpr E Holder(QAction* A::*action, std::span<const E> items, const char* name = nullptr,
-                   MenuSlot store = nullptr) {
-  return {E::Holder, action, nullptr, items, name, store};
-}
-constexpr E Inline(std::span<const E> items) { return {E::Inline, nullptr, nullptr, items}; }
-constexpr E DropDown(QAction* A::*action, MenuSlot menu) {
-  return {E::DropDown, action, nullptr, {}, nullptr, menu};
-}
-
-// Makes the menus and fills menus and tool bars from the tables.
-class TMyMenuBuilder {
- public:
-  TMyMenuBuilder(TApp_Mivaro& form, QStyle* style) : form_(form), style_(style) {}
-
-  QMenu* Make(const QString& title, QWidget* parent, const char* name = nullptr) const {
-    auto* menu = new QMenu(title, parent);
-    if (name) menu->setObjectName(QString::fromLatin1(name));
-    menu->setStyle(style_);
-    menu->setToolTipsVisible(true);
-    return menu;
-  }
-
-  void Fill(QMenu* menu, std::span<const E> items) const {
-    const TMyMainActions& actions = form_;
-    for (const E& item : items) {
-      switch (item.kind) {
-        case E::Action:
-          menu->addAction(actions.*item.action);
-          break;
-        case E::Separator:
-          menu->addSeparator();
-          break;
-        case E::Rates:
-          for (QAction* rate : actions.Action_PlayRates) menu->addAction(rate);
-          break;
-        case E::Inline:
-          Fill(menu, item.items);
-          break;
-        case E::Sub: {
-          QMenu* sub = Make(QString::fromUtf16(item.title), menu);
-          menu->addMenu(sub);
-          Keep(sub, item);
-          if (item.disabled) sub->menuAction()->setEnabled(false);
-          Fill(sub, item.items);
-          break;
-        }
-        case E::Holder: {
-          QAction* action = actions.*item.action;
-          QMenu* sub = Make(action->text(), menu);
-          sub->setIcon(action->icon());
-          QAction* entry = menu->addMenu(sub);
-          entry->setEnabled(action->isEnabled());
-          QObject::connect(action, &QAction::changed, entry, [entry, action] {
-            entry->setEnabled(action->isEnabled());
-            entry->setText(action->text());
-          });
-          Keep(sub, item);
-          Fill(sub, item.items);
-          break;
-        }
-        case E::DropDown:
-          break;
-      }
-    }
-  }
-
-  void Fill(QToolBar* bar, std::span<const E> items) const {
-    const TMyMainActions& actions = form_;
-    for (const E& item : items) {
-      if (item.kind == E::Separator) {
-        bar->addSeparator();
-      } else if (item.kind == E::DropDown) {
-        AddDropDown(bar, actions.*item.action, form_.*item.store);
-      } else {
-        bar->addAction(actions.*item.action);
-      }
-    }
-  }
-
- private:
-  void Keep(QMenu* menu, const E& item) const {
-    if (!item.store || form_.*item.store) return;
-    form_.*item.store = menu;
-    if (item.name) menu->setObjectName(QString::fromLatin1(item.name));
-  }
-
-  TApp_Mivaro& form_;
-  QStyle* style_;
-};
 
 }  // namespace
 
@@ -277,6 +121,7 @@ void TApp_Mivaro::CreatePanels() {
 }
 
 void TApp_Mivaro::CreateMenus() {
+  using namespace menu_table;
   using W = TApp_Mivaro;
   // Parts that several menus share.
   static constexpr E kOpenAndList[] = {
@@ -378,8 +223,7 @@ void TApp_Mivaro::CreateMenus() {
       DropDown(&A::Action_PlayRate, &W::PopupMenu_PlayRate),
       DropDown(&A::Action_Play_Mute, &W::PopupMenu_Volume)};
 
-  menu_style_ = new TMyMenuStyle(&image_size_);
-  menu_style_->setParent(this);
+  menu_style_ = NewMenuStyle(&image_size_, this);
   const TMyMenuBuilder builder(*this, menu_style_);
   const auto make_popups = [&](std::span<const TMyPopup> popups) {
     for (const TMyPopup& popup : popups) {
@@ -409,7 +253,10 @@ void TApp_Mivaro::CreateMenus() {
       {ComboBox_Playlist, PopupMenu_List},
       {Label_Size, PopupMenu_Zoom},
       {DShow_Player, PopupMenu_Main}};
-  for (const auto& [widget, menu] : context_menus) {
+  for (const auto& [source, popup] : context_menus) {
+    // Plain copies: clang 14 lets no lambda capture a structured binding.
+    QWidget* widget = source;
+    QMenu* menu = popup;
     connect(widget, &QWidget::customContextMenuRequested, this,
             [widget, menu](QPoint pos) { menu->popup(widget->mapToGlobal(pos)); });
   }

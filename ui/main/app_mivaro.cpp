@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,7 +15,6 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QWindow>
-#include <cstdio>
 
 #include "core/hooks.h"
 #include "core/paths.h"
@@ -27,15 +25,20 @@
 #include "ui/debug/debug_menu.h"
 #include "platform/desktop/icons.h"
 #include "platform/desktop/screensaver.h"
-#include "platform/os/process_clock.h"
 #include "player/qt/directshow_player.h"
 #include "settings/main_settings.h"
 #include "settings/param.h"
 #include "ui/desktop/message_panel_widget.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/file_commands.h"
+#include "ui/main/history_menus.h"
+#include "ui/main/main_input.h"
 #include "ui/main/playlist_combo.h"
 #include "ui/main/properties_dialog.h"
+#include "ui/main/settings_binding.h"
+#include "ui/main/remote_control.h"
+#include "ui/main/seek_bar_presenter.h"
+#include "ui/main/startup_report.h"
 #include "ui/main/sub_player_link.h"
 #include "ui/main/track_bar.h"
 #include "ui/list/app_mivaro_list.h"
@@ -46,36 +49,8 @@
 namespace mivaro {
 namespace {
 
-// Extensions never added to the playlist, in the program's order.
-const char16_t* const kExcludedExtensions[] = {
-    u".css", u".js",  u".htm", u".html", u".xml", u".chm", u".h1?", u".hlp", u".doc",
-    u".ini", u".log", u".txt", u".bin",  u".dat", u".db",  u".sys", u".bat", u".cmd",
-    u".com", u".dll", u".exe", u".ocx",  u".pif", u".scr", u".vbx", u".tvpid"};
-
 // The design heights of the panels and the width of the client area at start.
 constexpr int kClientWidth = 480;
-
-// MIVARO_REPORT_TIMES prints "@metric" lines (start to first paint, adding files) to
-// standard error for the benchmark scripts; MIVARO_EXIT_WHEN_READY closes the window once
-// it was painted and the start-up playlist was added.
-bool ReportTimes() { return qEnvironmentVariableIsSet("MIVARO_REPORT_TIMES"); }
-
-bool IsInputEvent(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ContextMenu:
-    case QEvent::Shortcut:
-    case QEvent::ShortcutOverride:
-      return true;
-    default:
-      return false;
-  }
-}
 
 }  // namespace
 
@@ -103,13 +78,16 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   setAttribute(Qt::WA_KeyCompression, false);
 
   playlist_ = std::make_unique<TMyWStrings>();
-  excluded_extensions_ = std::make_unique<TMyWStrings>();
 
   CreateActions();
   CreatePanels();
   TMyPlaybackHost& host = *this;
   controller_ = std::make_unique<TMyPlaybackController>(*DShow_Player, *playlist_, host);
   CreateMenus();
+  histories_ = std::make_unique<TMyOpenHistories>(
+      std::array<QMenu*, 3>{PopupMenu_File_OpenFile, PopupMenu_File_OpenFolder,
+                            PopupMenu_File_OpenThisFolder},
+      [this](QMenu* menu, const WString& path) { HistoryClicked(menu, path); });
   ConnectActions();
   // Sizing, screen modes and the mouse on the video.
   VideoFrame = new TMyVideoFrame(*this);
@@ -121,10 +99,9 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
 
   ConnectPlayer();
 
-  // The playlist (the combo box's items) and the excluded extensions.
+  // The playlist (the combo box's items).
   playlist_->OwnsObjects = true;
   PlaylistModel->SetStore(playlist_->Storage());
-  for (const char16_t* ext : kExcludedExtensions) excluded_extensions_->Add(ext);
 
   // Labels, colours.
   Label_Size->clear();
@@ -160,7 +137,8 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   ClipboardChanged();
 
   // Keys, busy input blocking and media keys are seen application-wide.
-  qApp->installEventFilter(this);
+  input_ = new TMyMainInput(*this);
+  startup_report_ = new TMyStartupReport(this);
   SetBusyHandler([this](bool busy) { SetBusy(busy); });
   inhibitor_ = new TMyScreenSaverInhibitor(product_name_, this);
 
@@ -186,11 +164,16 @@ TApp_Mivaro::TApp_Mivaro(TApp_MivaroOptions options, QWidget* parent)
   // Dropped files.
   setAcceptDrops(true);
 
-  StartRemoteControl();
+  if (options_.register_mpris) {
+    remote_ = new TMyRemoteControl(*this, Timer_Time);
+    remote_->Start();
+  }
 }
 
 TApp_Mivaro::~TApp_Mivaro() {
-  qApp->removeEventFilter(this);
+  // No key runs a command while the window goes (the last fade pumps messages).
+  delete input_;
+  input_ = nullptr;
   FormDestroy();
   SetShowFilePropertiesHook(nullptr);
   SetBusyHandler(nullptr);
@@ -235,9 +218,7 @@ void TApp_Mivaro::ConnectPlayer() {
   // A length not known at open (a stream without an index) arrives later: the bar takes it.
   DShow_Player->OnMediaEvent = [this](TMyMediaPlayer*, std::int32_t code, std::int32_t, std::int32_t) {
     if (code != EC_LENGTH_CHANGED) return;
-    seeking_ = true;
-    TrackBar_Seek->setRange(0, DShow_Player->DurationSeconds());
-    seeking_ = false;
+    seek_bar_->SetLength(DShow_Player->DurationSeconds());
   };
 }
 
@@ -261,12 +242,12 @@ void TApp_Mivaro::ConnectControls() {
   connect(ComboBox_Playlist, qOverload<int>(&QComboBox::activated), this,
           &TApp_Mivaro::ComboBoxSelect);
   connect(TrackBar_Volume, &QSlider::valueChanged, this, [this] { ApplyMuteAndVolume(); });
-  TrackBar_Seek->OnMouseDown = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseDown(b, p); };
-  TrackBar_Seek->OnMouseMove = [this](Qt::MouseButtons b, QPoint p) { SeekBarMouseMove(b, p); };
-  TrackBar_Seek->OnMouseUp = [this](Qt::MouseButton b, QPoint p) { SeekBarMouseUp(b, p); };
-  // The picture follows a dragged thumb with quick key-frame seeks; letting go seeks
-  // exactly (SeekBarMouseUp).
-  connect(TrackBar_Seek, &QSlider::sliderMoved, this, [this](int value) { controller_->ScrubTo(value); });
+  TMySeekBarPresenter::TCommands seek;
+  seek.seek_to = [this](double seconds) { SeekTo(seconds); };
+  seek.scrub_to = [this](int seconds) { controller_->ScrubTo(seconds); };
+  seek.skip = [this](int direction) { Skip(direction); };
+  seek_bar_ = new TMySeekBarPresenter(TrackBar_Seek, Action_Play_SkipBack, Action_Play_SkipNext,
+                                      std::move(seek), this);
 }
 
 void TApp_Mivaro::SetUpDialogs() {
@@ -287,7 +268,7 @@ void TApp_Mivaro::SetUpDialogs() {
   Dialog_FileCmd_Move.title = QStringLiteral("ファイル移動");
   Dialog_FileCmd_Copy.title = QStringLiteral("ファイルコピー");
   // The checks, the volume and the dialogs' folders start at the settings' defaults.
-  ApplySettings(DefaultMainSettings(initial));
+  ApplyWindowSettings(*this, DefaultMainSettings(initial));
 }
 
 void TApp_Mivaro::FinishStartup() {
@@ -307,8 +288,7 @@ void TApp_Mivaro::FinishStartup() {
   } else {
     AddFiles(arguments_);
   }
-  startup_filled_ = true;
-  ExitWhenReady();
+  startup_report_->Filled();
   // The sub player, once the window is up.
   if (options_.start_sub_player) {
     QTimer::singleShot(0, this, [this] {
@@ -320,11 +300,6 @@ void TApp_Mivaro::FinishStartup() {
         Action_Zoom_WallvideoExecute(nullptr);
     });
   }
-}
-
-void TApp_Mivaro::ExitWhenReady() {
-  if (painted_ && startup_filled_ && qEnvironmentVariableIsSet("MIVARO_EXIT_WHEN_READY"))
-    QTimer::singleShot(0, this, &QWidget::close);
 }
 
 Qt::KeyboardModifiers TApp_Mivaro::Keys() const {
@@ -381,41 +356,6 @@ void TApp_Mivaro::SetBusy(bool busy) {
     close_pending_ = false;
     QTimer::singleShot(0, this, &QWidget::close);
   }
-}
-
-bool TApp_Mivaro::eventFilter(QObject* watched, QEvent* event) {
-  const QEvent::Type type = event->type();
-  if (type == QEvent::Paint && !painted_ && watched == this) {
-    painted_ = true;
-    if (ReportTimes()) std::fprintf(stderr, "@metric shown_ms=%.0f\n", os::MsSinceProcessStart());
-    ExitWhenReady();
-  }
-  if (!IsInputEvent(type) || !watched->isWidgetType()) return QMainWindow::eventFilter(watched, event);
-  auto* widget = static_cast<QWidget*>(watched);
-  if (widget->window() != this) return QMainWindow::eventFilter(watched, event);
-
-  if (IsBusy()) {
-    // A disabled window takes no input; Escape still reaches the long loop's check.
-    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
-      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
-    }
-    return true;
-  }
-  if (type == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    // A key the focused control ignores comes here again for each parent: a media key
-    // runs on its first delivery only.
-    QWidget* first = QApplication::focusWidget();
-    if ((first ? widget == first : widget->isWindow()) && HandleMediaKey(key->key())) return true;
-    if (HandleKeyDown(key->key(), key->modifiers())) return true;
-  } else if (type == QEvent::KeyRelease) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (!key->isAutoRepeat()) {
-      pause_on_click_ = false;
-      if (HandleKeyUp(key->key(), key->modifiers())) return true;
-    }
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- Upkeep -----------------------------------------------------------------------------

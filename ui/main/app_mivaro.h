@@ -2,40 +2,46 @@
 //
 // The window owns the playlist (the items of ComboBox_Playlist, a TMyWStrings whose store
 // the combo box's model shows directly; the combo's current item is the current entry),
-// the player control DShow_Player, the sub player link and every action. Its work is split
-// by job over several files:
-//   app_mivaro.cpp   start-up, caption, busy-guard input blocking, upkeep events, shutdown
+// the player control DShow_Player, the playback rules (player/playback_controller.h), the
+// sub player link and every action. Its own work is split by job over several files:
+//   app_mivaro.cpp   start-up, caption, busy state, window-state events, drops, shutdown
 //   app_actions.cpp  the action table (captions, hints, icons, shortcuts, checks, groups,
 //                    commands); the pointers are in main_actions.h
 //   app_menus.cpp    panels, and the tables of the main menu, pop-up menus and tool bars
-//   app_playback.cpp navigation, opening media, player events, timers, seek bar, skips,
-//                    rate, mute and volume, deleting and clearing, action states, keys
-//   app_open.cpp     AddFiles, the open commands and their dialogs, histories, drops,
-//                    paste, copy, save as, properties
-//   app_settings.cpp settings, resume play, icon size
-//   app_keys.cpp     the key table and the keyboard's media keys
-//   app_remote.cpp   the MPRIS service's commands and the state reported to it
+//   app_playback.cpp what the playback rules report, player events, the time display,
+//                    seeking and skips, rate, mute and volume, deleting and clearing, the
+//                    action states (player/action_states.h)
+//   app_open.cpp     AddFiles, the open commands, drops, paste, copy, save as, properties
+//   app_settings.cpp the settings file, resume play, icon size
+//   app_wallpaper.cpp the wallpaper command's wiring
+// Parts with a job of their own are objects the window makes and owns (children, or held
+// by value), each with its header: the input filter (main_input.h: keys, media keys, the
+// busy guard's input blocking), the seek bar (seek_bar_presenter.h), the open histories
+// (history_menus.h), the MPRIS adapter (remote_control.h), the capture link
+// (capture_link.h), the settings binding (settings_binding.h), the menu builder
+// (menu_builder.h), the video frame (video_frame.h) and the wallpaper command
+// (wall_video_command.h).
 //
-// Commands are functions taking the `sender`: the action when the user ran it, nullptr
-// when the program runs it "without a sender" (no dialog, no question). While the busy
-// guard (busy_guard.h) is open, actions triggered by the user do nothing.
+// Threads: everything here runs on the user-interface thread; the player's notifications
+// are posted to it. Commands are functions taking the `sender`: the action when the user
+// ran it, nullptr when the program runs it "without a sender" (no dialog, no question).
+// While the busy guard (busy_guard.h) is open, actions triggered by the user do nothing.
 #pragma once
 
 #include <QMainWindow>
 #include <QPoint>
 #include <QStringList>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <utility>
 #include <vector>
 
 #include "core/ustring.h"
 #include "player/playback_controller.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/file_dialog.h"
 #include "ui/main/main_actions.h"
+#include "ui/main/main_options.h"
 #include "ui/main/window_links.h"
 
 class QAction;
@@ -50,57 +56,24 @@ class QToolBar;
 
 namespace mivaro {
 
-// From the media engine (platform/media/media_graph.h, media_types.h), declared here so
-// that this header stays light.
-class TMediaGraph;
-using TMediaGraphFactory = std::function<std::unique_ptr<TMediaGraph>()>;
 enum TMyVmMode : int;
 
 class TMyComboBox;
 class TMyDirectShowPlayer;
 class TMyIniFile;
+class TMyMainInput;
 class TMyMessagePanel;
-class TMyMpris;
+class TMyOpenHistories;
+class TMyRemoteControl;
 class TMyPlaylistModel;
 class TMyScreenSaverInhibitor;
+class TMySeekBarPresenter;
+class TMyStartupReport;
 class TMySubPlayerLink;
 class TMyWallVideoCommand;
 class TMyTrackBar;
 class TMyVideoFrame;
 class TMyWStrings;
-struct TMyMainSettings;
-
-// What a file or folder dialog keeps between runs: its folder, its chosen paths and, for
-// the file dialogs, the file name and filter.
-struct TMyDialogState {
-  QString title;
-  QString filter;        // "text|patterns|text|patterns..." as the program writes filters
-  int filter_index = 1;  // 1-based
-  WString initial_dir;
-  WString file_name;
-  std::vector<WString> files;  // the chosen paths (files or folders)
-};
-
-enum class TMyDialogKind { OpenFile, OpenFolder, OpenThisFolder, Save };
-
-// Start-up choices; the defaults are those of the program.
-struct TApp_MivaroOptions {
-  // Every token after the program path (options included); unset: the process's own
-  // command line.
-  std::optional<std::vector<WString>> arguments;
-  // Start the sub player process at the end of start-up.
-  bool start_sub_player = true;
-  // Offer the MPRIS interface on the session bus.
-  bool register_mpris = true;
-  // Graphs for the player (tests give scripted graphs); empty: the real media engine.
-  TMediaGraphFactory graph_factory;
-  // Install the Qt hooks of core/hooks.h (message boxes, message pump, keys). Tests that
-  // answer message boxes themselves install their own.
-  bool install_hooks = true;
-  // The modifier keys as commands read them (start-up and exit included); unset: the
-  // keyboard's.
-  std::function<Qt::KeyboardModifiers()> held_keys;
-};
 
 class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlaybackHost {
   Q_OBJECT
@@ -123,7 +96,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // so a timer, a player event or another command may run inside them; the busy guard
   // (busy_guard.h) keeps the user's input out meanwhile.
   TMyWStrings& Playlist() const { return *playlist_; }
-  TMySubPlayerLink* SubPlayer() const { return sub_player_.get(); }
   int ItemIndex() const;
   void SetItemIndex(int index);
   void PlayIndex(int n);  // pumps (the fade of the entry that was playing)
@@ -137,8 +109,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void ShowEntryProperties(int index);  // a modal dialog
   // The action-state rules (restore, minimize and paste also follow their own events).
   void UpdateActionStates();
-  void LoadSettings();
-  void SaveSettings();
   // Puts `path` on top of a history menu by the rule of playlist/open_history.h.
   void InsertHistory(QMenu* menu, WStringView path);
   // The decoded paths, top to bottom.
@@ -157,7 +127,7 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   TMyPlaybackController& Controller() const { return *controller_; }
   // The time display (Timer_Time's tick), also run on pause and option change.
   void Timer_TimeTimer();
-  // Multimedia keys; true when reported handled.
+  // Multimedia keys; true when reported handled (main_input.h).
   bool HandleMediaKey(int key);
 
   // Shows a dialog for a command run with a sender; false when cancelled. Tests replace it.
@@ -220,12 +190,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Action_File_OpenFileExecute(QObject* sender);
   void Action_File_OpenFolderExecute(QObject* sender);
   void Action_File_OpenThisFolderExecute(QObject* sender);
-  void Action_File_SaveAsExecute(QObject* sender);
-  void Action_File_PropertyExecute(QObject* sender);
-  void Action_File_ExitExecute(QObject* sender);
-  void Action_File_RestoreExecute(QObject* sender);
-  void Action_File_MinimizeExecute(QObject* sender);
-  void Action_List_EditExecute(QObject* sender);
   void Action_List_ClearExecute(QObject* sender);
   void Action_List_DelExecute(QObject* sender);
   void Action_List_CopyExecute(QObject* sender);
@@ -240,23 +204,16 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Action_Play_FrameNextExecute(QObject* sender);
   void Action_Play_MuteExecute(QObject* sender);
   void Action_PlayRateExecute(QObject* sender);
-  void Action_Opt_TimeVerboseExecute(QObject* sender);
-  void Action_Opt_LargeIconExecute(QObject* sender);
-  void Action_Zoom_KeepAspectExecute(QObject* sender);
   // The fixed zooms (video_frame.h does the sizing).
   void Action_Zoom_50Execute(QObject* sender);
   void Action_Zoom_100Execute(QObject* sender);
   void Action_Zoom_200Execute(QObject* sender);
-  // Pauses and opens the capture tool on the current file and position (app_capture.cpp).
-  void Action_Zoom_CaptureExecute(QObject* sender);
-  void Action_Help_VersionInfoExecute(QObject* sender);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Start-up steps (app_mivaro.cpp).
@@ -264,7 +221,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void CreateTimers();
   void ConnectControls();
   void SetUpDialogs();
-  void StartRemoteControl();
   // Start-up pieces (app_actions.cpp, app_menus.cpp).
   void CreateActions();
   void ConnectActions();
@@ -287,7 +243,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void ApplicationRestored();
   Qt::KeyboardModifiers Keys() const;
   double PlayerPosition() const;
-  void ExitWhenReady();
   // Chooses the renderer that works on this display, once, before the first file opens.
   void EnsureRenderer();
 
@@ -309,8 +264,6 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void EntryUnplayable(WStringView path) override;
   void BeginStep() override;
   void EndStep() override;
-  void OpenAndPlay(WStringView path);
-  void DeleteEntry(int a);
   void Skip(int direction);
   void ApplyPlayRate();
   // Mute and volume (the mute action and the volume bar share it).
@@ -329,51 +282,44 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   void Timer_IsPlayTimer();
   void Timer_GetFileTimer();
   void RefreshListWindow();
-  void SeekBarMouseDown(Qt::MouseButton button, QPoint pos);
-  void SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos);
-  void SeekBarMouseUp(Qt::MouseButton button, QPoint pos);
   void UpdateSizeLabel();
 
-  // app_remote.cpp: the state the MPRIS service reports, and a jump of the position.
+  // The state the MPRIS service reports, and a jump of the position (remote_control.h).
   void UpdateRemoteStatus();
   void RemoteSeeked();
-
-  // The form's keys (app_keys.cpp). They run on release; their press is swallowed so that
-  // it does not reach the focused control (a closed combo box would change the entry, a
-  // slider would move). Both answer true for a key of the table.
-  bool HandleKeyDown(int key, Qt::KeyboardModifiers modifiers);
-  bool HandleKeyUp(int key, Qt::KeyboardModifiers modifiers);
 
   // app_open.cpp
   void StartFolderRule(TMyDialogState& dialog, bool file_dialog);
   void OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMenu* history,
                          bool with_subfolders);
   void HistoryClicked(QMenu* menu, const WString& path);
-  // The items' stored forms (the settings lines, playlist/open_history.h), top to bottom.
-  std::vector<WString> HistoryLines(QMenu* menu) const;
-  // The menu's items made anew from the stored forms, top first.
-  void ShowHistory(QMenu* menu, const std::vector<WString>& stored);
   static WString ResumeListFileName();  // beside the program
   bool WriteM3u8(WStringView file_name);
 
-  // app_settings.cpp
+  // app_settings.cpp: the settings file (read at start, written at close).
+  void LoadSettings();
+  void SaveSettings();
   void ApplyIconSize();
-  // The plain settings as the window holds them, and back.
-  TMyMainSettings CurrentSettings() const;
-  void ApplySettings(const TMyMainSettings& settings);
-  // The history menus with their sections, as load and save both walk them.
-  std::array<std::pair<const char16_t*, QMenu*>, 3> HistorySections() const;
 
-  // app_capture.cpp: the middle button on the video runs the capture command.
-  void AttachCaptureTool();
+  // The action table (app_actions.cpp), a member so that its rows may name the private
+  // commands below.
+  struct TMyActionTable;
+  // Commands only their actions run (the action table); the capture command pauses and
+  // opens the capture tool on the current file and position (capture_link.h).
+  void Action_File_SaveAsExecute(QObject* sender);
+  void Action_File_PropertyExecute(QObject* sender);
+  void Action_File_ExitExecute(QObject* sender);
+  void Action_File_RestoreExecute(QObject* sender);
+  void Action_File_MinimizeExecute(QObject* sender);
+  void Action_List_EditExecute(QObject* sender);
+  void Action_Opt_TimeVerboseExecute(QObject* sender);
+  void Action_Opt_LargeIconExecute(QObject* sender);
+  void Action_Zoom_KeepAspectExecute(QObject* sender);
+  void Action_Help_VersionInfoExecute(QObject* sender);
+  void Action_Zoom_CaptureExecute(QObject* sender);
   // The wallpaper command (app_wallpaper.cpp).
   void AttachWallVideo();
   void Action_Zoom_WallvideoExecute(QObject* sender);
-  // For the screen-mode code: bringing the video home before full screen is entered. (The
-  // double-click branch runs through the video frame's wallpaper step.)
-  void WallVideoBringBack();
-  // On media open: the mode follows the action (only when it is on or was on).
-  void ApplyWallVideo();
 
   // Widgets only the window's own files use (children of the window).
   QWidget* Panel_Control = nullptr;  // the time, the controls and the volume
@@ -400,12 +346,16 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   // The controller's pumping steps now running (they nest when a command arrives during
   // a fade); a close waits while any is open.
   std::vector<std::unique_ptr<TMyStepScope>> steps_;
-  std::unique_ptr<TMyWStrings> excluded_extensions_;
   std::unique_ptr<TMySubPlayerLink> sub_player_;
+  // The open buttons' history menus (history_menus.h).
+  std::unique_ptr<TMyOpenHistories> histories_;
   // Children of the window.
   TMyWallVideoCommand* wall_video_ = nullptr;
   TMyScreenSaverInhibitor* inhibitor_ = nullptr;
-  TMyMpris* mpris_ = nullptr;
+  TMySeekBarPresenter* seek_bar_ = nullptr;
+  TMyMainInput* input_ = nullptr;
+  TMyStartupReport* startup_report_ = nullptr;
+  TMyRemoteControl* remote_ = nullptr;  // null without the MPRIS service
   QStyle* menu_style_ = nullptr;
   QStringList image_names_;  // ImageList1: the icon of each image index
   int image_size_ = 16;
@@ -415,20 +365,8 @@ class TApp_Mivaro : public QMainWindow, public TMyMainActions, private TMyPlayba
   WString file_path_;
   int mute_image_index_ = 0;
   int created_ = 0;
-  // A seek runs (its fades pump messages; the time display leaves the bar alone meanwhile).
-  bool seeking_ = false;
-  // The left button went down on the seek bar's thumb: its release seeks to the bar's value.
-  bool thumb_pressed_ = false;
   bool finished_startup_ = false;
   bool close_pending_ = false;
-  bool destroyed_ = false;
-  bool pause_on_click_ = false;  // a click on the video pauses; any key release disarms it
-  // The last key pressed and the Shift/Ctrl held with it: its release runs the command of
-  // that combination even when a modifier was let go first.
-  int pressed_key_ = 0;
-  Qt::KeyboardModifiers pressed_modifiers_;
-  bool painted_ = false;         // the window was painted once
-  bool startup_filled_ = false;  // the start-up playlist was added
   int seek_height_ = 0;         // the seek bar's height with small icons
 };
 

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QStringList>
@@ -12,7 +11,6 @@
 #include <QElapsedTimer>
 #include <malloc.h>
 
-#include <algorithm>
 #include <cstdio>
 
 #include "core/files.h"
@@ -23,12 +21,12 @@
 #include "core/text_encoding.h"
 #include "core/version.h"
 #include "core/wstrings.h"
+#include "player/open_policy.h"
 #include "player/qt/directshow_player.h"
 #include "playlist/media_strings.h"
-#include "playlist/open_history.h"
 #include "settings/param.h"
 #include "ui/main/app_mivaro.h"
-#include "ui/main/dialog_filters.h"
+#include "ui/main/history_menus.h"
 #include "ui/main/busy_guard.h"
 #include "ui/main/message_boxes.h"
 #include "ui/main/properties_dialog.h"
@@ -74,9 +72,7 @@ WString TApp_Mivaro::InitialFolder() {
 void TApp_Mivaro::AddFiles(const std::vector<WString>& paths) {
   const int old = playlist_->Count();
   TMyMediaStrings found;
-  std::vector<WString> excluded;
-  for (int i = 0; i < excluded_extensions_->Count(); ++i) excluded.push_back(excluded_extensions_->Get(i));
-  found.SetExcludeExtensions(excluded);
+  found.SetExcludeExtensions(ExcludedExtensions());
   found.OnFileAdded = [this](int number, WStringView path) {
     file_count_ = number;
     file_path_ = WString(path);
@@ -130,44 +126,7 @@ void TApp_Mivaro::StartFolderRule(TMyDialogState& dialog, bool file_dialog) {
 }
 
 bool TApp_Mivaro::RunDialog(TMyDialogKind kind, TMyDialogState& state) {
-  if (ExecuteDialog) return ExecuteDialog(kind, state);
-  const QString dir = Q(state.initial_dir);
-  const QStringList filters = QtFilters(state.filter);
-  const QString selected =
-      state.filter_index >= 1 && state.filter_index <= filters.size() ? filters[state.filter_index - 1] : QString();
-  QString chosen_filter = selected;
-  switch (kind) {
-    case TMyDialogKind::OpenFile: {
-      const QStringList files = QFileDialog::getOpenFileNames(
-          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter);
-      if (files.isEmpty()) return false;
-      state.files.clear();
-      for (const QString& f : files) state.files.push_back(f.toStdU16String());
-      state.file_name = state.files.front();
-      break;
-    }
-    case TMyDialogKind::OpenFolder:
-    case TMyDialogKind::OpenThisFolder: {
-      const QString folder = QFileDialog::getExistingDirectory(this, state.title, dir);
-      if (folder.isEmpty()) return false;
-      state.files = {folder.toStdU16String()};
-      state.file_name = folder.toStdU16String();
-      break;
-    }
-    case TMyDialogKind::Save: {
-      // The program asks its own overwrite question after the dialog; Qt's would ask twice.
-      const QString file = QFileDialog::getSaveFileName(
-          this, state.title, dir, filters.join(QStringLiteral(";;")), &chosen_filter,
-          QFileDialog::DontConfirmOverwrite);
-      if (file.isEmpty()) return false;
-      state.file_name = file.toStdU16String();
-      state.files = {state.file_name};
-      break;
-    }
-  }
-  const int index = static_cast<int>(filters.indexOf(chosen_filter));
-  if (index >= 0) state.filter_index = index + 1;
-  return true;
+  return ExecuteDialog ? ExecuteDialog(kind, state) : RunFileDialog(this, kind, state);
 }
 
 // ---- Open commands --------------------------------------------------------------------------
@@ -206,17 +165,7 @@ void TApp_Mivaro::OpenFolderCommand(QObject* sender, TMyDialogState& dialog, QMe
     // The chosen folders' own files only, without their subfolders.
     std::vector<WString> files;
     for (const WString& folder : dialog.files) {
-      const WString base = IncludeTrailingPathDelimiter(folder);
-      std::vector<WString> here;
-      ForEachFileMatch(base + u"*.*", [&](const TMyFindData& entry) {
-        if (!entry.IsFolder()) here.push_back(base + entry.name);
-        ProcessMessages();
-        return true;
-      });
-      // Folders list their files in no particular order here; show them sorted.
-      std::stable_sort(here.begin(), here.end(), [](const WString& a, const WString& b) {
-        return TMyWStrings::ComparePaths(a, b) < 0;
-      });
+      const std::vector<WString> here = FolderOwnFiles(folder, [] { ProcessMessages(); });
       files.insert(files.end(), here.begin(), here.end());
     }
     AddFiles(files);
@@ -234,42 +183,9 @@ void TApp_Mivaro::Action_File_OpenThisFolderExecute(QObject* sender) {
 
 // ---- Histories ------------------------------------------------------------------------------
 
-void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) {
-  if (!path.empty()) ShowHistory(menu, InsertOpenHistory(HistoryLines(menu), path));
-}
+void TApp_Mivaro::InsertHistory(QMenu* menu, WStringView path) { histories_->Insert(menu, path); }
 
-void TApp_Mivaro::ShowHistory(QMenu* menu, const std::vector<WString>& stored) {
-  for (QAction* item : menu->actions()) {
-    menu->removeAction(item);
-    item->deleteLater();
-  }
-  static int serial = 0;
-  for (const WString& line : stored) {
-    // The hint is the stored form; the menu shows the decoded path.
-    const QString path = Q(OpenHistoryPathOf(line));
-    auto* item = new QAction(QString(path).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
-    item->setObjectName(QStringLiteral("OpenHistory%1").arg(++serial));
-    item->setData(Q(line));
-    item->setStatusTip(Q(line));
-    item->setToolTip(path);
-    connect(item, &QAction::triggered, this, [this, menu, line] {
-      if (!IsBusy()) HistoryClicked(menu, OpenHistoryPathOf(line));
-    });
-    menu->addAction(item);
-  }
-}
-
-std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const {
-  std::vector<WString> paths;
-  for (const WString& line : HistoryLines(menu)) paths.push_back(OpenHistoryPathOf(line));
-  return paths;
-}
-
-std::vector<WString> TApp_Mivaro::HistoryLines(QMenu* menu) const {
-  std::vector<WString> lines;
-  for (QAction* item : menu->actions()) lines.push_back(item->data().toString().toStdU16String());
-  return lines;
-}
+std::vector<WString> TApp_Mivaro::HistoryPaths(QMenu* menu) const { return TMyOpenHistories::Paths(menu); }
 
 void TApp_Mivaro::HistoryClicked(QMenu* menu, const WString& path) {
   if (menu == PopupMenu_File_OpenFile) {

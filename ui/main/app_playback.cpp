@@ -10,22 +10,26 @@
 #include <QMimeData>
 #include <QSlider>
 #include <QTimer>
-#include <QToolTip>
 
 #include "core/paths.h"
 #include "core/wstrings.h"
 #include "platform/desktop/screensaver.h"
+#include "player/action_states.h"
 #include "player/playback_controller.h"
 #include "player/qt/directshow_player.h"
 #include "tags/tag.h"
 #include "ui/debug/debug_menu.h"
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
+#include "ui/main/main_input.h"
 #include "ui/main/message_boxes.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/main/remote_control.h"
+#include "ui/main/seek_bar_presenter.h"
 #include "ui/main/time_text.h"
 #include "ui/main/track_bar.h"
 #include "ui/main/video_frame.h"
+#include "ui/main/wall_video_command.h"
 
 namespace mivaro {
 namespace {
@@ -42,7 +46,6 @@ void TApp_Mivaro::SetItemIndex(int index) { controller_->SetIndex(index); }
 
 void TApp_Mivaro::PlayIndex(int n) { controller_->PlayIndex(n); }
 void TApp_Mivaro::PlayCurrent() { controller_->PlayCurrent(); }
-void TApp_Mivaro::OpenAndPlay(WStringView path) { controller_->OpenAndPlay(path); }
 void TApp_Mivaro::StopMedia() { controller_->Stop(); }
 void TApp_Mivaro::Action_Play_BackExecute(QObject*) { controller_->Back(); }
 void TApp_Mivaro::Action_Play_NextExecute(QObject*) { controller_->Next(); }
@@ -72,16 +75,12 @@ void TApp_Mivaro::ShowOpened() {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
   VideoFrame->ApplyScreenModes();
   // A video still on the desktop from the previous entry comes home when the mode is off.
-  if (!Action_Zoom_Wallvideo->isChecked()) ApplyWallVideo();
+  if (!Action_Zoom_Wallvideo->isChecked() && wall_video_->VideoOut()) wall_video_->Execute(false);
   UpdateHints();
   UpdateActionStates();
 }
 
-void TApp_Mivaro::ShowPosition(int seconds) {
-  seeking_ = true;
-  TrackBar_Seek->setValue(seconds);
-  seeking_ = false;
-}
+void TApp_Mivaro::ShowPosition(int seconds) { seek_bar_->ShowPosition(seconds); }
 
 void TApp_Mivaro::ShowCleared() {
   Timer_Time->stop();
@@ -162,8 +161,7 @@ void TApp_Mivaro::Timer_TimeTimer() {
                                       DShow_Player->DurationSeconds()));
   // Keep the display awake while playing.
   if (Timer_Time->isActive()) inhibitor_->Hold(QStringLiteral("メディアの再生中"));
-  if (!TrackBar_Seek->IsThumbHeld() && !thumb_pressed_ && !seeking_)
-    TrackBar_Seek->setValue(DShow_Player->PositionSeconds());
+  seek_bar_->Follow(DShow_Player->PositionSeconds());
   if (controller_->TimeTick(NowMs())) MediaEnded();
 }
 
@@ -173,10 +171,9 @@ void TApp_Mivaro::MediaEnded() { controller_->MediaEnded(); }
 
 void TApp_Mivaro::SeekTo(double seconds) {
   // The fades pump messages: a time tick meanwhile must not move the bar back.
-  seeking_ = true;
-  TrackBar_Seek->setValue(static_cast<int>(seconds));
+  seek_bar_->BeginSeek(seconds);
   controller_->SeekTo(seconds);
-  seeking_ = false;
+  seek_bar_->EndSeek();
   RemoteSeeked();
 }
 
@@ -195,55 +192,6 @@ void TApp_Mivaro::Skip(int direction) {
 
 void TApp_Mivaro::Action_Play_SkipBackExecute(QObject*) { Skip(-1); }
 void TApp_Mivaro::Action_Play_SkipNextExecute(QObject*) { Skip(+1); }
-
-void TApp_Mivaro::SeekBarMouseDown(Qt::MouseButton button, QPoint pos) {
-  if (button != Qt::LeftButton) {
-    thumb_pressed_ = false;
-    TrackBar_Seek->releaseMouse();
-  } else if (TrackBar_Seek->ThumbRect().contains(pos)) {
-    thumb_pressed_ = true;
-  }
-}
-
-void TApp_Mivaro::SeekBarMouseMove(Qt::MouseButtons buttons, QPoint pos) {
-  QString hint;
-  if (TrackBar_Seek->minimum() < TrackBar_Seek->maximum()) {
-    const QRect channel = TrackBar_Seek->ChannelRect();
-    if (buttons.testFlag(Qt::LeftButton) && TrackBar_Seek->IsThumbHeld()) {
-      hint = SecondsHint(TrackBar_Seek->value());
-    } else if (pos.x() < channel.left()) {
-      hint = Action_Play_SkipBack->toolTip();
-    } else if (pos.x() > channel.right()) {
-      hint = Action_Play_SkipNext->toolTip();
-    } else {
-      const int value = static_cast<int>(TrackBar_Seek->ValueAtX(pos.x()));
-      hint = SecondsHint(value);
-    }
-  }
-  TrackBar_Seek->setToolTip(hint);
-  if (hint.isEmpty()) {
-    QToolTip::hideText();
-  } else {
-    QToolTip::showText(TrackBar_Seek->mapToGlobal(pos), hint, TrackBar_Seek);
-  }
-}
-
-void TApp_Mivaro::SeekBarMouseUp(Qt::MouseButton button, QPoint pos) {
-  if (button != Qt::LeftButton) return;
-  if (thumb_pressed_) {
-    SeekTo(TrackBar_Seek->value());
-  } else {
-    const QRect channel = TrackBar_Seek->ChannelRect();
-    if (pos.x() < channel.left()) {
-      if (Action_Play_SkipBack->isEnabled()) Action_Play_SkipBackExecute(Action_Play_SkipBack);
-    } else if (pos.x() > channel.right()) {
-      if (Action_Play_SkipNext->isEnabled()) Action_Play_SkipNextExecute(Action_Play_SkipNext);
-    } else {
-      SeekTo(TrackBar_Seek->ValueAtX(pos.x()));
-    }
-  }
-  thumb_pressed_ = false;
-}
 
 // ---- Play, pause, replay, frames, rate, volume -----------------------------------------
 
@@ -300,6 +248,15 @@ void TApp_Mivaro::Action_Zoom_50Execute(QObject*) { VideoFrame->FixedZoom(50); }
 void TApp_Mivaro::Action_Zoom_100Execute(QObject*) { VideoFrame->FixedZoom(100); }
 void TApp_Mivaro::Action_Zoom_200Execute(QObject*) { VideoFrame->FixedZoom(200); }
 
+// Pauses and hands the current file and position to the capture tool.
+void TApp_Mivaro::Action_Zoom_CaptureExecute(QObject*) {
+  if (!DShow_Player->HasVideo() || !links.capture || links.capture->IsOpen()) return;
+  DShow_Player->Pause();
+  links.capture->OpenAt(DShow_Player->FileName(), DShow_Player->Position());
+  // Disabled until the tool is closed.
+  UpdateActionStates();
+}
+
 void TApp_Mivaro::Action_Zoom_KeepAspectExecute(QObject*) {
   DShow_Player->SetKeepAspect(Action_Zoom_KeepAspect->isChecked());
 }
@@ -311,8 +268,6 @@ void TApp_Mivaro::Action_List_DelExecute(QObject* sender) {
   if (sender && AskYesNo(u"再生中のファイルをリストから削除します\rよろしいですか") != kIdYes) return;
   controller_->RemoveCurrent();
 }
-
-void TApp_Mivaro::DeleteEntry(int a) { controller_->DeleteEntry(a); }
 
 void TApp_Mivaro::Action_List_ClearExecute(QObject* sender) {
   if (sender && AskYesNo(u"リストをクリアします\rよろしいですか") != kIdYes) return;
@@ -332,15 +287,18 @@ void TApp_Mivaro::ComboBoxSelect(int) {
 void TApp_Mivaro::UpdateActionStates() {
   if (created_ != 1) return;
   VideoFrame->HidePanels();
-  const bool opened = DShow_Player->IsOpened();
-  const bool has_items = playlist_->Count() > 0;
-  const bool current = ItemIndex() >= 0;
-  const bool video = DShow_Player->HasVideo();
-  const bool full = Action_Zoom_FullScreen->isChecked() || Action_Zoom_MaxScreen->isChecked();
-  // The commands of a part that is not attached stay off.
-  const bool files = links.file_commands != nullptr;
-  const bool capture = links.capture && !links.capture->IsOpen();
+  TMyActionFacts facts;
+  facts.opened = DShow_Player->IsOpened();
+  facts.has_items = playlist_->Count() > 0;
+  facts.current = ItemIndex() >= 0;
+  facts.video = DShow_Player->HasVideo();
+  facts.full_screen = Action_Zoom_FullScreen->isChecked() || Action_Zoom_MaxScreen->isChecked();
+  facts.file_commands = links.file_commands != nullptr;
+  facts.capture_ready = links.capture && !links.capture->IsOpen();
+  facts.wallpaper = wall_video_ != nullptr;
   const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
+  facts.clipboard_text = clip && clip->hasText();
+  const TMyActionStates on = ActionStates(facts);
   struct Rule {
     std::vector<QAction*> actions;
     bool enabled;
@@ -348,31 +306,40 @@ void TApp_Mivaro::UpdateActionStates() {
   const Rule rules[] = {
       {{Action_Play_PlayPause, Action_Play_Replay, Action_Play_SkipBack, Action_Play_SkipNext,
         Action_Play_FrameBack, Action_Play_FrameNext},
-       opened},
-      {{Action_Play_Back, Action_Play_Next}, has_items},
-      {{Action_Zoom_Wallvideo}, wall_video_ != nullptr},
-      // The video frame is always there: the steps and the full-screen modes are offered
-      // always (without video they do nothing); the fixed sizes need a video in a window.
-      {{Action_Zoom_FullScreen, Action_Zoom_MaxScreen, Action_Zoom_Up, Action_Zoom_Down}, true},
+       on.playback},
+      {{Action_Play_Back, Action_Play_Next}, on.navigation},
+      {{Action_Zoom_Wallvideo}, on.wallpaper},
+      {{Action_Zoom_FullScreen, Action_Zoom_MaxScreen, Action_Zoom_Up, Action_Zoom_Down},
+       on.screen_modes},
       {{Action_Zoom_100, Action_Zoom_50, Action_Zoom_200, Action_Zoom_Fit,
         Action_Zoom_AspectStandard, Action_Zoom_AspectHiVision,
         Action_Zoom_AspectEVista, Action_Zoom_AspectAVista, Action_Zoom_AspectWideScope},
-       video && !full},
-      {{Action_Zoom_Capture}, capture && video},
-      {{Action_List_Del, Action_File_Property}, current},
+       on.fixed_sizes},
+      {{Action_Zoom_Capture}, on.capture},
+      {{Action_List_Del, Action_File_Property}, on.entry},
       {{Action_FileCmd, Action_FileCmd_Rename, Action_FileCmd_Copy, Action_FileCmd_Move,
         Action_FileCmd_RemoveFromHDD, Action_FileCmd_Trash},
-       files && current},
-      {{Action_List_Clear, Action_List_Copy, Action_File_SaveAs}, has_items},
+       on.file_commands},
+      {{Action_List_Clear, Action_List_Copy, Action_File_SaveAs}, on.list},
       {{Action_Sort, Action_Sort_FileName, Action_Sort_Path, Action_Sort_Name, Action_Sort_Ext,
         Action_Sort_Shuffle},
-       files && has_items},
-      {{Action_List_Paste}, clip && clip->hasText()},
+       on.sort},
+      {{Action_List_Paste}, on.paste},
   };
   for (const Rule& rule : rules)
     for (QAction* action : rule.actions) action->setEnabled(rule.enabled);
-  TrackBar_Seek->setEnabled(opened);
+  TrackBar_Seek->setEnabled(on.playback);
   if (links.send_to) links.send_to->UpdateStates();
+}
+
+bool TApp_Mivaro::HandleMediaKey(int key) { return input_ && input_->MediaKey(key); }
+
+void TApp_Mivaro::UpdateRemoteStatus() {
+  if (remote_) remote_->UpdateStatus();
+}
+
+void TApp_Mivaro::RemoteSeeked() {
+  if (remote_) remote_->Seeked();
 }
 
 void TApp_Mivaro::UpdateSizeLabel() { VideoFrame->UpdateSizeLabel(); }

@@ -11,68 +11,16 @@
 #include "core/shell.h"
 #include "core/wstrings.h"
 #include "playlist/media_strings.h"
-#include "playlist/open_history.h"
 #include "settings/ini_file.h"
 #include "settings/main_settings.h"
 #include "ui/desktop/form_bounds.h"
 #include "ui/main/app_mivaro.h"
+#include "ui/main/history_menus.h"
 #include "ui/main/playlist_combo.h"
+#include "ui/main/settings_binding.h"
 #include "ui/main/track_bar.h"
 
 namespace mivaro {
-namespace {
-
-// Where each check of the settings record lives in the window.
-struct TMyCheckBinding {
-  bool TMyMainSettings::*field;
-  QAction* TApp_Mivaro::*action;
-};
-using S = TMyMainSettings;
-using W = TApp_Mivaro;
-const TMyCheckBinding kChecks[] = {
-    {&S::main_folder_name, &W::Action_List_FolderName}, {&S::mute, &W::Action_Play_Mute},
-    {&S::keep_aspect, &W::Action_Zoom_KeepAspect},      {&S::wallvideo, &W::Action_Zoom_Wallvideo},
-    {&S::full_screen, &W::Action_Zoom_FullScreen},      {&S::max_screen, &W::Action_Zoom_MaxScreen},
-    {&S::random, &W::Action_Opt_Random},                {&S::time_verbose, &W::Action_Opt_TimeVerbose},
-    {&S::allow_image, &W::Action_Opt_AllowImage},       {&S::large_icon, &W::Action_Opt_LargeIcon},
-    {&S::resume, &W::Action_Opt_Resume},
-};
-
-// Where each folder of the settings record lives.
-struct TMyFolderBinding {
-  WString TMyMainSettings::*field;
-  TMyDialogState TApp_Mivaro::*dialog;
-};
-const TMyFolderBinding kFolders[] = {
-    {&S::open_file_dir, &W::Dialog_File_OpenFile},
-    {&S::open_folder_dir, &W::Dialog_File_OpenFolder},
-    {&S::open_this_folder_dir, &W::Dialog_File_OpenThisFolder},
-    {&S::file_cmd_move_dir, &W::Dialog_FileCmd_Move},
-    {&S::file_cmd_copy_dir, &W::Dialog_FileCmd_Copy},
-    {&S::debug_save_grf_dir, &W::Dialog_Debug_SaveAsGRF},
-};
-
-}  // namespace
-
-TMyMainSettings TApp_Mivaro::CurrentSettings() const {
-  TMyMainSettings settings;
-  for (const TMyCheckBinding& b : kChecks) settings.*b.field = (this->*b.action)->isChecked();
-  for (const TMyFolderBinding& b : kFolders) settings.*b.field = (this->*b.dialog).initial_dir;
-  settings.volume = TrackBar_Volume->value();
-  return settings;
-}
-
-void TApp_Mivaro::ApplySettings(const TMyMainSettings& settings) {
-  for (const TMyCheckBinding& b : kChecks) (this->*b.action)->setChecked(settings.*b.field);
-  for (const TMyFolderBinding& b : kFolders) (this->*b.dialog).initial_dir = settings.*b.field;
-  TrackBar_Volume->setValue(settings.volume);
-}
-
-std::array<std::pair<const char16_t*, QMenu*>, 3> TApp_Mivaro::HistorySections() const {
-  return {{{u"OpenFileHistory", PopupMenu_File_OpenFile},
-           {u"OpenFolderHistory", PopupMenu_File_OpenFolder},
-           {u"OpenThisFolderHistory", PopupMenu_File_OpenThisFolder}}};
-}
 
 void TApp_Mivaro::LoadSettings() {
   const Qt::KeyboardModifiers keys = Keys();
@@ -83,9 +31,9 @@ void TApp_Mivaro::LoadSettings() {
     TMyFormBounds bounds(this, u"App_Mivaro");
     ini.ReadFormBounds(u"Bounds", bounds);
   }
-  TMyMainSettings settings = CurrentSettings();
+  TMyMainSettings settings = WindowSettings(*this);
   LoadMainSettings(ini, settings);
-  ApplySettings(settings);
+  ApplyWindowSettings(*this, settings);
   if (links.playlist) links.playlist->LoadSettings(ini, !shift);
   if (links.send_to) links.send_to->LoadSettings(ini);
 
@@ -97,15 +45,7 @@ void TApp_Mivaro::LoadSettings() {
     controller_->SetResume(-1, 0);
   }
 
-  // Histories: the first line ends on top.
-  TMyWStrings lines;
-  for (const auto& [section, menu] : HistorySections()) {
-    if (!ini.SectionExists(section)) continue;
-    ini.ReadSectionLines(section, lines);
-    std::vector<WString> stored;
-    for (int i = 0; i < lines.Count(); ++i) stored.push_back(lines.Get(i));
-    ShowHistory(menu, OpenHistoryFromLines(stored));
-  }
+  histories_->Load(ini);
 }
 
 void TApp_Mivaro::SaveSettings() {
@@ -116,16 +56,11 @@ void TApp_Mivaro::SaveSettings() {
     TMyFormBounds bounds(this, u"App_Mivaro");
     ini.WriteFormBounds(u"Bounds", bounds);
   }
-  SaveMainSettings(ini, CurrentSettings());
+  SaveMainSettings(ini, WindowSettings(*this));
 
   if (links.playlist) links.playlist->SaveSettings(ini);
 
-  TMyWStrings lines;
-  for (const auto& [section, menu] : HistorySections()) {
-    lines.Clear();
-    for (const WString& line : HistoryLines(menu)) lines.Add(line);
-    ini.WriteSectionLines(section, lines);
-  }
+  histories_->Save(ini);
 
   if (Action_Opt_Resume->isChecked()) {
     ini.WriteInteger(u"RESUME", u"Index", ItemIndex());

@@ -32,20 +32,13 @@ void TApp_Mivaro::AttachWallVideo() {
   // The video frame runs the screen-mode group (full screen leaves, double-click ends the
   // mode) and hands the wallpaper step to this command.
   VideoFrame->SetWallpaperCommand([this](bool on) { wall_video_->Execute(on); });
-  VideoFrame->SetWallpaperBringBack([this] { WallVideoBringBack(); });
+  VideoFrame->SetWallpaperBringBack([this] {
+    if (wall_video_->VideoOut()) wall_video_->BringVideoBack();
+  });
 }
 
 void TApp_Mivaro::Action_Zoom_WallvideoExecute(QObject*) {
   wall_video_->Execute(Action_Zoom_Wallvideo->isChecked());
-}
-
-void TApp_Mivaro::WallVideoBringBack() {
-  if (wall_video_->Hosting() || DShow_Player->WallVideo()) wall_video_->BringVideoBack();
-}
-
-void TApp_Mivaro::ApplyWallVideo() {
-  if (Action_Zoom_Wallvideo->isChecked() || wall_video_->Hosting() || DShow_Player->WallVideo())
-    Action_Zoom_WallvideoExecute(nullptr);
 }
 
 }  // namespace mivaro

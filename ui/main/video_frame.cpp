@@ -340,12 +340,7 @@ void TMyVideoFrame::LeaveFullScreen() {
   } else {
     form_.showNormal();
     // Back to where the window was, on a monitor that still exists.
-    TMyRect bounds = ToMyRect(normal_geometry_);
-    const TMyRect monitor = Screen().MonitorRectOfRect(bounds);
-    const QPoint centre = normal_geometry_.center();
-    if (RectWidth(monitor) > 0 && Screen().MonitorIndexAt({centre.x(), centre.y()}) < 0)
-      bounds = CenterRectIn(Screen().WorkareaOfPoint({monitor.left, monitor.top}), bounds);
-    form_.setGeometry(ToQRect(bounds));
+    form_.setGeometry(ToQRect(Screen().OnExistingMonitor(ToMyRect(normal_geometry_))));
   }
   form_.setMaximumSize(max_size_);
   CallPanels(true, true);
@@ -355,15 +350,10 @@ void TMyVideoFrame::LeaveFullScreen() {
 void TMyVideoFrame::ScreenRemoved() {
   if (!full_) return;
   const QPoint centre = form_.frameGeometry().center();
-  const TMyRect normal = ToMyRect(normal_geometry_);
-  const QPoint normal_centre = normal_geometry_.center();
   // The way back must lead to a monitor that exists.
-  if (Screen().MonitorIndexAt({normal_centre.x(), normal_centre.y()}) < 0) {
-    const TMyRect monitor = Screen().MonitorRectOfRect(normal);
-    if (RectWidth(monitor) > 0)
-      normal_geometry_ =
-          ToQRect(CenterRectIn(Screen().WorkareaOfPoint({monitor.left, monitor.top}), normal));
-  }
+  const TMyRect normal = ToMyRect(normal_geometry_);
+  const TMyRect back = Screen().OnExistingMonitor(normal);
+  if (back != normal) normal_geometry_ = ToQRect(back);
   if (Screen().MonitorIndexAt({centre.x(), centre.y()}) >= 0) return;
   // The window covered the monitor that went away: cover the one it returns to.
   form_.showNormal();

@@ -12,6 +12,8 @@
 
 namespace mivaro {
 
+bool TMyWallVideoCommand::VideoOut() const { return Hosting() || env_.Player->WallVideo(); }
+
 int MonitorIndexOfWidget(const QWidget* window) {
   if (!window) return 0;
   const int index = static_cast<int>(QGuiApplication::screens().indexOf(window->screen()));

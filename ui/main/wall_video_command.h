@@ -53,6 +53,8 @@ class TMyWallVideoCommand : public QObject {
   void BringVideoBack();
 
   bool Hosting() const { return host_.Placed(); }
+  // The video is out of the player's window: on a desktop host or in wallpaper mode.
+  bool VideoOut() const;
   std::uint64_t HostWindow() const { return host_.Window(); }
 
  private:

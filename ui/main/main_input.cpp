@@ -1,7 +1,8 @@
-// The keys of the main window: one table of the form's keys, read by the press handler
-// (which swallows the press) and by the release handler (which runs the command), and the
-// keyboard's media keys, which run on press.
+#include "ui/main/main_input.h"
+
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 
 #include "ui/main/app_mivaro.h"
 #include "ui/main/busy_guard.h"
@@ -55,9 +56,59 @@ const TMyKeyBinding* FindKey(int key, Qt::KeyboardModifiers modifiers) {
   return nullptr;
 }
 
+bool IsInputEvent(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ContextMenu:
+    case QEvent::Shortcut:
+    case QEvent::ShortcutOverride:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
-bool TApp_Mivaro::HandleKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+TMyMainInput::TMyMainInput(TApp_Mivaro& form) : QObject(&form), form_(form) {
+  qApp->installEventFilter(this);
+}
+
+TMyMainInput::~TMyMainInput() { qApp->removeEventFilter(this); }
+
+bool TMyMainInput::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (!IsInputEvent(type) || !watched->isWidgetType()) return QObject::eventFilter(watched, event);
+  auto* widget = static_cast<QWidget*>(watched);
+  if (widget->window() != &form_) return QObject::eventFilter(watched, event);
+
+  if (IsBusy()) {
+    // A disabled window takes no input; Escape still reaches the long loop's check.
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+      if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) return false;
+    }
+    return true;
+  }
+  if (type == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    // A key the focused control ignores comes here again for each parent: a media key
+    // runs on its first delivery only.
+    QWidget* first = QApplication::focusWidget();
+    if ((first ? widget == first : widget->isWindow()) && MediaKey(key->key())) return true;
+    if (KeyDown(key->key(), key->modifiers())) return true;
+  } else if (type == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (!key->isAutoRepeat() && KeyUp(key->key(), key->modifiers())) return true;
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+bool TMyMainInput::KeyDown(int key, Qt::KeyboardModifiers modifiers) {
   if (key != Qt::Key_Shift && key != Qt::Key_Control) {
     pressed_key_ = key;
     pressed_modifiers_ = modifiers;
@@ -66,42 +117,44 @@ bool TApp_Mivaro::HandleKeyDown(int key, Qt::KeyboardModifiers modifiers) {
   return row && row->swallow_press;
 }
 
-bool TApp_Mivaro::HandleKeyUp(int key, Qt::KeyboardModifiers modifiers) {
+bool TMyMainInput::KeyUp(int key, Qt::KeyboardModifiers modifiers) {
   // Shift+Z let go as Shift first still means Shift+Z.
   if (key == pressed_key_) modifiers = pressed_modifiers_;
   const TMyKeyBinding* row = FindKey(key, modifiers);
   if (!row) return false;
   if (!row->command || IsBusy()) return true;
-  UpdateActionStates();
-  QAction* action = this->*row->action;
-  if (action->isEnabled()) (this->*row->command)(action);
+  form_.UpdateActionStates();
+  QAction* action = form_.*row->action;
+  if (action->isEnabled()) (form_.*row->command)(action);
   return true;
 }
 
-bool TApp_Mivaro::HandleMediaKey(int key) {
+bool TMyMainInput::MediaKey(int key) {
+  TApp_Mivaro& f = form_;
   // Previous and next are reported handled; stop, mute and play/pause run here and are
   // still passed on, so that whatever else listens for them (the desktop) sees them too.
   switch (key) {
     case Qt::Key_Back:
     case Qt::Key_MediaPrevious:
-      if (Action_Play_Back->isEnabled()) Action_Play_BackExecute(Action_Play_Back);
+      if (f.Action_Play_Back->isEnabled()) f.Action_Play_BackExecute(f.Action_Play_Back);
       return true;
     case Qt::Key_Forward:
     case Qt::Key_MediaNext:
-      if (Action_Play_Next->isEnabled()) Action_Play_NextExecute(Action_Play_Next);
+      if (f.Action_Play_Next->isEnabled()) f.Action_Play_NextExecute(f.Action_Play_Next);
       return true;
     case Qt::Key_Stop:
     case Qt::Key_MediaStop:
-      StopMedia();
+      f.StopMedia();
       return false;
     case Qt::Key_VolumeMute:
-      Action_Play_Mute->toggle();
-      ApplyMuteAndVolume();
+      f.Action_Play_Mute->toggle();
+      f.Action_Play_MuteExecute(f.Action_Play_Mute);
       return false;
     case Qt::Key_MediaPlay:
     case Qt::Key_MediaTogglePlayPause:
     case Qt::Key_MediaPause:
-      if (Action_Play_PlayPause->isEnabled()) Action_Play_PlayPauseExecute(Action_Play_PlayPause);
+      if (f.Action_Play_PlayPause->isEnabled())
+        f.Action_Play_PlayPauseExecute(f.Action_Play_PlayPause);
       return false;
     default:
       return false;

@@ -1,5 +1,5 @@
-// The main window's capture command: pauses the player and hands the current file and
-// position to the capture tool; the command stays disabled while the tool is on show.
+#include "ui/main/capture_link.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QMouseEvent>
@@ -58,17 +58,9 @@ class TMyCaptureToolLink : public QObject, public TMyCaptureLink {
 
 }  // namespace
 
-void TApp_Mivaro::AttachCaptureTool() {
-  new TMyCaptureToolLink(this);
-  DShow_Player->installEventFilter(new TMyMiddleButtonAction(Action_Zoom_Capture, this));
-}
-
-void TApp_Mivaro::Action_Zoom_CaptureExecute(QObject*) {
-  if (!DShow_Player->HasVideo() || !links.capture || links.capture->IsOpen()) return;
-  DShow_Player->Pause();
-  links.capture->OpenAt(DShow_Player->FileName(), DShow_Player->Position());
-  // Disabled until the tool is closed.
-  UpdateActionStates();
+void AttachCaptureTool(TApp_Mivaro& form) {
+  new TMyCaptureToolLink(&form);
+  form.DShow_Player->installEventFilter(new TMyMiddleButtonAction(form.Action_Zoom_Capture, &form));
 }
 
 }  // namespace mivaro
