@@ -292,12 +292,12 @@ const std::string& TMyNumberedKey::HeadKey() const {
   return levels_.empty() ? empty : levels_[0].headKey;
 }
 
-const std::string& TMyNumberedKey::FullKey() const {
-  if (!fullKeyMade_) {
-    fullKey_ = SortKey(GetCollators().tertiary.get(), folded_);
-    fullKeyMade_ = true;
-  }
-  return fullKey_;
+// The collated comparison of the folded texts, ties by their code units: the sign
+// CompareTextCollated(text_, other.text_, true) gives. It is asked for by few comparisons of
+// a sort, so one collation of the pair costs less than a tertiary key for every text.
+int TMyNumberedKey::CompareFolded(const TMyNumberedKey& a, const TMyNumberedKey& b) {
+  const int r = Collate(GetCollators().tertiary.get(), a.folded_, b.folded_);
+  return r != 0 ? r : CompareUnits(a.folded_, b.folded_);
 }
 
 // CompareNumberedCore of level `k` of both texts, with the keys computed in advance.
@@ -315,9 +315,7 @@ int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& 
   // ties by the folded code units); its sign is needed only now and then.
   const bool foldedEqual = k == 0 ? a.folded_ == b.folded_ : FoldCaseText(sa) == FoldCaseText(sb);
   auto c = [&]() {
-    if (k != 0) return CompareTextCollated(sa, sb, true);
-    const int r = CompareKeys(a.FullKey(), b.FullKey());
-    return r != 0 ? r : CompareUnits(a.folded_, b.folded_);
+    return k != 0 ? CompareTextCollated(sa, sb, true) : CompareFolded(a, b);
   };
   if (foldedEqual) {
     if (!UpperEqual(sa, sb)) {
@@ -349,10 +347,8 @@ int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& 
 int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b) {
   const int r = TMyNumberedKey::CompareLevel(a, b, 0);
   if (r != 0 || a.text_ == b.text_) return r;
-  const int c = CompareKeys(a.FullKey(), b.FullKey());
-  if (c != 0) return c;
-  const int f = CompareUnits(a.folded_, b.folded_);
-  return f != 0 ? f : CompareUnits(a.text_, b.text_);
+  const int c = TMyNumberedKey::CompareFolded(a, b);
+  return c != 0 ? c : CompareUnits(a.text_, b.text_);
 }
 
 int CompareNumberedText(WStringView a, WStringView b) {

@@ -143,9 +143,7 @@ class TMyNumberedKey {
   };
   WString text_;
   WString folded_;        // case-folded text
-  const std::string& FullKey() const;
-  mutable std::string fullKey_;  // tertiary collation key of folded_, made when needed
-  mutable bool fullKeyMade_ = false;
+  static int CompareFolded(const TMyNumberedKey& a, const TMyNumberedKey& b);
   std::vector<Level> levels_;
 };
 int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b);

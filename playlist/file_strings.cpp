@@ -200,7 +200,9 @@ bool TMyFileStrings::Enumerate() {
   // its sub-folders. Each new folder is put in its place by a binary search (re-sorting
   // the whole list after every folder cost a quarter of a large walk). Only identical
   // names count as one folder: "A" and "a" are two folders here.
-  std::vector<WString> pending;
+  // Each keeps its folder's collation keys, made once: the binary searches compare every
+  // new folder with a dozen queued ones.
+  std::vector<TMyWStrings::PathKey> pending;
   // Folders whose whole listing was walked, by identity: a link back up the tree ("up" ->
   // "..") or two links to one folder are entered once, so a loop cannot make the walk
   // endless.
@@ -212,15 +214,16 @@ bool TMyFileStrings::Enumerate() {
     return entered.insert({id.device, id.inode}).second;
   };
   auto queue = [&pending](WString pattern) {
-    auto at = std::upper_bound(pending.begin(), pending.end(), pattern,
-                               [](const WString& a, const WString& b) {
-                                 return TMyWStrings::ComparePaths(a, b) < 0;
+    TMyWStrings::PathKey key(std::move(pattern));
+    auto at = std::upper_bound(pending.begin(), pending.end(), key,
+                               [](const TMyWStrings::PathKey& a, const TMyWStrings::PathKey& b) {
+                                 return ComparePathKeys(a, b) < 0;
                                });
     for (auto it = at; it != pending.begin(); --it) {
-      if (TMyWStrings::ComparePaths(*(it - 1), pattern) != 0) break;
-      if (*(it - 1) == pattern) return;
+      if (ComparePathKeys(*(it - 1), key) != 0) break;
+      if ((it - 1)->Path() == key.Path()) return;
     }
-    pending.insert(at, std::move(pattern));
+    pending.insert(at, std::move(key));
   };
   // Reading an entry's size, times and permissions costs a statx call, most of a walk's
   // time. The folder and hidden bits come from the folder listing itself, so the walk reads
@@ -250,10 +253,10 @@ bool TMyFileStrings::Enumerate() {
       pattern += u"\\*.*";
     }
     pending.clear();
-    pending.push_back(pattern);
+    pending.emplace_back(pattern);
     go_on = true;
     while (!pending.empty() && go_on) {
-      const WString current = std::move(pending.front());
+      const WString current = pending.front().Path();
       pending.erase(pending.begin());
       // One folder's files are sorted among themselves before they join the list (earlier
       // folders stay as they are). All share the folder, so only their names are compared,
