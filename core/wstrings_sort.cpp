@@ -104,7 +104,7 @@ class PathKeys {
       q.headId = headIds.try_emplace(WString(key.Head()), static_cast<std::uint32_t>(headIds.size()))
                      .first->second;
       auto [it, added] =
-          headKeyIndex.try_emplace(key.HeadKey(), static_cast<std::uint32_t>(headKeys.size()));
+          headKeyIndex.try_emplace(std::string(key.HeadKey()), static_cast<std::uint32_t>(headKeys.size()));
       if (added) headKeys.push_back(&it->first);
       headKeyOfItem[k] = it->second;
     }

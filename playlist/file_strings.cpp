@@ -36,8 +36,9 @@ bool EndsWithFolderSeparator(WStringView s) {
 }
 
 // A file found in the folder being walked, waiting to be sorted among its neighbours.
+// Its path is the folder's and the key's text: it is put together when the file joins the
+// list.
 struct Found {
-  WString path;
   void* obj;
   TMyNumberedKey key;  // of the name
 };
@@ -235,11 +236,13 @@ bool TMyFileStrings::Enumerate() {
                                    : TMyFindDetail::NamesOnly;
   const bool wants_details = WantsFileDetails();
   std::vector<Found> batch;
+  WString folder;
+  WString path;  // of the entry at hand (its storage reused)
   std::vector<int> order;
   std::vector<int> scratch;
-  auto add = [this, start_count](const WString& path, void* obj) {
-    const int index = AddObject(path, obj);
-    if (index >= 0 && OnFileAdded) OnFileAdded(index - start_count + 1, path);
+  auto add = [this, start_count](const WString& file, void* obj) {
+    const int index = AddObject(file, obj);
+    if (index >= 0 && OnFileAdded) OnFileAdded(index - start_count + 1, file);
   };
   const int source_count = Sources.Count();
   for (int s = 0; s < source_count; ++s) {
@@ -265,7 +268,7 @@ bool TMyFileStrings::Enumerate() {
       batch.clear();
       {
         TMyFindFile find(current, detail);
-        const WString& folder = find.Folder();
+        folder = find.Folder();
         TMyFindData fd;
         const bool walk = first_entry(folder, ExtractFileName(current));
         while (walk && go_on && find.Next(fd)) {
@@ -280,8 +283,7 @@ bool TMyFileStrings::Enumerate() {
             sub += u"*.*";
             queue(std::move(sub));
           } else {
-            WString path = folder;
-            path += fd.name;
+            path.assign(folder).append(fd.name);
             // Files the extension filter refuses are dropped before their details are read.
             // An entry that vanished before its details could be read is skipped, as the
             // full listing skips it.
@@ -290,7 +292,7 @@ bool TMyFileStrings::Enumerate() {
               if (Sorted) {
                 add(path, obj);
               } else {
-                batch.push_back({std::move(path), obj, TMyNumberedKey(fd.name)});
+                batch.push_back({obj, TMyNumberedKey(fd.name)});
               }
             }
           }
@@ -302,7 +304,11 @@ bool TMyFileStrings::Enumerate() {
       for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
       scratch.resize(order.size() / 2 + 1);
       MergeSortNames(batch, order.data(), static_cast<int>(order.size()), scratch.data());
-      for (int k : order) add(batch[static_cast<size_t>(k)].path, batch[static_cast<size_t>(k)].obj);
+      for (int k : order) {
+        const Found& f = batch[static_cast<size_t>(k)];
+        path.assign(folder).append(f.key.Text());
+        add(path, f.obj);
+      }
       if (go_on) go_on = CheckContinue();
     }
     pending.clear();
