@@ -198,6 +198,15 @@ bool TMyFindFile::Next(TMyFindData& out) {
   return true;
 }
 
+bool TMyFindFile::FolderIdentity(FileIdentity& out) const {
+  os::FileStat st;
+  if (!impl_->reader || !impl_->reader->IsOpen() || !os::StatFd(impl_->reader->Fd(), st)) {
+    return false;
+  }
+  out = {st.device, st.inode};
+  return true;
+}
+
 bool FillFindDetails(WStringView folder, TMyFindData& fd) {
   if (fd.has_details) return true;
   std::string native;

@@ -208,10 +208,14 @@ bool TMyFileStrings::Enumerate() {
   // "..") or two links to one folder are entered once, so a loop cannot make the walk
   // endless.
   std::set<std::pair<uint64_t, uint64_t>> entered;
-  auto first_entry = [&entered](const WString& folder, WStringView pattern) {
+  auto first_entry = [&entered](const TMyFindFile& find, WStringView pattern) {
     if (pattern != u"*.*") return true;  // a pattern of its own ("*.mp3") is never merged
     FileIdentity id;
-    if (!GetFileIdentity(folder.empty() ? WString(u".") : folder, id)) return true;
+    const WString& folder = find.Folder();
+    if (!find.FolderIdentity(id) &&
+        !GetFileIdentity(folder.empty() ? WString(u".") : folder, id)) {
+      return true;
+    }
     return entered.insert({id.device, id.inode}).second;
   };
   auto queue = [&pending](WString pattern) {
@@ -270,7 +274,7 @@ bool TMyFileStrings::Enumerate() {
         TMyFindFile find(current, detail);
         folder = find.Folder();
         TMyFindData fd;
-        const bool walk = first_entry(folder, ExtractFileName(current));
+        const bool walk = first_entry(find, ExtractFileName(current));
         while (walk && go_on && find.Next(fd)) {
           if ((fd.attributes & ExcludeAttributes) != 0) {
             go_on = CheckContinue();
