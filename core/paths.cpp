@@ -2,10 +2,6 @@
 
 #include <unistd.h>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -429,8 +425,9 @@ namespace {
 // absolute path must have folded (one pass, for every playlist entry).
 bool HasDotDotStep(WStringView p) {
   const size_t n = p.size();
-  for (size_t i = 0; i + 1 < n; ++i) {
-    if (p[i] != u'.' || p[i + 1] != u'.') continue;
+  for (size_t i = 0; (i = FindEitherUnit(p, u'.', u'.', i)) != WStringView::npos && i + 1 < n;
+       ++i) {
+    if (p[i + 1] != u'.') continue;
     if (i + 2 < n && p[i + 2] == u'\\') return true;
     if (i > 0 && p[i - 1] == u'/' && (i + 2 == n || p[i + 2] == u'/')) return true;
   }
@@ -525,22 +522,7 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
 // ---- Patterns ---------------------------------------------------------------------------
 
 bool HasWildcards(WStringView name) {
-  const char16_t* p = name.data();
-  size_t n = name.size();
-#ifdef __SSE2__
-  // Every entry of a large playlist passes here: eight units at a time.
-  const __m128i star = _mm_set1_epi16(static_cast<short>(u'*'));
-  const __m128i query = _mm_set1_epi16(static_cast<short>(u'?'));
-  for (; n >= 8; p += 8, n -= 8) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(v, star), _mm_cmpeq_epi16(v, query));
-    if (_mm_movemask_epi8(hit) != 0) return true;
-  }
-#endif
-  for (; n > 0; ++p, --n) {
-    if (*p == u'*' || *p == u'?') return true;
-  }
-  return false;
+  return FindEitherUnit(name, u'*', u'?') != WStringView::npos;
 }
 
 namespace {

@@ -90,7 +90,7 @@ WString EntryToPath(WStringView entry, WStringView base, bool uri_entries) {
   }
   if (IsUrlName(entry)) return WString(entry);
   const WString plain = ResolveFileName(entry, base);
-  if (entry.find(u'%') == WStringView::npos) return plain;
+  if (FindEitherUnit(entry, u'%', u'%') == WStringView::npos) return plain;
   const WString decoded = ResolveFileName(PercentDecode(entry), base);
   if (uri_entries || decoded == plain) return decoded;
   // A name may hold "%" itself: the escapes are read only when they name a file that is
