@@ -76,9 +76,13 @@ class Folded {
     }
     if (plain) {
       view_ = s;
+      unit_by_unit_ = true;
       return;
     }
-    if (FoldsAlone(s)) return;
+    if (FoldsAlone(s)) {
+      unit_by_unit_ = true;
+      return;
+    }
     const auto n = static_cast<int32_t>(s.size());
     UErrorCode err = U_ZERO_ERROR;
     UChar* dest = stack_;
@@ -99,6 +103,9 @@ class Folded {
   Folded(const Folded&) = delete;
   Folded& operator=(const Folded&) = delete;
   WStringView view() const { return view_; }
+  // Each unit was folded on its own into one unit: the folding of any part of the text is
+  // then that part of this folding.
+  bool UnitByUnit() const { return unit_by_unit_; }
 
  private:
   // Japanese names are mostly kana, kanji and full-width forms, where folding changes
@@ -124,6 +131,7 @@ class Folded {
   UChar stack_[256];
   WString heap_;
   WStringView view_;
+  bool unit_by_unit_ = false;
 };
 
 bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -270,6 +278,7 @@ TMyNumberedKey::TMyNumberedKey(WString text) : text_(std::move(text)) {
       folded_.assign(f);
       foldedSame_ = false;
     }
+    foldedByUnit_ = folded.UnitByUnit();
   }
   const UCollator* primary = GetCollators().primary.get();
   std::size_t start = 0;
@@ -329,6 +338,10 @@ int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& 
   bool foldedEqual = false;
   if (k == 0) {
     foldedEqual = a.FoldedText() == b.FoldedText();
+  } else if (a.foldedByUnit_ && b.foldedByUnit_) {
+    // The levels' folded texts are the same parts of the folded texts.
+    foldedEqual = a.FoldedText().substr(a.LevelAt(k).start) ==
+                  b.FoldedText().substr(b.LevelAt(k).start);
   } else {
     const Folded fa(sa);
     const Folded fb(sb);

@@ -157,6 +157,7 @@ class TMyNumberedKey {
   WString text_;
   WString folded_;          // the case-folded text, when folding changes it
   bool foldedSame_ = true;  // folding leaves text_ as it is (folded_ stays empty)
+  bool foldedByUnit_ = true;  // each unit was folded alone into one unit
   std::string keys_;        // the heads' keys, one after another
   std::size_t levelCount_ = 0;
   Level inline_[kInlineLevels];
