@@ -198,6 +198,15 @@ bool TMyFindFile::Next(TMyFindData& out) {
   return true;
 }
 
+bool TMyFindFile::FolderIdentity(FileIdentity& out) const {
+  os::FileStat st;
+  if (!impl_->reader || !impl_->reader->IsOpen() || !os::StatFd(impl_->reader->Fd(), st)) {
+    return false;
+  }
+  out = {st.device, st.inode};
+  return true;
+}
+
 bool FillFindDetails(WStringView folder, TMyFindData& fd) {
   if (fd.has_details) return true;
   std::string native;
@@ -277,15 +286,19 @@ void TMyFileLookup::OpenFolder(std::string_view folder) {
 }
 
 void TMyFileLookup::ReadEntries() {
-  struct stat st {};
-  if (fstat(folder_fd_, &st) != 0 || st.st_size > kMaxListedFolderBytes) return;
   names_.clear();
   entries_.clear();
   alignas(8) char buffer[32 * 1024];
-  for (;;) {
+  for (bool first = true;; first = false) {
     const ssize_t n = getdents64(folder_fd_, buffer, sizeof buffer);
     if (n < 0) return;  // not readable (O_PATH) or failed: look names up one by one
     if (n == 0) break;
+    // A folder that does not fit in one buffer is read on only when the file system gives
+    // it a moderate size (most folders of a playlist fit, and need no fstat call).
+    if (first && static_cast<size_t>(n) >= sizeof buffer / 2) {
+      struct stat st {};
+      if (fstat(folder_fd_, &st) != 0 || st.st_size > kMaxListedFolderBytes) return;
+    }
     for (ssize_t at = 0; at < n;) {
       const auto* d = reinterpret_cast<const struct dirent64*>(buffer + at);
       at += d->d_reclen;
@@ -294,6 +307,10 @@ void TMyFileLookup::ReadEntries() {
                           static_cast<uint32_t>(name.size()), d->d_type});
       names_.append(name);
     }
+    // A call that left most of the buffer empty has given the whole folder on the usual
+    // file systems; the call that would say so costs as much as a look-up. Should one
+    // have given less, a name it left out is still looked up on its own (not listed).
+    if (static_cast<size_t>(n) < sizeof buffer / 2) break;
   }
   std::sort(entries_.begin(), entries_.end(), [this](const Entry& x, const Entry& y) {
     return std::string_view(names_).substr(x.offset, x.length) <

@@ -81,6 +81,8 @@ enum class TMyFindDetail { Full, NamesOnly };
 // separator, as TMyFindFile::Folder gives it). False when the entry has gone.
 bool FillFindDetails(WStringView folder, TMyFindData& fd);
 
+struct FileIdentity;
+
 // Iterates the entries of the folder part of `pattern` (ExtractFilePath) whose names match
 // its name part. "." and ".." are never reported. The order is the file system's.
 // A pattern without wildcards finds that one entry. The folder is closed when the
@@ -100,6 +102,10 @@ class TMyFindFile {
   bool Next(TMyFindData& out);
   // The folder that is iterated, with its trailing separator (empty for the current one).
   const WString& Folder() const { return folder_; }
+  // The identity of the folder being read, from its open descriptor (no second look-up of
+  // its path); false for a pattern without wildcards, an unreadable folder, or once the
+  // iteration has ended.
+  bool FolderIdentity(FileIdentity& out) const;
 
  private:
   struct Impl;

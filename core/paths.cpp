@@ -213,10 +213,12 @@ WString ExtractFileTitle(WStringView p) {
   return WString(dot == WStringView::npos ? name : name.substr(0, dot));
 }
 
-WString ExtractFileExt(WStringView p) {
+WStringView FileExtPart(WStringView p) {
   const size_t dot = ExtensionDot(p);
-  return dot == WStringView::npos ? WString() : WString(p.substr(dot));
+  return dot == WStringView::npos ? WStringView() : p.substr(dot);
 }
+
+WString ExtractFileExt(WStringView p) { return WString(FileExtPart(p)); }
 
 void SplitFileName(WStringView p, WString& folder, WString& name) {
   const size_t i = LastDelimiter(p);
@@ -423,8 +425,9 @@ namespace {
 // absolute path must have folded (one pass, for every playlist entry).
 bool HasDotDotStep(WStringView p) {
   const size_t n = p.size();
-  for (size_t i = 0; i + 1 < n; ++i) {
-    if (p[i] != u'.' || p[i + 1] != u'.') continue;
+  for (size_t i = 0; (i = FindEitherUnit(p, u'.', u'.', i)) != WStringView::npos && i + 1 < n;
+       ++i) {
+    if (p[i + 1] != u'.') continue;
     if (i + 2 < n && p[i + 2] == u'\\') return true;
     if (i > 0 && p[i - 1] == u'/' && (i + 2 == n || p[i + 2] == u'/')) return true;
   }
@@ -519,10 +522,7 @@ WString MakeRelativeFileName(WStringView path, WStringView base_folder) {
 // ---- Patterns ---------------------------------------------------------------------------
 
 bool HasWildcards(WStringView name) {
-  for (const char16_t c : name) {
-    if (c == u'*' || c == u'?') return true;
-  }
-  return false;
+  return FindEitherUnit(name, u'*', u'?') != WStringView::npos;
 }
 
 namespace {

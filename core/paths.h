@@ -40,6 +40,8 @@ WString ExtractFileTitle(WStringView path);
 // The last extension with its dot (".mp3"); empty when the last dot lies in a folder name
 // or there is none.
 WString ExtractFileExt(WStringView path);
+// ExtractFileExt as a view into `path` (no copy).
+WStringView FileExtPart(WStringView path);
 
 // Folder with its trailing separator (or drive colon), and the name.
 void SplitFileName(WStringView path, WString& folder, WString& name);

@@ -76,9 +76,13 @@ class Folded {
     }
     if (plain) {
       view_ = s;
+      unit_by_unit_ = true;
       return;
     }
-    if (FoldsAlone(s)) return;
+    if (FoldsAlone(s)) {
+      unit_by_unit_ = true;
+      return;
+    }
     const auto n = static_cast<int32_t>(s.size());
     UErrorCode err = U_ZERO_ERROR;
     UChar* dest = stack_;
@@ -99,6 +103,9 @@ class Folded {
   Folded(const Folded&) = delete;
   Folded& operator=(const Folded&) = delete;
   WStringView view() const { return view_; }
+  // Each unit was folded on its own into one unit: the folding of any part of the text is
+  // then that part of this folding.
+  bool UnitByUnit() const { return unit_by_unit_; }
 
  private:
   // Japanese names are mostly kana, kanji and full-width forms, where folding changes
@@ -124,6 +131,7 @@ class Folded {
   UChar stack_[256];
   WString heap_;
   WStringView view_;
+  bool unit_by_unit_ = false;
 };
 
 bool IsAsciiDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
@@ -239,7 +247,7 @@ std::string SortKey(const UCollator* coll, WStringView text) {
   return key;
 }
 
-int CompareKeys(const std::string& a, const std::string& b) { return Sign(a.compare(b)); }
+int CompareKeys(std::string_view a, std::string_view b) { return Sign(a.compare(b)); }
 
 // Heads repeat from name to name in a folder ("IMG_", "Track "): their keys are kept.
 // A tree of 50,000 names holds some 8,000 distinct heads.
@@ -263,61 +271,84 @@ std::string CollationKey(WStringView text, bool ignoreCase) {
 }
 
 TMyNumberedKey::TMyNumberedKey(WString text) : text_(std::move(text)) {
-  folded_ = FoldCaseText(text_);
-  levels_.reserve(4);  // most names have a few numbers
+  {
+    const Folded folded(text_);
+    const WStringView f = folded.view();
+    if (f.data() != text_.data() && f != WStringView(text_)) {
+      folded_.assign(f);
+      foldedSame_ = false;
+    }
+    foldedByUnit_ = folded.UnitByUnit();
+  }
   const UCollator* primary = GetCollators().primary.get();
   std::size_t start = 0;
   while (start < text_.size()) {
     const NumberedParts parts = SplitNumbered(WStringView(text_).substr(start));
     Level level;
-    level.start = start;
-    level.headLength = parts.head.size();
-    level.numberLength = parts.number.size();
+    level.start = static_cast<std::uint32_t>(start);
+    level.headLength = static_cast<std::uint32_t>(parts.head.size());
+    level.numberLength = static_cast<std::uint32_t>(parts.number.size());
     level.numberOk = ParseInt64(parts.number, level.number);
-    level.headKey = HeadKeys().Key(parts.head, [primary](WStringView head) {
+    const std::string& key = HeadKeys().Key(parts.head, [primary](WStringView head) {
       return SortKey(primary, head);
     });
-    levels_.push_back(std::move(level));
+    level.keyStart = static_cast<std::uint32_t>(keys_.size());
+    level.keyLength = static_cast<std::uint32_t>(key.size());
+    keys_ += key;
+    if (levelCount_ < kInlineLevels) {
+      inline_[levelCount_] = level;
+    } else {
+      extra_.push_back(level);
+    }
+    ++levelCount_;
     if (parts.number.empty()) break;  // no digits: the head was the rest, nothing follows
     start += parts.head.size() + parts.number.size();
   }
 }
 
 WStringView TMyNumberedKey::Head() const {
-  return levels_.empty() ? WStringView() : WStringView(text_).substr(0, levels_[0].headLength);
+  return levelCount_ == 0 ? WStringView() : WStringView(text_).substr(0, LevelAt(0).headLength);
 }
 
-const std::string& TMyNumberedKey::HeadKey() const {
-  static const std::string empty;
-  return levels_.empty() ? empty : levels_[0].headKey;
+std::string_view TMyNumberedKey::HeadKey() const {
+  return levelCount_ == 0 ? std::string_view() : HeadKeyOf(LevelAt(0));
 }
 
-const std::string& TMyNumberedKey::FullKey() const {
-  if (!fullKeyMade_) {
-    fullKey_ = SortKey(GetCollators().tertiary.get(), folded_);
-    fullKeyMade_ = true;
-  }
-  return fullKey_;
+// The collated comparison of the folded texts, ties by their code units: the sign
+// CompareTextCollated(text_, other.text_, true) gives. It is asked for by few comparisons of
+// a sort, so one collation of the pair costs less than a tertiary key for every text.
+int TMyNumberedKey::CompareFolded(const TMyNumberedKey& a, const TMyNumberedKey& b) {
+  const int r = Collate(GetCollators().tertiary.get(), a.FoldedText(), b.FoldedText());
+  return r != 0 ? r : CompareUnits(a.FoldedText(), b.FoldedText());
 }
 
 // CompareNumberedCore of level `k` of both texts, with the keys computed in advance.
 int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& b,
                                  std::size_t k) {
-  const WStringView sa = k < a.levels_.size() ? WStringView(a.text_).substr(a.levels_[k].start)
-                                              : WStringView();
-  const WStringView sb = k < b.levels_.size() ? WStringView(b.text_).substr(b.levels_[k].start)
-                                              : WStringView();
+  const WStringView sa =
+      k < a.levelCount_ ? WStringView(a.text_).substr(a.LevelAt(k).start) : WStringView();
+  const WStringView sb =
+      k < b.levelCount_ ? WStringView(b.text_).substr(b.LevelAt(k).start) : WStringView();
   if (sa.empty() && sb.empty()) return 0;
   if (sb.empty()) return 1;
   if (sa.empty()) return -1;
   if (sa == sb) return 0;
   // c is 0 exactly when the folded texts are equal (the collated comparison breaks its
   // ties by the folded code units); its sign is needed only now and then.
-  const bool foldedEqual = k == 0 ? a.folded_ == b.folded_ : FoldCaseText(sa) == FoldCaseText(sb);
+  bool foldedEqual = false;
+  if (k == 0) {
+    foldedEqual = a.FoldedText() == b.FoldedText();
+  } else if (a.foldedByUnit_ && b.foldedByUnit_) {
+    // The levels' folded texts are the same parts of the folded texts.
+    foldedEqual = a.FoldedText().substr(a.LevelAt(k).start) ==
+                  b.FoldedText().substr(b.LevelAt(k).start);
+  } else {
+    const Folded fa(sa);
+    const Folded fb(sb);
+    foldedEqual = fa.view() == fb.view();
+  }
   auto c = [&]() {
-    if (k != 0) return CompareTextCollated(sa, sb, true);
-    const int r = CompareKeys(a.FullKey(), b.FullKey());
-    return r != 0 ? r : CompareUnits(a.folded_, b.folded_);
+    return k != 0 ? CompareTextCollated(sa, sb, true) : CompareFolded(a, b);
   };
   if (foldedEqual) {
     if (!UpperEqual(sa, sb)) {
@@ -326,13 +357,13 @@ int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& 
     }
     return 0;
   }
-  const Level& la = a.levels_[k];
-  const Level& lb = b.levels_[k];
+  const Level& la = a.LevelAt(k);
+  const Level& lb = b.LevelAt(k);
   const WStringView headA = sa.substr(0, la.headLength);
   const WStringView headB = sb.substr(0, lb.headLength);
   if (headA.empty() != headB.empty()) return c();
   if (headA != headB) {
-    const int h = CompareKeys(la.headKey, lb.headKey);
+    const int h = CompareKeys(a.HeadKeyOf(la), b.HeadKeyOf(lb));
     if (h != 0) return h;
     if (!UpperEqual(headA, headB) && headA.size() != headB.size()) {
       return headA.size() > headB.size() ? -1 : 1;
@@ -349,10 +380,8 @@ int TMyNumberedKey::CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& 
 int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b) {
   const int r = TMyNumberedKey::CompareLevel(a, b, 0);
   if (r != 0 || a.text_ == b.text_) return r;
-  const int c = CompareKeys(a.FullKey(), b.FullKey());
-  if (c != 0) return c;
-  const int f = CompareUnits(a.folded_, b.folded_);
-  return f != 0 ? f : CompareUnits(a.text_, b.text_);
+  const int c = TMyNumberedKey::CompareFolded(a, b);
+  return c != 0 ? c : CompareUnits(a.text_, b.text_);
 }
 
 int CompareNumberedText(WStringView a, WStringView b) {

@@ -123,30 +123,45 @@ class TMyNumberedKey {
   // arrays: the head (text before the first ASCII digit), its primary collation key
   // (bytewise order = head order), and the number after it.
   WStringView Head() const;
-  const std::string& HeadKey() const;
-  bool HasNumber() const { return !levels_.empty() && levels_[0].numberLength > 0; }
-  bool NumberFits() const { return !levels_.empty() && levels_[0].numberOk; }
-  std::int64_t Number() const { return levels_.empty() ? 0 : levels_[0].number; }
-  bool HeadEmpty() const { return levels_.empty() || levels_[0].headLength == 0; }
+  std::string_view HeadKey() const;
+  bool HasNumber() const { return levelCount_ != 0 && LevelAt(0).numberLength > 0; }
+  bool NumberFits() const { return levelCount_ != 0 && LevelAt(0).numberOk; }
+  std::int64_t Number() const { return levelCount_ == 0 ? 0 : LevelAt(0).number; }
+  bool HeadEmpty() const { return levelCount_ == 0 || LevelAt(0).headLength == 0; }
 
  private:
   friend int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b);
   static int CompareLevel(const TMyNumberedKey& a, const TMyNumberedKey& b, std::size_t level);
+  static int CompareFolded(const TMyNumberedKey& a, const TMyNumberedKey& b);
   // One level of the head / number / tail split; level k + 1 splits the tail of level k.
   struct Level {
-    std::size_t start = 0;      // where this level's text begins in text_
-    std::size_t headLength = 0;
-    std::size_t numberLength = 0;
-    bool numberOk = false;      // the number fits in 64 bits
+    std::uint32_t start = 0;  // where this level's text begins in text_
+    std::uint32_t headLength = 0;
+    std::uint32_t numberLength = 0;
+    std::uint32_t keyStart = 0;  // the head's primary-strength collation key in keys_
+    std::uint32_t keyLength = 0;
+    bool numberOk = false;  // the number fits in 64 bits
     std::int64_t number = 0;
-    std::string headKey;        // primary-strength collation key of the head
   };
+  // Most names have one or two numbers: their levels live in the key itself, so that
+  // keying a folder's names costs few allocations.
+  static constexpr std::size_t kInlineLevels = 3;
+  const Level& LevelAt(std::size_t k) const {
+    return k < kInlineLevels ? inline_[k] : extra_[k - kInlineLevels];
+  }
+  std::string_view HeadKeyOf(const Level& level) const {
+    return std::string_view(keys_).substr(level.keyStart, level.keyLength);
+  }
+  WStringView FoldedText() const { return foldedSame_ ? WStringView(text_) : folded_; }
+
   WString text_;
-  WString folded_;        // case-folded text
-  const std::string& FullKey() const;
-  mutable std::string fullKey_;  // tertiary collation key of folded_, made when needed
-  mutable bool fullKeyMade_ = false;
-  std::vector<Level> levels_;
+  WString folded_;          // the case-folded text, when folding changes it
+  bool foldedSame_ = true;  // folding leaves text_ as it is (folded_ stays empty)
+  bool foldedByUnit_ = true;  // each unit was folded alone into one unit
+  std::string keys_;        // the heads' keys, one after another
+  std::size_t levelCount_ = 0;
+  Level inline_[kInlineLevels];
+  std::vector<Level> extra_;  // levels past the inline ones
 };
 int CompareNumberedKeys(const TMyNumberedKey& a, const TMyNumberedKey& b);
 

@@ -29,11 +29,15 @@ std::uint8_t ForEachTextLineOf(std::basic_string_view<CharT> text, LineFn&& line
   bool sawLf = false;
   std::size_t start = 0;
   const std::size_t n = text.size();
-  using Unit = std::make_unsigned_t<CharT>;
   for (std::size_t i = 0; i < n; ++i) {
+    // The next CR or LF, many units at a time: they are the only breaks.
+    if constexpr (sizeof(CharT) == 1) {
+      i = FindEitherByte(text, '\r', '\n', i);
+    } else {
+      i = FindEitherUnit(text, u'\r', u'\n', i);
+    }
+    if (i == std::basic_string_view<CharT>::npos) break;
     const CharT c = text[i];
-    // One comparison for almost every unit: CR and LF are the only breaks, both below 14.
-    if (static_cast<Unit>(c) > Unit('\r') || (c != CharT('\r') && c != CharT('\n'))) continue;
     line(text.substr(start, i - start));
     if (c == CharT('\r')) {
       sawCr = true;

@@ -55,6 +55,44 @@ std::size_t WidenAsciiRun(const char* s, std::size_t n, char16_t* out) {
   return i;
 }
 
+std::size_t FindEitherUnit(WStringView text, char16_t a, char16_t b, std::size_t from) {
+  const std::size_t n = text.size();
+  const char16_t* s = text.data();
+  std::size_t i = from;
+#ifdef __SSE2__
+  const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+  const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+  for (; i + 8 <= n; i += 8) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const int hit = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, va), _mm_cmpeq_epi16(v, vb)));
+    if (hit != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hit))) / 2;
+  }
+#endif
+  for (; i < n; ++i) {
+    if (s[i] == a || s[i] == b) return i;
+  }
+  return WStringView::npos;
+}
+
+std::size_t FindEitherByte(std::string_view text, char a, char b, std::size_t from) {
+  const std::size_t n = text.size();
+  const char* s = text.data();
+  std::size_t i = from;
+#ifdef __SSE2__
+  const __m128i va = _mm_set1_epi8(a);
+  const __m128i vb = _mm_set1_epi8(b);
+  for (; i + 16 <= n; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const int hit = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)));
+    if (hit != 0) return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hit)));
+  }
+#endif
+  for (; i < n; ++i) {
+    if (s[i] == a || s[i] == b) return i;
+  }
+  return std::string_view::npos;
+}
+
 WString AsciiLowerText(WStringView text) {
   WString out(text);
   for (char16_t& c : out) c = AsciiLower(c);

@@ -63,6 +63,11 @@ inline char32_t DecodeUtf8At(std::string_view s, std::size_t i, int& length) {
 // Lower-level: widens the ASCII bytes at the start of s[0, n) into out (room for n units);
 // returns how many there were. Sixteen at a time where the processor allows.
 std::size_t WidenAsciiRun(const char* s, std::size_t n, char16_t* out);
+// Lower-level: the index of the first unit (byte) of text at or after `from` that is `a` or
+// `b`, or npos. Sixteen bytes at a time where the processor allows: for scans of every
+// line and every entry of large lists.
+std::size_t FindEitherUnit(WStringView text, char16_t a, char16_t b, std::size_t from = 0);
+std::size_t FindEitherByte(std::string_view text, char a, char b, std::size_t from = 0);
 // Lower-level: UTF-16 from a char32_t code point (appends one or two units).
 void AppendCodePoint(WString& out, char32_t cp);
 // Lower-level: UTF-8 of one code point (1 to 4 bytes); the caller passes a valid scalar.

@@ -259,6 +259,19 @@ class TMyWStrings {
   int CompareStrings(WStringView a, WStringView b) const;
   // The path comparison of SortPaths: folders by CompareNumberedText, then names.
   static int ComparePaths(WStringView a, WStringView b);
+  // A path prepared for many ComparePaths calls: split once, its folder keyed once.
+  // ComparePathKeys(a, b) gives exactly ComparePaths(a.Path(), b.Path()).
+  class PathKey {
+   public:
+    explicit PathKey(WString path);
+    const WString& Path() const { return path_; }
+
+   private:
+    friend int ComparePathKeys(const PathKey& a, const PathKey& b);
+    WString path_;
+    TMyNumberedKey folder_;
+    WString name_;
+  };
 
   TMyStringStore* Storage() const { return storage_; }
   bool OwnsStorage() const { return ownsStorage_; }
@@ -300,5 +313,7 @@ class TMyWStrings {
   mutable std::int64_t progressTextSteps_ = -1;
   mutable WString sortProgressText_;
 };
+
+int ComparePathKeys(const TMyWStrings::PathKey& a, const TMyWStrings::PathKey& b);
 
 }  // namespace mivaro

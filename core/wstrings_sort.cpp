@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "core/hooks.h"
@@ -103,7 +104,7 @@ class PathKeys {
       q.headId = headIds.try_emplace(WString(key.Head()), static_cast<std::uint32_t>(headIds.size()))
                      .first->second;
       auto [it, added] =
-          headKeyIndex.try_emplace(key.HeadKey(), static_cast<std::uint32_t>(headKeys.size()));
+          headKeyIndex.try_emplace(std::string(key.HeadKey()), static_cast<std::uint32_t>(headKeys.size()));
       if (added) headKeys.push_back(&it->first);
       headKeyOfItem[k] = it->second;
     }
@@ -186,6 +187,21 @@ int TMyWStrings::ComparePaths(WStringView a, WStringView b) {
   SplitDirAndName(a, fa, na);
   SplitDirAndName(b, fb, nb);
   return ComparePathParts(fa, na, fb, nb);
+}
+
+TMyWStrings::PathKey::PathKey(WString path) : path_(std::move(path)) {
+  WString folder;
+  SplitDirAndName(path_, folder, name_);
+  folder_ = TMyNumberedKey(std::move(folder));
+}
+
+int ComparePathKeys(const TMyWStrings::PathKey& a, const TMyWStrings::PathKey& b) {
+  if (a.path_ == b.path_) return 0;
+  if (a.folder_.Text() != b.folder_.Text()) {
+    const int r = CompareNumberedKeys(a.folder_, b.folder_);
+    if (r != 0) return r;
+  }
+  return CompareNumberedText(a.name_, b.name_);
 }
 
 const WString& TMyWStrings::SortProgressText() const {

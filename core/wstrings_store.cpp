@@ -50,10 +50,15 @@ void TMyStringStore::Insert(int i, WString text, void* object) {
 void TMyStringStore::InsertMany(int i, std::vector<TMyStringItem>&& items) {
   if (items.empty()) return;
   const int n = static_cast<int>(items.size());
-  items_.reserve(items_.size() + items.size());
+  // Into an empty store the block moves whole (a large playlist opened on its own).
+  if (!items_.empty()) items_.reserve(items_.size() + items.size());
   Notify([i, n](TMyStringStoreObserver* o) { o->StoreAboutToInsert(i, n); });
-  items_.insert(items_.begin() + i, std::make_move_iterator(items.begin()),
-                std::make_move_iterator(items.end()));
+  if (items_.empty()) {
+    items_ = std::move(items);
+  } else {
+    items_.insert(items_.begin() + i, std::make_move_iterator(items.begin()),
+                  std::make_move_iterator(items.end()));
+  }
   Notify([i, n](TMyStringStoreObserver* o) { o->StoreInserted(i, n); });
 }
 

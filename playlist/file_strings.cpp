@@ -36,8 +36,9 @@ bool EndsWithFolderSeparator(WStringView s) {
 }
 
 // A file found in the folder being walked, waiting to be sorted among its neighbours.
+// Its path is the folder's and the key's text: it is put together when the file joins the
+// list.
 struct Found {
-  WString path;
   void* obj;
   TMyNumberedKey key;  // of the name
 };
@@ -200,27 +201,34 @@ bool TMyFileStrings::Enumerate() {
   // its sub-folders. Each new folder is put in its place by a binary search (re-sorting
   // the whole list after every folder cost a quarter of a large walk). Only identical
   // names count as one folder: "A" and "a" are two folders here.
-  std::vector<WString> pending;
+  // Each keeps its folder's collation keys, made once: the binary searches compare every
+  // new folder with a dozen queued ones.
+  std::vector<TMyWStrings::PathKey> pending;
   // Folders whose whole listing was walked, by identity: a link back up the tree ("up" ->
   // "..") or two links to one folder are entered once, so a loop cannot make the walk
   // endless.
   std::set<std::pair<uint64_t, uint64_t>> entered;
-  auto first_entry = [&entered](const WString& folder, WStringView pattern) {
+  auto first_entry = [&entered](const TMyFindFile& find, WStringView pattern) {
     if (pattern != u"*.*") return true;  // a pattern of its own ("*.mp3") is never merged
     FileIdentity id;
-    if (!GetFileIdentity(folder.empty() ? WString(u".") : folder, id)) return true;
+    const WString& folder = find.Folder();
+    if (!find.FolderIdentity(id) &&
+        !GetFileIdentity(folder.empty() ? WString(u".") : folder, id)) {
+      return true;
+    }
     return entered.insert({id.device, id.inode}).second;
   };
   auto queue = [&pending](WString pattern) {
-    auto at = std::upper_bound(pending.begin(), pending.end(), pattern,
-                               [](const WString& a, const WString& b) {
-                                 return TMyWStrings::ComparePaths(a, b) < 0;
+    TMyWStrings::PathKey key(std::move(pattern));
+    auto at = std::upper_bound(pending.begin(), pending.end(), key,
+                               [](const TMyWStrings::PathKey& a, const TMyWStrings::PathKey& b) {
+                                 return ComparePathKeys(a, b) < 0;
                                });
     for (auto it = at; it != pending.begin(); --it) {
-      if (TMyWStrings::ComparePaths(*(it - 1), pattern) != 0) break;
-      if (*(it - 1) == pattern) return;
+      if (ComparePathKeys(*(it - 1), key) != 0) break;
+      if ((it - 1)->Path() == key.Path()) return;
     }
-    pending.insert(at, std::move(pattern));
+    pending.insert(at, std::move(key));
   };
   // Reading an entry's size, times and permissions costs a statx call, most of a walk's
   // time. The folder and hidden bits come from the folder listing itself, so the walk reads
@@ -232,11 +240,13 @@ bool TMyFileStrings::Enumerate() {
                                    : TMyFindDetail::NamesOnly;
   const bool wants_details = WantsFileDetails();
   std::vector<Found> batch;
+  WString folder;
+  WString path;  // of the entry at hand (its storage reused)
   std::vector<int> order;
   std::vector<int> scratch;
-  auto add = [this, start_count](const WString& path, void* obj) {
-    const int index = AddObject(path, obj);
-    if (index >= 0 && OnFileAdded) OnFileAdded(index - start_count + 1, path);
+  auto add = [this, start_count](const WString& file, void* obj) {
+    const int index = AddObject(file, obj);
+    if (index >= 0 && OnFileAdded) OnFileAdded(index - start_count + 1, file);
   };
   const int source_count = Sources.Count();
   for (int s = 0; s < source_count; ++s) {
@@ -250,10 +260,10 @@ bool TMyFileStrings::Enumerate() {
       pattern += u"\\*.*";
     }
     pending.clear();
-    pending.push_back(pattern);
+    pending.emplace_back(pattern);
     go_on = true;
     while (!pending.empty() && go_on) {
-      const WString current = std::move(pending.front());
+      const WString current = pending.front().Path();
       pending.erase(pending.begin());
       // One folder's files are sorted among themselves before they join the list (earlier
       // folders stay as they are). All share the folder, so only their names are compared,
@@ -262,9 +272,9 @@ bool TMyFileStrings::Enumerate() {
       batch.clear();
       {
         TMyFindFile find(current, detail);
-        const WString& folder = find.Folder();
+        folder = find.Folder();
         TMyFindData fd;
-        const bool walk = first_entry(folder, ExtractFileName(current));
+        const bool walk = first_entry(find, ExtractFileName(current));
         while (walk && go_on && find.Next(fd)) {
           if ((fd.attributes & ExcludeAttributes) != 0) {
             go_on = CheckContinue();
@@ -277,8 +287,7 @@ bool TMyFileStrings::Enumerate() {
             sub += u"*.*";
             queue(std::move(sub));
           } else {
-            WString path = folder;
-            path += fd.name;
+            path.assign(folder).append(fd.name);
             // Files the extension filter refuses are dropped before their details are read.
             // An entry that vanished before its details could be read is skipped, as the
             // full listing skips it.
@@ -287,7 +296,7 @@ bool TMyFileStrings::Enumerate() {
               if (Sorted) {
                 add(path, obj);
               } else {
-                batch.push_back({std::move(path), obj, TMyNumberedKey(fd.name)});
+                batch.push_back({obj, TMyNumberedKey(fd.name)});
               }
             }
           }
@@ -299,7 +308,11 @@ bool TMyFileStrings::Enumerate() {
       for (size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int>(k);
       scratch.resize(order.size() / 2 + 1);
       MergeSortNames(batch, order.data(), static_cast<int>(order.size()), scratch.data());
-      for (int k : order) add(batch[static_cast<size_t>(k)].path, batch[static_cast<size_t>(k)].obj);
+      for (int k : order) {
+        const Found& f = batch[static_cast<size_t>(k)];
+        path.assign(folder).append(f.key.Text());
+        add(path, f.obj);
+      }
       if (go_on) go_on = CheckContinue();
     }
     pending.clear();

@@ -110,6 +110,13 @@ bool TMyMediaStrings::ReadM3u(const WString& file, const WString& base, ExpandSt
     // at a time, so the whole text never exists a second time in UTF-16.
     std::string bytes;
     if (!ReadWholeFileBytes(file, bytes)) return true;
+    // Room for an entry per line break (at most): the block then never moves while it
+    // fills, and the part never filled is never touched.
+    size_t breaks = 0;
+    for (size_t at = 0; (at = FindEitherByte(bytes, '\n', '\r', at)) != std::string::npos; ++at) {
+      ++breaks;
+    }
+    out.reserve(out.size() + breaks + 1);
     ForEachM3u8Entry(bytes, entry, take);
     return go_on;
   }

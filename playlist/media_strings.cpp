@@ -51,9 +51,16 @@ bool EndsWithIgnoreCase(WStringView s, WStringView tail) {
 }  // namespace
 
 bool IsPlaylistFile(WStringView path) {
-  const WString ext = AsciiLowerText(ExtractFileExt(path));
-  return ext == u".m3u" || ext == u".m3u8" || ext == u".pls" || ext == u".wpl" ||
-         ext == u".xspf";
+  // Asked of every entry of a playlist: the extension is looked at in place.
+  const WStringView ext = FileExtPart(path);
+  if (ext.size() < 4 || ext.size() > 5) return false;
+  char16_t lower[5];
+  for (size_t i = 0; i < ext.size(); ++i) {
+    const char16_t c = ext[i];
+    lower[i] = c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 0x20) : c;
+  }
+  const WStringView e(lower, ext.size());
+  return e == u".m3u" || e == u".m3u8" || e == u".pls" || e == u".wpl" || e == u".xspf";
 }
 
 bool SavePlaylist(TMyWStrings& list, WStringView file_name, bool with_bom) {
@@ -83,7 +90,7 @@ WString EntryToPath(WStringView entry, WStringView base, bool uri_entries) {
   }
   if (IsUrlName(entry)) return WString(entry);
   const WString plain = ResolveFileName(entry, base);
-  if (entry.find(u'%') == WStringView::npos) return plain;
+  if (FindEitherUnit(entry, u'%', u'%') == WStringView::npos) return plain;
   const WString decoded = ResolveFileName(PercentDecode(entry), base);
   if (uri_entries || decoded == plain) return decoded;
   // A name may hold "%" itself: the escapes are read only when they name a file that is

@@ -1,8 +1,8 @@
 // Reading the entries of one folder, "." and ".." left out, in the file system's order.
 #pragma once
 
-#include <dirent.h>
-
+#include <cstddef>
+#include <memory>
 #include <string>
 
 namespace mivaro::os {
@@ -15,7 +15,7 @@ class DirReader {
   DirReader(const DirReader&) = delete;
   DirReader& operator=(const DirReader&) = delete;
 
-  bool IsOpen() const { return dir_ != nullptr; }
+  bool IsOpen() const { return fd_ >= 0; }
   // The next entry's name, or nullptr at the end. Valid until the next call.
   const char* Next();
   // What the folder itself says about the last entry: 1 folder, 0 something else, -1 unknown
@@ -25,7 +25,11 @@ class DirReader {
   int Fd() const;
 
  private:
-  DIR* dir_ = nullptr;
+  int fd_ = -1;
+  std::unique_ptr<char[]> buffer_;  // entries as the kernel gives them
+  size_t filled_ = 0;               // bytes of buffer_ that hold entries
+  size_t at_ = 0;                   // the next entry's offset
+  bool ended_ = false;
   int last_kind_ = -1;
 };
 

@@ -46,13 +46,12 @@ bool IsModeReadOnly(uint32_t mode, uint32_t uid, uint32_t gid) {
   return (mode & S_IWOTH) == 0;
 }
 
-bool StatAt(int dir_fd, const char* name, FileStat& out) {
-  struct statx sx {};
-  const unsigned mask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE |
-                        STATX_MTIME | STATX_ATIME | STATX_BTIME | STATX_INO;
-  if (statx(dir_fd, name, AT_STATX_DONT_SYNC, mask, &sx) != 0 &&
-      statx(dir_fd, name, AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW, mask, &sx) != 0)
-    return false;
+namespace {
+
+constexpr unsigned kStatMask = STATX_TYPE | STATX_MODE | STATX_UID | STATX_GID | STATX_SIZE |
+                               STATX_MTIME | STATX_ATIME | STATX_BTIME | STATX_INO;
+
+void FillFrom(const struct statx& sx, FileStat& out) {
   out.mode = sx.stx_mode;
   out.device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
   out.inode = sx.stx_ino;
@@ -62,6 +61,23 @@ bool StatAt(int dir_fd, const char* name, FileStat& out) {
   out.write_time = (sx.stx_mask & STATX_MTIME) ? TicksOf(sx.stx_mtime) : 0;
   out.access_time = (sx.stx_mask & STATX_ATIME) ? TicksOf(sx.stx_atime) : 0;
   out.create_time = (sx.stx_mask & STATX_BTIME) ? TicksOf(sx.stx_btime) : out.write_time;
+}
+
+}  // namespace
+
+bool StatAt(int dir_fd, const char* name, FileStat& out) {
+  struct statx sx {};
+  if (statx(dir_fd, name, AT_STATX_DONT_SYNC, kStatMask, &sx) != 0 &&
+      statx(dir_fd, name, AT_STATX_DONT_SYNC | AT_SYMLINK_NOFOLLOW, kStatMask, &sx) != 0)
+    return false;
+  FillFrom(sx, out);
+  return true;
+}
+
+bool StatFd(int fd, FileStat& out) {
+  struct statx sx {};
+  if (fd < 0 || statx(fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, kStatMask, &sx) != 0) return false;
+  FillFrom(sx, out);
   return true;
 }
 

@@ -23,6 +23,8 @@ struct FileStat {
 // there. `dir_fd` may be AT_FDCWD; `name` is relative to it or absolute.
 bool StatAt(int dir_fd, const char* name, FileStat& out);
 bool StatPath(const std::string& native_path, FileStat& out);
+// What an open descriptor refers to; the same facts as StatAt of the name it was opened by.
+bool StatFd(int fd, FileStat& out);
 
 // The attribute word: 0x10 folder, 0x01 read-only, 0x02 hidden (name starts with "."),
 // 0x80 when none of them holds. `name` is the last part of the path (UTF-8).

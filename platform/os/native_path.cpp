@@ -10,12 +10,11 @@ namespace mivaro::os {
 // cut it to length at the end: a playlist or folder walk converts every name once or
 // twice, and a push_back per byte was most of that time.
 
-bool AppendNativePath(WStringView path, std::string& out) {
-  if (path.empty()) return false;
-  const size_t base = out.size();
-  // One UTF-16 unit gives at most 3 bytes (a surrogate pair: 4 bytes for 2 units).
-  out.resize(base + path.size() * 3);
-  char* const begin = out.data() + base;
+namespace {
+
+// Writes the UTF-8 of `path` to `begin` (room for 3 bytes per unit); the end of what was
+// written, or nullptr when the path holds a NUL.
+char* EncodeNativePath(WStringView path, char* const begin) {
   char* p = begin;
   // Read through a local pointer: the byte stores below may alias anything, and would
   // otherwise make the compiler fetch the view's pointer again for every unit.
@@ -41,10 +40,7 @@ bool AppendNativePath(WStringView path, std::string& out) {
     if (i == n) break;
     const char16_t c = src[i];
     if (c < 0x80) {
-      if (c == 0) {
-        out.resize(base);
-        return false;
-      }
+      if (c == 0) return nullptr;
       *p++ = static_cast<char>(c);
     } else if (c < 0x800) {
       *p++ = static_cast<char>(0xC0 | (c >> 6));
@@ -69,7 +65,32 @@ bool AppendNativePath(WStringView path, std::string& out) {
       *p++ = '\xBD';
     }
   }
-  out.resize(base + static_cast<size_t>(p - begin));
+  return p;
+}
+
+}  // namespace
+
+bool AppendNativePath(WStringView path, std::string& out) {
+  if (path.empty()) return false;
+  // One UTF-16 unit gives at most 3 bytes (a surrogate pair: 4 bytes for 2 units). Usual
+  // paths go through a buffer on the stack and are appended at their real length, which
+  // spares clearing three bytes per unit of the string first.
+  constexpr size_t kStackUnits = 1024;
+  if (path.size() <= kStackUnits) {
+    char buffer[kStackUnits * 3];
+    const char* end = EncodeNativePath(path, buffer);
+    if (end == nullptr) return false;
+    out.append(buffer, static_cast<size_t>(end - buffer));
+    return true;
+  }
+  const size_t base = out.size();
+  out.resize(base + path.size() * 3);
+  const char* end = EncodeNativePath(path, out.data() + base);
+  if (end == nullptr) {
+    out.resize(base);
+    return false;
+  }
+  out.resize(static_cast<size_t>(end - out.data()));
   return true;
 }
 

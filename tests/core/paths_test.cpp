@@ -252,6 +252,14 @@ TEST(FileMask, Matching) {
   EXPECT_TRUE(TMyFileMask().Matches(u"anything"));
   EXPECT_TRUE(HasWildcards(u"/a/*.mp3"));
   EXPECT_FALSE(HasWildcards(u"/a/b.mp3"));
+  // A wildcard at every place of a name longer than one block of eight units, and none.
+  const WString plain = u"/音楽/アルバム/track-01 (live).mp3";
+  EXPECT_FALSE(HasWildcards(plain));
+  for (size_t i = 0; i < plain.size(); ++i) {
+    WString s = plain;
+    s[i] = i % 2 == 0 ? u'?' : u'*';
+    ASSERT_TRUE(HasWildcards(s)) << i;
+  }
 }
 
 // No name function throws or misbehaves on strange strings.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text_encoding.h"
+#include "core/wstrings.h"
 
 namespace mivaro {
 namespace {
@@ -194,6 +195,20 @@ TEST(CompareNumberedTextTest, PreparedKeysGiveTheSameResults) {
     const WString b = i % 5 == 0 ? a + RandomText(seed, 2) : RandomText(seed, 8);
     const int direct = CompareNumberedText(a, b);
     const int keyed = CompareNumberedKeys(TMyNumberedKey(a), TMyNumberedKey(b));
+    ASSERT_EQ((direct > 0) - (direct < 0), (keyed > 0) - (keyed < 0)) << Utf8(a) << " | " << Utf8(b);
+  }
+}
+
+// The walk's queue compares prepared paths: the same answers as the plain path comparison,
+// also for folders that differ only in case, digits or a shared beginning.
+TEST(CompareNumberedTextTest, PreparedPathsGiveTheSameResults) {
+  std::uint32_t seed = 11;
+  for (int i = 0; i < 2000; ++i) {
+    const WString a = u"/m/" + RandomText(seed, 6) + u"/" + RandomText(seed, 4) + u"/*.*";
+    const WString b = i % 4 == 0 ? a.substr(0, a.size() - 4) + RandomText(seed, 3) + u"/*.*"
+                                 : u"/m/" + RandomText(seed, 6) + u"/*.*";
+    const int direct = TMyWStrings::ComparePaths(a, b);
+    const int keyed = ComparePathKeys(TMyWStrings::PathKey(a), TMyWStrings::PathKey(b));
     ASSERT_EQ((direct > 0) - (direct < 0), (keyed > 0) - (keyed < 0)) << Utf8(a) << " | " << Utf8(b);
   }
 }

@@ -20,4 +20,18 @@ TEST(Ustring, ReplacesBrokenInput) {
 }
 
 }  // namespace
+TEST(Ustring, FindEitherFindsTheFirstHitFromAnyStart) {
+  // A line of 40 bytes with breaks at 3, 17 and 33 (inside and across blocks of sixteen).
+  std::string bytes(40, 'x');
+  bytes[3] = '\n';
+  bytes[17] = '\r';
+  bytes[33] = '\n';
+  WString units(bytes.begin(), bytes.end());
+  for (size_t from = 0; from <= bytes.size(); ++from) {
+    const size_t want = from <= 3 ? 3 : from <= 17 ? 17 : from <= 33 ? 33 : std::string::npos;
+    ASSERT_EQ(FindEitherByte(bytes, '\r', '\n', from), want) << from;
+    ASSERT_EQ(FindEitherUnit(units, u'\r', u'\n', from), want) << from;
+  }
+}
+
 }  // namespace mivaro

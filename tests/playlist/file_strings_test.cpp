@@ -104,6 +104,17 @@ TEST(FileStringsEnumerate, FoldersDifferingOnlyInCaseAreBothWalked) {
   EXPECT_EQ(sources.Sources.Count(), 2);
 }
 
+TEST(FileStringsEnumerate, LinkedFoldersAreWalkedOnceAndLoopsEnd) {
+  TempTree t;
+  t.Write("m/a/x.mp3", "");
+  t.Write("m/c/y.mp3", "");
+  std::filesystem::create_directory_symlink("..", t.Path("m/a/up"));  // a loop
+  std::filesystem::create_directory_symlink("a", t.Path("m/b"));      // a second name
+  TMyFileStrings list;
+  EXPECT_TRUE(list.AddFromSource(t.WPath("m")));
+  EXPECT_EQ(Items(list, t.Path()), (std::vector<std::string>{"m/a/x.mp3", "m/c/y.mp3"}));
+}
+
 TEST(FileStringsEnumerate, SourcesAreDeduplicatedAndPatternsWork) {
   TempTree t;
   t.Write("m/1.mp3", "");
