@@ -16,6 +16,7 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -26,6 +27,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -245,6 +247,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   void NoteVideoCaps(GstCaps* caps);
 
   HRESULT BuildPipeline(const std::string& uri, bool videoToo);
+  GstElement* BuildScalingChain(GstBin* bin, GstElement* sink);
   GstElement* ChooseVideoSink(TMediaFilterPtr* used);
   void NoteSinkFallback(const std::string& refused, const std::string& used);
   // Pauses the pipeline: S_OK when it prerolled at once, S_FALSE when it goes on in the
@@ -652,6 +655,51 @@ void TGstGraph::NoteSinkFallback(const std::string& refused, const std::string& 
   PostEvent(EC_ENGINE_NOTICE);
 }
 
+// The scaler in front of the X image renderer, in `bin` with `sink` behind it; returns the
+// chain's first element (the sink itself when the elements are missing). One element
+// converts and scales in a single pass, straight from the decoder's frame to the
+// window-sized picture in the display's RGB: no full-size RGB copy of a 1080p frame is
+// kept, and the frame is touched once. Without it (GStreamer before 1.22) the frame is
+// scaled in the decoder's format and converted afterwards.
+GstElement* TGstGraph::BuildScalingChain(GstBin* bin, GstElement* sink) {
+  std::vector<GstElement*> chain;
+  if (GstElement* both = gst_element_factory_make("videoconvertscale", nullptr)) {
+    chain = {both};
+  } else {
+    chain = {gst_element_factory_make("videoconvert", nullptr),
+             gst_element_factory_make("videoscale", nullptr)};
+  }
+  scaler_ = gst_element_factory_make("capsfilter", nullptr);
+  chain.push_back(scaler_);
+  if (chain.size() > 2) chain.push_back(gst_element_factory_make("videoconvert", nullptr));
+  if (std::find(chain.begin(), chain.end(), nullptr) != chain.end()) {
+    for (GstElement* e : chain)
+      if (e) gst_object_unref(e);
+    scaler_ = nullptr;
+    gst_bin_add(bin, sink);
+    return sink;
+  }
+  // Scaled to the rectangle as given: black bars are the renderer's (keep-aspect).
+  for (GstElement* e : chain)
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(e), "add-borders"))
+      g_object_set(e, "add-borders", FALSE, nullptr);
+  // Two window sizes in quick succession (wallpaper mode on and off at once) leave frames
+  // of the first size on their way when the second is set; taken strictly, they fail
+  // negotiation and stop the stream. The filter accepts the previous size until the
+  // scaler has switched.
+  gst_util_set_object_arg(G_OBJECT(scaler_), "caps-change-mode", "delayed");
+  GstElement* prev = nullptr;
+  for (GstElement* e : chain) {
+    gst_bin_add(bin, e);
+    if (prev) gst_element_link(prev, e);
+    prev = e;
+  }
+  gst_bin_add(bin, sink);
+  gst_element_link(prev, sink);
+  gst_object_ref(scaler_);
+  return chain.front();
+}
+
 HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
   Teardown();
   pipeline_ = gst_element_factory_make("playbin", nullptr);
@@ -694,32 +742,8 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
       // The player's own converter would scale first and keep the aspect with black bars,
       // so that a stretched picture (keep-aspect off) never filled the window: the chain
       // converts and scales by itself, and the player is told to leave frames as they are.
-      // Frames are scaled in the decoder's format and only the window-sized picture is
-      // converted to the display's RGB: converting first kept several full-size RGB
-      // copies of every 1080p frame in the converter's pool. The first converter passes
-      // frames through untouched unless the scaler cannot take their format.
-      GstElement* accept = gst_element_factory_make("videoconvert", nullptr);
-      GstElement* scale = gst_element_factory_make("videoscale", nullptr);
-      scaler_ = gst_element_factory_make("capsfilter", nullptr);
-      GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-      if (accept && convert && scale && scaler_) {
-        g_object_set(scale, "add-borders", FALSE, nullptr);
-        // Two window sizes in quick succession (wallpaper mode on and off at once) leave
-        // frames of the first size on their way when the second is set; taken strictly,
-        // they fail negotiation and stop the stream. The filter accepts the previous size
-        // until the scaler has switched.
-        gst_util_set_object_arg(G_OBJECT(scaler_), "caps-change-mode", "delayed");
-        gst_bin_add_many(GST_BIN(bin), accept, scale, scaler_, convert, sink, nullptr);
-        gst_element_link_many(accept, scale, scaler_, convert, sink, nullptr);
-        gst_object_ref(scaler_);
-        head = accept;
-        g_object_set(pipeline_, "flags", flags | kPlayNativeVideo, nullptr);
-      } else {
-        for (GstElement* e : {accept, convert, scale, scaler_})
-          if (e) gst_object_unref(e);
-        scaler_ = nullptr;
-        gst_bin_add(GST_BIN(bin), sink);
-      }
+      head = BuildScalingChain(GST_BIN(bin), sink);
+      if (head != sink) g_object_set(pipeline_, "flags", flags | kPlayNativeVideo, nullptr);
     } else {
       gst_bin_add(GST_BIN(bin), sink);
     }
