@@ -17,6 +17,7 @@
 #include <gst/video/videooverlay.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -36,6 +37,7 @@
 
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_audio_chain.h"
+#include "platform/media/gst_reaper.h"
 #include "platform/media/x_display_facts.h"
 #include "platform/os/native_path.h"
 
@@ -161,6 +163,44 @@ GValueArray* SortLibavFirst(GstElement*, GstPad*, GstCaps*, GValueArray* factori
 }
 G_GNUC_END_IGNORE_DEPRECATIONS
 
+class TGstGraph;
+
+// What a pipeline's threads reach the graph through: the bus handler, the video caps
+// probe and the calls made off the streaming thread. The graph cuts it when it lets the
+// pipeline go; from then on nothing of that pipeline reaches the graph, its events or its
+// window, while the pipeline itself is taken down on the reaper thread.
+class TGraphLink {
+ public:
+  explicit TGraphLink(TGstGraph* graph) : graph_(graph) {}
+  // The graph, counted as in use until Leave(); nullptr once cut.
+  TGstGraph* Enter() {
+    std::lock_guard lock(mutex_);
+    if (graph_) ++inside_;
+    return graph_;
+  }
+  void Leave() {
+    std::lock_guard lock(mutex_);
+    if (--inside_ == 0) idle_.notify_all();
+  }
+  // Cuts the link and waits for the callbacks still inside the graph.
+  void Cut() {
+    std::unique_lock lock(mutex_);
+    graph_ = nullptr;
+    idle_.wait(lock, [this] { return inside_ == 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable idle_;
+  TGstGraph* graph_;
+  int inside_ = 0;
+};
+using TGraphLinkPtr = std::shared_ptr<TGraphLink>;
+
+// A heap copy of the link for a GStreamer callback's user data, and its destroy notify.
+gpointer LinkData(const TGraphLinkPtr& link) { return new TGraphLinkPtr(link); }
+void FreeLinkData(gpointer data) { delete static_cast<TGraphLinkPtr*>(data); }
+
 class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
  public:
   TGstGraph() = default;
@@ -234,10 +274,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   static void RestartClock(GstElement* pipeline, gpointer);
   static void LengthFromEnd(GstElement* pipeline, gpointer self);
   static void SendPendingSteps(GstElement* pipeline, gpointer self);
-  // Runs `fn(pipeline, this)` off the streaming thread; Teardown waits for those still
-  // running, so none outlives the graph.
+  // Runs `fn(pipeline, this)` off the streaming thread, unless the pipeline was let go
+  // meanwhile; Teardown waits for those still running, so none outlives the graph.
   void CallAsync(void (*fn)(GstElement*, gpointer));
-  std::atomic<int> asyncCalls_{0};
+  // The current pipeline's link (see TGraphLink); nullptr without a pipeline.
+  TGraphLinkPtr link_;
   // Sends a step of `count` frames to the video sink.
   bool SendStep(long count);
   // Reads the length again when it was not known; true when it changed.
@@ -336,8 +377,16 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   long pendingSteps_ = 0;
 };
 
-GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
-  return static_cast<TGstGraph*>(self)->HandleMessage(msg);
+GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer data) {
+  TGraphLink& link = **static_cast<TGraphLinkPtr*>(data);
+  TGstGraph* graph = link.Enter();
+  if (!graph) {
+    gst_message_unref(msg);
+    return GST_BUS_DROP;
+  }
+  GstBusSyncReply reply = graph->HandleMessage(msg);
+  link.Leave();
+  return reply;
 }
 
 GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
@@ -522,16 +571,19 @@ void TGstGraph::RestartClock(GstElement* pipeline, gpointer) {
 
 void TGstGraph::CallAsync(void (*fn)(GstElement*, gpointer)) {
   struct Call {
-    TGstGraph* graph;
+    TGraphLinkPtr link;
     void (*fn)(GstElement*, gpointer);
   };
-  asyncCalls_.fetch_add(1);
-  gst_element_call_async(pipeline_, [](GstElement* pipeline, gpointer data) {
-    auto* call = static_cast<Call*>(data);
-    call->fn(pipeline, call->graph);
-    call->graph->asyncCalls_.fetch_sub(1);
-    delete call;
-  }, new Call{this, fn}, nullptr);
+  gst_element_call_async(
+      pipeline_,
+      [](GstElement* pipeline, gpointer data) {
+        auto* call = static_cast<Call*>(data);
+        if (TGstGraph* graph = call->link->Enter()) {
+          call->fn(pipeline, graph);
+          call->link->Leave();
+        }
+      },
+      new Call{link_, fn}, [](gpointer data) { delete static_cast<Call*>(data); });
 }
 
 void TGstGraph::LengthFromEnd(GstElement* pipeline, gpointer self) {
@@ -568,12 +620,16 @@ void TGstGraph::OnElementSetup(GstElement*, GstElement* element, gpointer) {
     g_signal_connect(element, "autoplug-sort", G_CALLBACK(SortLibavFirst), nullptr);
 }
 
-GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer self) {
+GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer data) {
   GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info);
   if (ev && GST_EVENT_TYPE(ev) == GST_EVENT_CAPS) {
     GstCaps* caps = nullptr;
     gst_event_parse_caps(ev, &caps);
-    static_cast<TGstGraph*>(self)->NoteVideoCaps(caps);
+    TGraphLink& link = **static_cast<TGraphLinkPtr*>(data);
+    if (TGstGraph* graph = link.Enter()) {
+      graph->NoteVideoCaps(caps);
+      link.Leave();
+    }
   }
   return GST_PAD_PROBE_OK;
 }
@@ -705,6 +761,7 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
   pipeline_ = gst_element_factory_make("playbin", nullptr);
   if (!pipeline_) return E_FAIL;
   gst_object_ref_sink(pipeline_);
+  link_ = std::make_shared<TGraphLink>(this);
   unsigned flags = kPlayAudio | kPlaySoftVolume;
   if (videoToo) flags |= kPlayVideo | kPlayText;
   g_object_set(pipeline_, "uri", uri.c_str(), "flags", flags, nullptr);
@@ -750,7 +807,8 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     GstPad* target = gst_element_get_static_pad(head, "sink");
     GstPad* ghost = gst_ghost_pad_new("sink", target);
     gst_object_unref(target);
-    gst_pad_add_probe(ghost, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnVideoCaps, this, nullptr);
+    gst_pad_add_probe(ghost, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnVideoCaps, LinkData(link_),
+                      FreeLinkData);
     gst_element_add_pad(bin, ghost);
     g_object_set(pipeline_, "video-sink", bin, nullptr);
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "force-aspect-ratio"))
@@ -770,7 +828,7 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     }
   }
   GstBus* bus = gst_element_get_bus(pipeline_);
-  gst_bus_set_sync_handler(bus, OnBusSync, this, nullptr);
+  gst_bus_set_sync_handler(bus, OnBusSync, LinkData(link_), FreeLinkData);
   gst_object_unref(bus);
   return S_OK;
 }
@@ -1035,21 +1093,22 @@ HRESULT TGstGraph::RenderSource(const TMediaFilterPtr& source) {
 
 void TGstGraph::Teardown() {
   CancelOpen();
-  if (pipeline_) {
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    while (asyncCalls_.load() > 0) g_usleep(1000);
-    gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
+  if (link_) {
+    link_->Cut();
+    link_.reset();
   }
-  if (videoSink_) gst_object_unref(videoSink_);
-  if (overlay_) gst_object_unref(overlay_);
-  overlay_ = nullptr;
-  if (scaler_) gst_object_unref(scaler_);
-  audio_.reset();
-  videoSink_ = scaler_ = nullptr;
+  // The pipeline goes down on the reaper thread, with the elements it was held by and the
+  // audio filter whose probes it may still call until it is stopped.
+  std::shared_ptr<TGstAudioChain> audio(std::move(audio_));
+  if (pipeline_ || videoSink_ || overlay_ || scaler_ || audio) {
+    ReapLater([pipeline = pipeline_, held = std::array{videoSink_, overlay_, scaler_}, audio] {
+      if (pipeline) gst_element_set_state(pipeline, GST_STATE_NULL);
+      for (GstElement* e : held)
+        if (e) gst_object_unref(e);
+      if (pipeline) gst_object_unref(pipeline);
+    });
+  }
+  pipeline_ = videoSink_ = overlay_ = scaler_ = nullptr;
   std::lock_guard lock(mutex_);
   opened_ = false;
   notices_.clear();

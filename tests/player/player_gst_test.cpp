@@ -16,6 +16,7 @@
 #include "platform/media/debug_log.h"
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_graph.h"
+#include "platform/media/gst_reaper.h"
 #include "player/media_player.h"
 #include "platform/os/native_path.h"
 
@@ -64,10 +65,10 @@ class PumpedPlayer : public TMyMediaPlayer {
   std::vector<std::string> log;
   std::string errors;  // the engine's texts of the errors logged
   std::vector<int> codes;
+  std::atomic<int> notifies{0};  // wake-ups of the event pump
 
  protected:
   void PostGraphNotify() override { ++notifies; }
-  std::atomic<int> notifies{0};
 };
 
 class PlayerGst : public ::testing::Test {
@@ -399,9 +400,20 @@ TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
   ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
   ASSERT_TRUE(p.Replay());
   EXPECT_LT(p.Position(), 0.5);
+  auto* extras = dynamic_cast<TGstGraphExtras*>(p.Graph());
+  ASSERT_NE(extras, nullptr);
+  GstElement* pipeline = GST_ELEMENT(gst_object_ref(extras->Pipeline()));
   EXPECT_TRUE(p.Close());
   EXPECT_FALSE(p.IsOpened());
   ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("closed"); }));
+  // The closed pipeline goes down off the caller's thread: once reaped it is stopped and
+  // nothing but this test holds it, and it has not woken the player on its way down.
+  const int notifies = p.notifies.load();
+  WaitForReaped();
+  EXPECT_EQ(GST_STATE(pipeline), GST_STATE_NULL);
+  EXPECT_EQ(GST_OBJECT_REFCOUNT_VALUE(pipeline), 1);
+  EXPECT_EQ(p.notifies.load(), notifies);
+  gst_object_unref(pipeline);
   auto stopped = std::find(p.log.begin(), p.log.end(), "stopped");
   auto closed = std::find(p.log.begin(), p.log.end(), "closed");
   EXPECT_LT(stopped, closed);
@@ -575,6 +587,7 @@ TEST_F(PlayerGst, EntryAfterEntryLeavesNoThreadsOrMemoryBehind) {
   const long threads = StatusField("Threads");
   const long rss = StatusField("VmRSS");
   for (int i = 0; i < 20; ++i) playOnce();
+  WaitForReaped();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_LE(StatusField("Threads"), threads + 2) << "threads left behind by closed entries";
 #if defined(__SANITIZE_ADDRESS__)
