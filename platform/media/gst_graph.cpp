@@ -366,6 +366,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   // Prerolled on the first frame by the open, and not moved since (UI thread only): a seek
   // to the start has nothing to do.
   bool atStart_ = false;
+  // A paused picture waits to be drawn again at the window's new size (UI thread only):
+  // the next Dispatch() does it by a seek, unless playing or a seek has come first. The
+  // open's own layout is followed at once by the replay, and a seek for it would only
+  // hold up the start of playing.
+  bool redrawPending_ = false;
   std::thread opener_;
   bool cancelOpen_ = false;
   bool prerollFinished_ = false;
@@ -903,6 +908,17 @@ void TGstGraph::CancelOpen() {
 }
 
 void TGstGraph::Dispatch() {
+  if (redrawPending_) {
+    redrawPending_ = false;
+    bool atEnd;
+    {
+      std::lock_guard lock(mutex_);
+      atEnd = eos_;
+    }
+    double pos = 0;
+    if (pipeline_ && logical_ != State_Running && !atEnd && get_CurrentPosition(&pos) == S_OK)
+      SeekTo(pos, rate_);
+  }
   if (!openPending_) return;
   HRESULT prerolled;
   {
@@ -1109,6 +1125,7 @@ void TGstGraph::Teardown() {
     });
   }
   pipeline_ = videoSink_ = overlay_ = scaler_ = nullptr;
+  redrawPending_ = false;
   std::lock_guard lock(mutex_);
   opened_ = false;
   notices_.clear();
@@ -1129,6 +1146,7 @@ void TGstGraph::Teardown() {
 HRESULT TGstGraph::Run() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   atStart_ = false;
+  redrawPending_ = false;  // playing draws the next frame at the new size
   double stepped;
   {
     std::lock_guard lock(mutex_);
@@ -1264,6 +1282,7 @@ HRESULT TGstGraph::SeekTo(double seconds, double rate, bool accurate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   if (!(seconds >= 0)) seconds = 0;
   if (duration_ > 0 && seconds > duration_) seconds = duration_;
+  redrawPending_ = false;  // the seek draws the picture anew
   // A seek elsewhere leaves the first frame; one to the start (the layout's redraw) keeps it.
   atStart_ = atStart_ && seconds == 0 && rate == rate_;
   {
@@ -1509,8 +1528,10 @@ HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
     const bool paused = logical_ != State_Running && !atEnd;
     const bool stillShown = atEnd && duration_ <= 0;
     double pos = 0;
-    if ((paused || stillShown) && get_CurrentPosition(&pos) == S_OK &&
-        SeekTo(pos, rate_) == S_OK && stillShown) {
+    if (paused) {
+      redrawPending_ = true;
+      MediaEvent()->Wake();
+    } else if (stillShown && get_CurrentPosition(&pos) == S_OK && SeekTo(pos, rate_) == S_OK) {
       // Wait briefly for the picture to come through again, so that what the window
       // draws next (its background, then an expose) already shows the new size.
       std::unique_lock lock(mutex_);
