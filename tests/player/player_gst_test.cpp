@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -326,6 +327,31 @@ TEST_F(PlayerGst, PreferredDecodersAreChosenWithoutChangingRanks) {
 
 // Volume, balance and rate as the pipeline has them. Six channels reach the sink at centre
 // balance; off centre the panorama stage mixes to stereo, and back at centre it is gone.
+// The X image renderer does not scale: a paused picture is drawn again at a new window
+// size, from the next pass of the event pump.
+TEST_F(PlayerGst, PausedPictureFollowsANewWindowSize) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display for the X image renderer";
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mp4"))));
+  GstElement* sink = FindInPipeline(dynamic_cast<TGstGraphExtras*>(p.Graph())->Pipeline(),
+                                    "ximagesink");
+  ASSERT_NE(sink, nullptr);
+  GstPad* pad = gst_element_get_static_pad(sink, "sink");
+  auto width = [&] {
+    int w = 0;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+      gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &w);
+      gst_caps_unref(caps);
+    }
+    return w;
+  };
+  ASSERT_TRUE(p.Pause());
+  ASSERT_EQ(p.Graph()->SetWindowPosition(0, 0, 160, 90), S_OK);
+  EXPECT_TRUE(p.PumpUntil([&] { return width() == 160; })) << width();
+  gst_object_unref(pad);
+  gst_object_unref(sink);
+}
+
 TEST_F(PlayerGst, VolumeBalanceAndRateReachThePipelineAndCentreKeepsTheChannels) {
   std::string file = Media("5.1.m4a");
   if (file.empty()) GTEST_SKIP() << "ffmpeg made no 5.1 file";
