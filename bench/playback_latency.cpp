@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/media/gst_graph.h"
+#include "platform/media/gst_reaper.h"
 #include "player/media_player.h"
 
 using namespace mivaro;
@@ -137,9 +138,11 @@ struct Ours {
     }
   }
   double Open() {
-    // Like the baseline's return to NULL, tearing down the previous file is not timed.
+    // Like the baseline's return to NULL, tearing down the previous file is not timed
+    // (the engine does it on its reaper thread: wait for that too).
     player.Close();
     player.HandleGraphNotify();
+    WaitForReaped();
     auto t0 = Clock::now();
     if (!player.Open(U16(file))) Die("the player could not open the file");
     player.Play();

@@ -16,6 +16,8 @@
 #include <gst/video/video.h>
 #include <gst/video/videooverlay.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -26,6 +28,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +37,7 @@
 
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_audio_chain.h"
+#include "platform/media/gst_reaper.h"
 #include "platform/media/x_display_facts.h"
 #include "platform/os/native_path.h"
 
@@ -159,6 +163,44 @@ GValueArray* SortLibavFirst(GstElement*, GstPad*, GstCaps*, GValueArray* factori
 }
 G_GNUC_END_IGNORE_DEPRECATIONS
 
+class TGstGraph;
+
+// What a pipeline's threads reach the graph through: the bus handler, the video caps
+// probe and the calls made off the streaming thread. The graph cuts it when it lets the
+// pipeline go; from then on nothing of that pipeline reaches the graph, its events or its
+// window, while the pipeline itself is taken down on the reaper thread.
+class TGraphLink {
+ public:
+  explicit TGraphLink(TGstGraph* graph) : graph_(graph) {}
+  // The graph, counted as in use until Leave(); nullptr once cut.
+  TGstGraph* Enter() {
+    std::lock_guard lock(mutex_);
+    if (graph_) ++inside_;
+    return graph_;
+  }
+  void Leave() {
+    std::lock_guard lock(mutex_);
+    if (--inside_ == 0) idle_.notify_all();
+  }
+  // Cuts the link and waits for the callbacks still inside the graph.
+  void Cut() {
+    std::unique_lock lock(mutex_);
+    graph_ = nullptr;
+    idle_.wait(lock, [this] { return inside_ == 0; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable idle_;
+  TGstGraph* graph_;
+  int inside_ = 0;
+};
+using TGraphLinkPtr = std::shared_ptr<TGraphLink>;
+
+// A heap copy of the link for a GStreamer callback's user data, and its destroy notify.
+gpointer LinkData(const TGraphLinkPtr& link) { return new TGraphLinkPtr(link); }
+void FreeLinkData(gpointer data) { delete static_cast<TGraphLinkPtr*>(data); }
+
 class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
  public:
   TGstGraph() = default;
@@ -232,10 +274,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   static void RestartClock(GstElement* pipeline, gpointer);
   static void LengthFromEnd(GstElement* pipeline, gpointer self);
   static void SendPendingSteps(GstElement* pipeline, gpointer self);
-  // Runs `fn(pipeline, this)` off the streaming thread; Teardown waits for those still
-  // running, so none outlives the graph.
+  // Runs `fn(pipeline, this)` off the streaming thread, unless the pipeline was let go
+  // meanwhile; Teardown waits for those still running, so none outlives the graph.
   void CallAsync(void (*fn)(GstElement*, gpointer));
-  std::atomic<int> asyncCalls_{0};
+  // The current pipeline's link (see TGraphLink); nullptr without a pipeline.
+  TGraphLinkPtr link_;
   // Sends a step of `count` frames to the video sink.
   bool SendStep(long count);
   // Reads the length again when it was not known; true when it changed.
@@ -245,6 +288,7 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   void NoteVideoCaps(GstCaps* caps);
 
   HRESULT BuildPipeline(const std::string& uri, bool videoToo);
+  GstElement* BuildScalingChain(GstBin* bin, GstElement* sink);
   GstElement* ChooseVideoSink(TMediaFilterPtr* used);
   void NoteSinkFallback(const std::string& refused, const std::string& used);
   // Pauses the pipeline: S_OK when it prerolled at once, S_FALSE when it goes on in the
@@ -322,6 +366,11 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   // Prerolled on the first frame by the open, and not moved since (UI thread only): a seek
   // to the start has nothing to do.
   bool atStart_ = false;
+  // A paused picture waits to be drawn again at the window's new size (UI thread only):
+  // the next Dispatch() does it by a seek, unless playing or a seek has come first. The
+  // open's own layout is followed at once by the replay, and a seek for it would only
+  // hold up the start of playing.
+  bool redrawPending_ = false;
   std::thread opener_;
   bool cancelOpen_ = false;
   bool prerollFinished_ = false;
@@ -333,8 +382,16 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   long pendingSteps_ = 0;
 };
 
-GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer self) {
-  return static_cast<TGstGraph*>(self)->HandleMessage(msg);
+GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer data) {
+  TGraphLink& link = **static_cast<TGraphLinkPtr*>(data);
+  TGstGraph* graph = link.Enter();
+  if (!graph) {
+    gst_message_unref(msg);
+    return GST_BUS_DROP;
+  }
+  GstBusSyncReply reply = graph->HandleMessage(msg);
+  link.Leave();
+  return reply;
 }
 
 GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
@@ -519,16 +576,19 @@ void TGstGraph::RestartClock(GstElement* pipeline, gpointer) {
 
 void TGstGraph::CallAsync(void (*fn)(GstElement*, gpointer)) {
   struct Call {
-    TGstGraph* graph;
+    TGraphLinkPtr link;
     void (*fn)(GstElement*, gpointer);
   };
-  asyncCalls_.fetch_add(1);
-  gst_element_call_async(pipeline_, [](GstElement* pipeline, gpointer data) {
-    auto* call = static_cast<Call*>(data);
-    call->fn(pipeline, call->graph);
-    call->graph->asyncCalls_.fetch_sub(1);
-    delete call;
-  }, new Call{this, fn}, nullptr);
+  gst_element_call_async(
+      pipeline_,
+      [](GstElement* pipeline, gpointer data) {
+        auto* call = static_cast<Call*>(data);
+        if (TGstGraph* graph = call->link->Enter()) {
+          call->fn(pipeline, graph);
+          call->link->Leave();
+        }
+      },
+      new Call{link_, fn}, [](gpointer data) { delete static_cast<Call*>(data); });
 }
 
 void TGstGraph::LengthFromEnd(GstElement* pipeline, gpointer self) {
@@ -565,12 +625,16 @@ void TGstGraph::OnElementSetup(GstElement*, GstElement* element, gpointer) {
     g_signal_connect(element, "autoplug-sort", G_CALLBACK(SortLibavFirst), nullptr);
 }
 
-GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer self) {
+GstPadProbeReturn TGstGraph::OnVideoCaps(GstPad*, GstPadProbeInfo* info, gpointer data) {
   GstEvent* ev = GST_PAD_PROBE_INFO_EVENT(info);
   if (ev && GST_EVENT_TYPE(ev) == GST_EVENT_CAPS) {
     GstCaps* caps = nullptr;
     gst_event_parse_caps(ev, &caps);
-    static_cast<TGstGraph*>(self)->NoteVideoCaps(caps);
+    TGraphLink& link = **static_cast<TGraphLinkPtr*>(data);
+    if (TGstGraph* graph = link.Enter()) {
+      graph->NoteVideoCaps(caps);
+      link.Leave();
+    }
   }
   return GST_PAD_PROBE_OK;
 }
@@ -652,11 +716,57 @@ void TGstGraph::NoteSinkFallback(const std::string& refused, const std::string& 
   PostEvent(EC_ENGINE_NOTICE);
 }
 
+// The scaler in front of the X image renderer, in `bin` with `sink` behind it; returns the
+// chain's first element (the sink itself when the elements are missing). One element
+// converts and scales in a single pass, straight from the decoder's frame to the
+// window-sized picture in the display's RGB: no full-size RGB copy of a 1080p frame is
+// kept, and the frame is touched once. Without it (GStreamer before 1.22) the frame is
+// scaled in the decoder's format and converted afterwards.
+GstElement* TGstGraph::BuildScalingChain(GstBin* bin, GstElement* sink) {
+  std::vector<GstElement*> chain;
+  if (GstElement* both = gst_element_factory_make("videoconvertscale", nullptr)) {
+    chain = {both};
+  } else {
+    chain = {gst_element_factory_make("videoconvert", nullptr),
+             gst_element_factory_make("videoscale", nullptr)};
+  }
+  scaler_ = gst_element_factory_make("capsfilter", nullptr);
+  chain.push_back(scaler_);
+  if (chain.size() > 2) chain.push_back(gst_element_factory_make("videoconvert", nullptr));
+  if (std::find(chain.begin(), chain.end(), nullptr) != chain.end()) {
+    for (GstElement* e : chain)
+      if (e) gst_object_unref(e);
+    scaler_ = nullptr;
+    gst_bin_add(bin, sink);
+    return sink;
+  }
+  // Scaled to the rectangle as given: black bars are the renderer's (keep-aspect).
+  for (GstElement* e : chain)
+    if (g_object_class_find_property(G_OBJECT_GET_CLASS(e), "add-borders"))
+      g_object_set(e, "add-borders", FALSE, nullptr);
+  // Two window sizes in quick succession (wallpaper mode on and off at once) leave frames
+  // of the first size on their way when the second is set; taken strictly, they fail
+  // negotiation and stop the stream. The filter accepts the previous size until the
+  // scaler has switched.
+  gst_util_set_object_arg(G_OBJECT(scaler_), "caps-change-mode", "delayed");
+  GstElement* prev = nullptr;
+  for (GstElement* e : chain) {
+    gst_bin_add(bin, e);
+    if (prev) gst_element_link(prev, e);
+    prev = e;
+  }
+  gst_bin_add(bin, sink);
+  gst_element_link(prev, sink);
+  gst_object_ref(scaler_);
+  return chain.front();
+}
+
 HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
   Teardown();
   pipeline_ = gst_element_factory_make("playbin", nullptr);
   if (!pipeline_) return E_FAIL;
   gst_object_ref_sink(pipeline_);
+  link_ = std::make_shared<TGraphLink>(this);
   unsigned flags = kPlayAudio | kPlaySoftVolume;
   if (videoToo) flags |= kPlayVideo | kPlayText;
   g_object_set(pipeline_, "uri", uri.c_str(), "flags", flags, nullptr);
@@ -694,39 +804,16 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
       // The player's own converter would scale first and keep the aspect with black bars,
       // so that a stretched picture (keep-aspect off) never filled the window: the chain
       // converts and scales by itself, and the player is told to leave frames as they are.
-      // Frames are scaled in the decoder's format and only the window-sized picture is
-      // converted to the display's RGB: converting first kept several full-size RGB
-      // copies of every 1080p frame in the converter's pool. The first converter passes
-      // frames through untouched unless the scaler cannot take their format.
-      GstElement* accept = gst_element_factory_make("videoconvert", nullptr);
-      GstElement* scale = gst_element_factory_make("videoscale", nullptr);
-      scaler_ = gst_element_factory_make("capsfilter", nullptr);
-      GstElement* convert = gst_element_factory_make("videoconvert", nullptr);
-      if (accept && convert && scale && scaler_) {
-        g_object_set(scale, "add-borders", FALSE, nullptr);
-        // Two window sizes in quick succession (wallpaper mode on and off at once) leave
-        // frames of the first size on their way when the second is set; taken strictly,
-        // they fail negotiation and stop the stream. The filter accepts the previous size
-        // until the scaler has switched.
-        gst_util_set_object_arg(G_OBJECT(scaler_), "caps-change-mode", "delayed");
-        gst_bin_add_many(GST_BIN(bin), accept, scale, scaler_, convert, sink, nullptr);
-        gst_element_link_many(accept, scale, scaler_, convert, sink, nullptr);
-        gst_object_ref(scaler_);
-        head = accept;
-        g_object_set(pipeline_, "flags", flags | kPlayNativeVideo, nullptr);
-      } else {
-        for (GstElement* e : {accept, convert, scale, scaler_})
-          if (e) gst_object_unref(e);
-        scaler_ = nullptr;
-        gst_bin_add(GST_BIN(bin), sink);
-      }
+      head = BuildScalingChain(GST_BIN(bin), sink);
+      if (head != sink) g_object_set(pipeline_, "flags", flags | kPlayNativeVideo, nullptr);
     } else {
       gst_bin_add(GST_BIN(bin), sink);
     }
     GstPad* target = gst_element_get_static_pad(head, "sink");
     GstPad* ghost = gst_ghost_pad_new("sink", target);
     gst_object_unref(target);
-    gst_pad_add_probe(ghost, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnVideoCaps, this, nullptr);
+    gst_pad_add_probe(ghost, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, OnVideoCaps, LinkData(link_),
+                      FreeLinkData);
     gst_element_add_pad(bin, ghost);
     g_object_set(pipeline_, "video-sink", bin, nullptr);
     if (g_object_class_find_property(G_OBJECT_GET_CLASS(sink), "force-aspect-ratio"))
@@ -746,7 +833,7 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
     }
   }
   GstBus* bus = gst_element_get_bus(pipeline_);
-  gst_bus_set_sync_handler(bus, OnBusSync, this, nullptr);
+  gst_bus_set_sync_handler(bus, OnBusSync, LinkData(link_), FreeLinkData);
   gst_object_unref(bus);
   return S_OK;
 }
@@ -821,6 +908,17 @@ void TGstGraph::CancelOpen() {
 }
 
 void TGstGraph::Dispatch() {
+  if (redrawPending_) {
+    redrawPending_ = false;
+    bool atEnd;
+    {
+      std::lock_guard lock(mutex_);
+      atEnd = eos_;
+    }
+    double pos = 0;
+    if (pipeline_ && logical_ != State_Running && !atEnd && get_CurrentPosition(&pos) == S_OK)
+      SeekTo(pos, rate_);
+  }
   if (!openPending_) return;
   HRESULT prerolled;
   {
@@ -1011,21 +1109,23 @@ HRESULT TGstGraph::RenderSource(const TMediaFilterPtr& source) {
 
 void TGstGraph::Teardown() {
   CancelOpen();
-  if (pipeline_) {
-    gst_element_set_state(pipeline_, GST_STATE_NULL);
-    GstBus* bus = gst_element_get_bus(pipeline_);
-    gst_bus_set_sync_handler(bus, nullptr, nullptr, nullptr);
-    gst_object_unref(bus);
-    while (asyncCalls_.load() > 0) g_usleep(1000);
-    gst_object_unref(pipeline_);
-    pipeline_ = nullptr;
+  if (link_) {
+    link_->Cut();
+    link_.reset();
   }
-  if (videoSink_) gst_object_unref(videoSink_);
-  if (overlay_) gst_object_unref(overlay_);
-  overlay_ = nullptr;
-  if (scaler_) gst_object_unref(scaler_);
-  audio_.reset();
-  videoSink_ = scaler_ = nullptr;
+  // The pipeline goes down on the reaper thread, with the elements it was held by and the
+  // audio filter whose probes it may still call until it is stopped.
+  std::shared_ptr<TGstAudioChain> audio(std::move(audio_));
+  if (pipeline_ || videoSink_ || overlay_ || scaler_ || audio) {
+    ReapLater([pipeline = pipeline_, held = std::array{videoSink_, overlay_, scaler_}, audio] {
+      if (pipeline) gst_element_set_state(pipeline, GST_STATE_NULL);
+      for (GstElement* e : held)
+        if (e) gst_object_unref(e);
+      if (pipeline) gst_object_unref(pipeline);
+    });
+  }
+  pipeline_ = videoSink_ = overlay_ = scaler_ = nullptr;
+  redrawPending_ = false;
   std::lock_guard lock(mutex_);
   opened_ = false;
   notices_.clear();
@@ -1046,6 +1146,7 @@ void TGstGraph::Teardown() {
 HRESULT TGstGraph::Run() {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   atStart_ = false;
+  redrawPending_ = false;  // playing draws the next frame at the new size
   double stepped;
   {
     std::lock_guard lock(mutex_);
@@ -1181,6 +1282,7 @@ HRESULT TGstGraph::SeekTo(double seconds, double rate, bool accurate) {
   if (!pipeline_) return VFW_E_NOT_CONNECTED;
   if (!(seconds >= 0)) seconds = 0;
   if (duration_ > 0 && seconds > duration_) seconds = duration_;
+  redrawPending_ = false;  // the seek draws the picture anew
   // A seek elsewhere leaves the first frame; one to the start (the layout's redraw) keeps it.
   atStart_ = atStart_ && seconds == 0 && rate == rate_;
   {
@@ -1425,8 +1527,10 @@ HRESULT TGstGraph::SetWindowPosition(int left, int top, int width, int height) {
     const bool paused = logical_ != State_Running && !atEnd;
     const bool stillShown = atEnd && duration_ <= 0;
     double pos = 0;
-    if ((paused || stillShown) && get_CurrentPosition(&pos) == S_OK &&
-        SeekTo(pos, rate_) == S_OK && stillShown) {
+    if (paused) {
+      redrawPending_ = true;
+      MediaEvent()->Wake();
+    } else if (stillShown && get_CurrentPosition(&pos) == S_OK && SeekTo(pos, rate_) == S_OK) {
       // Wait briefly for the picture to come through again, so that what the window
       // draws next (its background, then an expose) already shows the new size.
       std::unique_lock lock(mutex_);

@@ -13,10 +13,15 @@
 // the position (it pauses the pipeline), as the player expects. After the end of the
 // stream the position reads exactly the duration.
 //
+// Closing (or rendering the next file) lets the pipeline go at once: a reaper thread
+// brings it to NULL and frees it (gst_reaper.h), and none of its messages or callbacks
+// reaches the graph or the window afterwards.
+//
 // Video goes into the owner window (an X11 window id) through GstVideoOverlay, placed by
 // the render rectangle; the X image renderer, which does not scale, gets a scaler in front
-// sized to that rectangle. Without a display (no DISPLAY), or when MIVARO_VIDEO_SINK names
-// one, frames go to that sink (default fakesink) instead.
+// sized to that rectangle (a paused picture is drawn again at a new size from the next
+// Dispatch(), unless playing or a seek comes first). Without a display (no DISPLAY), or
+// when MIVARO_VIDEO_SINK names one, frames go to that sink (default fakesink) instead.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include "platform/media/debug_log.h"
 #include "platform/media/graph_helpers.h"
 #include "platform/media/gst_graph.h"
+#include "platform/media/gst_reaper.h"
 #include "player/media_player.h"
 #include "platform/os/native_path.h"
 
@@ -65,10 +67,10 @@ class PumpedPlayer : public TMyMediaPlayer {
   std::vector<std::string> log;
   std::string errors;  // the engine's texts of the errors logged
   std::vector<int> codes;
+  std::atomic<int> notifies{0};  // wake-ups of the event pump
 
  protected:
   void PostGraphNotify() override { ++notifies; }
-  std::atomic<int> notifies{0};
 };
 
 class PlayerGst : public ::testing::Test {
@@ -324,8 +326,31 @@ TEST_F(PlayerGst, PreferredDecodersAreChosenWithoutChangingRanks) {
   gst_object_unref(own);
 }
 
-// Volume, balance and rate as the pipeline has them. Six channels reach the sink at centre
-// balance; off centre the panorama stage mixes to stereo, and back at centre it is gone.
+// The X image renderer does not scale: a paused picture is drawn again at a new window
+// size, from the next pass of the event pump.
+TEST_F(PlayerGst, PausedPictureFollowsANewWindowSize) {
+  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "needs a display for the X image renderer";
+  PumpedPlayer p;
+  ASSERT_TRUE(p.Open(U16(Media("mp4"))));
+  GstElement* sink = FindInPipeline(dynamic_cast<TGstGraphExtras*>(p.Graph())->Pipeline(),
+                                    "ximagesink");
+  ASSERT_NE(sink, nullptr);
+  GstPad* pad = gst_element_get_static_pad(sink, "sink");
+  auto width = [&] {
+    int w = 0;
+    if (GstCaps* caps = gst_pad_get_current_caps(pad)) {
+      gst_structure_get_int(gst_caps_get_structure(caps, 0), "width", &w);
+      gst_caps_unref(caps);
+    }
+    return w;
+  };
+  ASSERT_TRUE(p.Pause());
+  ASSERT_EQ(p.Graph()->SetWindowPosition(0, 0, 160, 90), S_OK);
+  EXPECT_TRUE(p.PumpUntil([&] { return width() == 160; })) << width();
+  gst_object_unref(pad);
+  gst_object_unref(sink);
+}
+
 // The level of each channel reaching the audio sink, from the last buffer (the sink gets
 // 32-bit float samples from the engine's audio filter).
 struct ChannelLevels {
@@ -448,9 +473,20 @@ TEST_F(PlayerGst, CloseRaisesStoppedThenClosedAndReplayStartsOver) {
   ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("start"); }));
   ASSERT_TRUE(p.Replay());
   EXPECT_LT(p.Position(), 0.5);
+  auto* extras = dynamic_cast<TGstGraphExtras*>(p.Graph());
+  ASSERT_NE(extras, nullptr);
+  GstElement* pipeline = GST_ELEMENT(gst_object_ref(extras->Pipeline()));
   EXPECT_TRUE(p.Close());
   EXPECT_FALSE(p.IsOpened());
   ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("closed"); }));
+  // The closed pipeline goes down off the caller's thread: once reaped it is stopped and
+  // nothing but this test holds it, and it has not woken the player on its way down.
+  const int notifies = p.notifies.load();
+  WaitForReaped();
+  EXPECT_EQ(GST_STATE(pipeline), GST_STATE_NULL);
+  EXPECT_EQ(GST_OBJECT_REFCOUNT_VALUE(pipeline), 1);
+  EXPECT_EQ(p.notifies.load(), notifies);
+  gst_object_unref(pipeline);
   auto stopped = std::find(p.log.begin(), p.log.end(), "stopped");
   auto closed = std::find(p.log.begin(), p.log.end(), "closed");
   EXPECT_LT(stopped, closed);
@@ -624,6 +660,7 @@ TEST_F(PlayerGst, EntryAfterEntryLeavesNoThreadsOrMemoryBehind) {
   const long threads = StatusField("Threads");
   const long rss = StatusField("VmRSS");
   for (int i = 0; i < 20; ++i) playOnce();
+  WaitForReaped();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_LE(StatusField("Threads"), threads + 2) << "threads left behind by closed entries";
 #if defined(__SANITIZE_ADDRESS__)
