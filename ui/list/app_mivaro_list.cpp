@@ -218,7 +218,7 @@ void TApp_MivaroList::CreateActions() {
 
   // The commands run only when the user may run them (not while the main window is busy).
   auto bind = [this](QAction* action, auto command) {
-    connect(action, &QAction::triggered, this, [this, action, command] {
+    connect(action, &QAction::triggered, this, [action, command] {
       if (!IsBusy()) command(action);
     });
   };
