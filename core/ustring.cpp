@@ -55,6 +55,27 @@ std::size_t WidenAsciiRun(const char* s, std::size_t n, char16_t* out) {
   return i;
 }
 
+std::size_t NarrowAsciiRun(const char16_t* s, std::size_t n, char* out) {
+  std::size_t i = 0;
+#ifdef __SSE2__
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+  while (i + 8 <= n) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const int ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), zero));
+    const int nul = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero));
+    if (ascii != 0xFFFF || nul != 0) break;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(v, v));
+    i += 8;
+  }
+#endif
+  while (i < n && s[i] < 0x80 && s[i] != 0) {
+    out[i] = static_cast<char>(s[i]);
+    ++i;
+  }
+  return i;
+}
+
 std::size_t FindEitherUnit(WStringView text, char16_t a, char16_t b, std::size_t from) {
   const std::size_t n = text.size();
   const char16_t* s = text.data();

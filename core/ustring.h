@@ -63,6 +63,9 @@ inline char32_t DecodeUtf8At(std::string_view s, std::size_t i, int& length) {
 // Lower-level: widens the ASCII bytes at the start of s[0, n) into out (room for n units);
 // returns how many there were. Sixteen at a time where the processor allows.
 std::size_t WidenAsciiRun(const char* s, std::size_t n, char16_t* out);
+// Lower-level: the mirror of WidenAsciiRun: narrows the ASCII units other than NUL at the
+// start of s[0, n) into out (room for n bytes); returns how many there were.
+std::size_t NarrowAsciiRun(const char16_t* s, std::size_t n, char* out);
 // Lower-level: the index of the first unit (byte) of text at or after `from` that is `a` or
 // `b`, or npos. Sixteen bytes at a time where the processor allows: for scans of every
 // line and every entry of large lists.

@@ -1,9 +1,5 @@
 #include "platform/os/native_path.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 namespace mivaro::os {
 
 // Both directions write through a pointer into storage sized for the longest result and
@@ -21,22 +17,10 @@ char* EncodeNativePath(WStringView path, char* const begin) {
   const char16_t* const src = path.data();
   const size_t n = path.size();
   for (size_t i = 0; i < n; ++i) {
-    // Runs of ASCII (most of a path: separators, extensions, digits) eight units at a
-    // time where the processor has SSE2, then one by one.
-#ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
-    while (i + 8 <= n) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
-      const int ascii = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), zero));
-      const int nul = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero));
-      if (ascii != 0xFFFF || nul != 0) break;
-      _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(v, v));
-      p += 8;
-      i += 8;
-    }
-#endif
-    while (i < n && src[i] < 0x80 && src[i] != 0) *p++ = static_cast<char>(src[i++]);
+    // Runs of ASCII (most of a path: separators, extensions, digits) in one step.
+    const size_t run = NarrowAsciiRun(src + i, n - i, p);
+    p += run;
+    i += run;
     if (i == n) break;
     const char16_t c = src[i];
     if (c < 0x80) {
