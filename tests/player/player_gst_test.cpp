@@ -457,7 +457,10 @@ TEST_F(PlayerGst, DraggedSeeksGoToKeyFramesAndTheLastExactSeekWins) {
   ASSERT_TRUE(p.Open(U16(Media("mkv"))));
   ASSERT_TRUE(p.Pause());
   p.ScrubPosition(1.3);
-  EXPECT_NEAR(p.Position(), 1.3, 1e-9) << "the target, while the seek is under way";
+  // The target while the seek is under way; on a loaded machine the seek may already have
+  // landed on the key frame before the position is read.
+  const double scrubbed = p.Position();
+  EXPECT_TRUE(std::abs(scrubbed - 1.3) < 1e-9 || scrubbed < 0.1) << scrubbed;
   ASSERT_TRUE(p.PumpUntil([&] { return p.Position() < 0.1; }));
   for (int i = 0; i < 30; ++i) p.ScrubPosition(0.05 * i);
   p.SetPosition(1.24);
