@@ -7,9 +7,11 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QSlider>
 #include <QTimer>
 #include <QToolBar>
@@ -189,6 +191,20 @@ TApp_Mivaro::~TApp_Mivaro() {
   DShow_Player->OnResize = nullptr;
   DShow_Player->OnMediaEvent = nullptr;
   DShow_Player->OnOpenFailed = nullptr;
+  // The helpers and windows parented to this one (the video frame, the links, the playlist
+  // window, event filters) reach back into it from their filters and destructors: they go
+  // while it is still whole, not in the base class destructor, whose widget teardown still
+  // sends this window events. Actions, menus and the layout stay for the widgets.
+  VideoFrame = nullptr;
+  std::vector<QPointer<QObject>> attached;
+  for (QObject* child : findChildren<QObject*>(Qt::FindDirectChildrenOnly)) {
+    const auto* widget = qobject_cast<QWidget*>(child);
+    const bool helper =
+        !widget && !qobject_cast<QAction*>(child) && !qobject_cast<QLayout*>(child);
+    if (helper || (widget && widget->isWindow() && !qobject_cast<const QMenu*>(widget)))
+      attached.emplace_back(child);
+  }
+  for (const QPointer<QObject>& child : attached) delete child.data();
 }
 
 // ---- Start-up steps ---------------------------------------------------------------------
