@@ -306,6 +306,9 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   void Teardown();
   bool HasVideoStream() const { return pipeline_ && nVideo_ > 0 && videoSink_; }
   void ApplyWindow();
+  // Gives the sink the owner and the rectangle (when it asks for its window, on a
+  // streaming thread, or when it is made) and notes them as shown.
+  void GiveSinkWindow(GstVideoOverlay* overlay);
   void UpdateScalerCaps();
   // A flushing seek; `accurate` to the exact time, else to the nearest key frame. One seek
   // is in flight at a time: asked for meanwhile, the newest target waits for the first
@@ -344,6 +347,9 @@ class TGstGraph final : public TMediaGraph, public TGstGraphExtras {
   int capsHeight_ = 0;
   TMyWindowHandle owner_ = 0;
   TMyBounds rect_;
+  // The owner and rectangle the sink was last given (guarded by mutex_).
+  TMyWindowHandle shownOwner_ = 0;
+  TMyBounds shownRect_;
 
   int logical_ = State_Stopped;
   bool clockPosted_ = false;  // guarded by mutex_, as the two below
@@ -397,14 +403,8 @@ GstBusSyncReply TGstGraph::OnBusSync(GstBus*, GstMessage* msg, gpointer data) {
 GstBusSyncReply TGstGraph::HandleMessage(GstMessage* msg) {
   LogBusDiagnostics(msg);
   if (gst_is_video_overlay_prepare_window_handle_message(msg)) {
-    std::lock_guard lock(mutex_);
-    if (owner_ && GST_IS_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg))) {
-      auto* overlay = GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg));
-      gst_video_overlay_set_window_handle(overlay, owner_);
-      if (rect_.width > 0 && rect_.height > 0)
-        gst_video_overlay_set_render_rectangle(overlay, rect_.left, rect_.top, rect_.width,
-                                               rect_.height);
-    }
+    if (GST_IS_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg)))
+      GiveSinkWindow(GST_VIDEO_OVERLAY(GST_MESSAGE_SRC(msg)));
     gst_message_unref(msg);
     return GST_BUS_DROP;
   }
@@ -824,13 +824,10 @@ HRESULT TGstGraph::BuildPipeline(const std::string& uri, bool videoToo) {
       overlay_ = gst_bin_get_by_interface(GST_BIN(sink), GST_TYPE_VIDEO_OVERLAY);
     if (overlay_) {
       gst_video_overlay_handle_events(GST_VIDEO_OVERLAY(overlay_), FALSE);
-      TMyWindowHandle owner;
-      {
-        std::lock_guard lock(mutex_);
-        owner = owner_;
-      }
-      if (owner) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), owner);
+      GiveSinkWindow(GST_VIDEO_OVERLAY(overlay_));
     }
+    // The first frame is scaled to the window as it stands, so that it is drawn once.
+    UpdateScalerCaps();
   }
   GstBus* bus = gst_element_get_bus(pipeline_);
   gst_bus_set_sync_handler(bus, OnBusSync, LinkData(link_), FreeLinkData);
@@ -1074,7 +1071,14 @@ HRESULT TGstGraph::FinishRender(HRESULT hr) {
     opened_ = true;
   }
   atStart_ = true;
-  ApplyWindow();
+  // The sink drew the first frame into the window and rectangle it was given while it
+  // prerolled; only a change since then has it draw again.
+  bool moved;
+  {
+    std::lock_guard lock(mutex_);
+    moved = owner_ != shownOwner_ || !(rect_ == shownRect_);
+  }
+  if (moved) ApplyWindow();
   return S_OK;
 }
 
@@ -1130,6 +1134,8 @@ void TGstGraph::Teardown() {
   opened_ = false;
   notices_.clear();
   capsWidth_ = capsHeight_ = 0;
+  shownOwner_ = 0;  // the next sink has been given nothing yet
+  shownRect_ = {};
   nVideo_ = nAudio_ = 0;
   width_ = height_ = 0;
   duration_ = 0;
@@ -1451,6 +1457,17 @@ void TGstGraph::SendPendingSteps(GstElement*, gpointer self) {
   if (count > 0 && g->videoSink_) g->SendStep(count);
 }
 
+void TGstGraph::GiveSinkWindow(GstVideoOverlay* overlay) {
+  std::lock_guard lock(mutex_);
+  if (!owner_) return;  // without an owner the sink shows a window of its own
+  gst_video_overlay_set_window_handle(overlay, owner_);
+  if (rect_.width > 0 && rect_.height > 0)
+    gst_video_overlay_set_render_rectangle(overlay, rect_.left, rect_.top, rect_.width,
+                                           rect_.height);
+  shownOwner_ = owner_;
+  shownRect_ = rect_;
+}
+
 void TGstGraph::ApplyWindow() {
   if (!overlay_) return;
   TMyWindowHandle owner;
@@ -1464,6 +1481,11 @@ void TGstGraph::ApplyWindow() {
   if (owner) gst_video_overlay_set_window_handle(overlay, owner);
   if (rect.width > 0 && rect.height > 0)
     gst_video_overlay_set_render_rectangle(overlay, rect.left, rect.top, rect.width, rect.height);
+  {
+    std::lock_guard lock(mutex_);
+    shownOwner_ = owner;
+    shownRect_ = rect;
+  }
   UpdateScalerCaps();
   gst_video_overlay_expose(overlay);
 }
@@ -1493,7 +1515,13 @@ HRESULT TGstGraph::put_Owner(TMyWindowHandle owner) {
   }
   if (!pipeline_) return S_OK;
   if (!HasVideoStream()) return E_NOTIMPL;
-  if (overlay_ && owner) gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), owner);
+  if (!overlay_ || !owner) return S_OK;
+  {
+    std::lock_guard lock(mutex_);
+    if (owner == shownOwner_) return S_OK;  // the sink draws there already
+    shownOwner_ = owner;
+  }
+  gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(overlay_), owner);
   return S_OK;
 }
 

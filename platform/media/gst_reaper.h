@@ -5,6 +5,8 @@
 // otherwise stand still for on every close or next playlist entry. The graph hands the
 // pipeline's last references over instead; one thread of the process does the work, in
 // the order given, and lives as long as the process (it drains what is left at exit).
+// Once no pipeline has been handed over for a second, it gives the freed memory back to
+// the system.
 #pragma once
 
 #include <functional>

@@ -658,13 +658,16 @@ TEST_F(PlayerGst, EntryAfterEntryLeavesNoThreadsOrMemoryBehind) {
     ASSERT_TRUE(p.PumpUntil([&] { return p.Logged("closed"); }));
     p.log.clear();
   };
+  // Freed memory goes back to the system once no pipeline has closed for a second.
+  const auto settle = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1600)); };
   for (int i = 0; i < 4; ++i) playOnce();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  WaitForReaped();
+  settle();
   const long threads = StatusField("Threads");
   const long rss = StatusField("VmRSS");
   for (int i = 0; i < 20; ++i) playOnce();
   WaitForReaped();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  settle();
   EXPECT_LE(StatusField("Threads"), threads + 2) << "threads left behind by closed entries";
 #if defined(__SANITIZE_ADDRESS__)
   // AddressSanitizer keeps freed memory in its quarantine: resident memory says nothing here.
