@@ -354,8 +354,14 @@ TEST_F(PlayerGst, PausedPictureFollowsANewWindowSize) {
 // The level of each channel reaching the audio sink, from the last buffer (the sink gets
 // 32-bit float samples from the engine's audio filter).
 struct ChannelLevels {
-  explicit ChannelLevels(GstPad* pad) : pad_(pad) {
-    gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, OnBuffer, this, nullptr);
+  explicit ChannelLevels(GstPad* pad)
+      : pad_(pad), probe_(gst_pad_add_probe(pad, GST_PAD_PROBE_TYPE_BUFFER, OnBuffer, this,
+                                            nullptr)) {}
+  // A buffer probe runs under the pad's stream lock: taking it waits for one under way.
+  ~ChannelLevels() {
+    gst_pad_remove_probe(pad_, probe_);
+    GST_PAD_STREAM_LOCK(pad_);
+    GST_PAD_STREAM_UNLOCK(pad_);
   }
   std::vector<double> Rms() {
     std::lock_guard lock(mutex_);
@@ -393,6 +399,7 @@ struct ChannelLevels {
     return GST_PAD_PROBE_OK;
   }
   GstPad* pad_;
+  gulong probe_;
   std::mutex mutex_;
   std::vector<double> rms_;
 };
@@ -446,6 +453,9 @@ TEST_F(PlayerGst, VolumeBalanceAndRateReachThePipelineAndCentreKeepsTheChannels)
   p.SetRate(1.0);
   EXPECT_TRUE(p.PumpUntil([&] { return std::abs(rightOverLeft() - 1.0) < 0.05; }));
   EXPECT_FALSE(p.Logged("error")) << p.errors;
+  // The pipeline stops before the levels' probe goes.
+  p.Close();
+  WaitForReaped();
   gst_object_unref(pad);
   gst_object_unref(sink);
 }
